@@ -1,0 +1,17 @@
+# One place for the warning flags every target of the project gets.
+function(kv_set_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow
+                                           -Wnon-virtual-dtor -Woverloaded-virtual)
+  if(KV_WARNINGS_AS_ERRORS)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# kv_add_layer(NAME SOURCES... DEPS ...): a layer library whose headers are included as "<layer>/<file>.h".
+function(kv_add_layer name)
+  cmake_parse_arguments(L "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${L_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${L_DEPS})
+  kv_set_warnings(${name})
+endfunction()

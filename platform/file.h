@@ -1,0 +1,61 @@
+#pragma once
+// Raw files for the storage engine: positioned reads and writes at 64-bit offsets, durable syncs, byte-range
+// locks that hold between handles of one process as well as between processes, and the atomic replacement of
+// one file by another. Paths here are host paths (already resolved by kv::fs::Resolve).
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "platform/fs.h"
+
+namespace kv::fs {
+
+class File {
+ public:
+  enum class Mode { ReadOnly, ReadWrite, CreateNew /* fails when the file exists */, CreateOrTruncate };
+
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Throws FsError with the path and the system's reason when the file cannot be opened.
+  static File Open(const std::filesystem::path& path, Mode mode);
+
+  bool IsOpen() const { return fd_ >= 0; }
+  const std::filesystem::path& Path() const { return path_; }
+
+  // Reads up to size bytes at offset; returns how many were read (fewer only at the end of the file).
+  std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const;
+  // Reads exactly size bytes or throws FsError ("truncated").
+  void ReadExactAt(std::uint64_t offset, void* buffer, std::size_t size) const;
+  void WriteAt(std::uint64_t offset, const void* data, std::size_t size);
+  std::uint64_t Size() const;
+  void Truncate(std::uint64_t size);
+  // Flushes data and metadata to the device.
+  void Sync();
+  void Close();
+
+  // Byte-range locks (open-file-description locks): a lock held through one File conflicts with a lock taken
+  // through any other File on the same file, in this process or another. Released with Unlock or on Close.
+  bool TryLock(std::uint64_t offset, std::uint64_t length, bool exclusive);
+  void Unlock(std::uint64_t offset, std::uint64_t length);
+
+ private:
+  int fd_ = -1;
+  std::filesystem::path path_;
+};
+
+// Replaces target by source in one step (rename), then syncs the folder so the change survives a crash.
+void AtomicReplace(const std::filesystem::path& source, const std::filesystem::path& target);
+// Makes the folder's entries (new, renamed or removed files) durable.
+void SyncFolder(const std::filesystem::path& folder);
+// Removes a host file; true when it is gone afterwards.
+bool RemoveHostFile(const std::filesystem::path& path);
+bool HostFileExists(const std::filesystem::path& path);
+
+}  // namespace kv::fs

@@ -1,0 +1,64 @@
+#include "platform/file.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "common/temp_folder.h"
+
+namespace kv::fs {
+namespace {
+
+TEST(File, PositionedReadWriteBeyondFourGigabytes) {
+  testing::TempFolder dir;
+  File f = File::Open(dir.Path() / "big.bin", File::Mode::CreateNew);
+  const std::uint64_t far = (5ULL << 30) + 3;  // sparse: no real 5 GiB written
+  f.WriteAt(far, "tail", 4);
+  EXPECT_EQ(f.Size(), far + 4);
+  char back[4];
+  f.ReadExactAt(far, back, 4);
+  EXPECT_EQ(std::string(back, 4), "tail");
+  EXPECT_THROW(f.ReadExactAt(far + 2, back, 4), FsError);
+  EXPECT_THROW(File::Open(dir.Path() / "big.bin", File::Mode::CreateNew), FsError);
+  EXPECT_THROW(File::Open(dir.Path() / "none.bin", File::Mode::ReadOnly), FsError);
+}
+
+TEST(File, LocksConflictBetweenHandlesAndProcesses) {
+  testing::TempFolder dir;
+  File a = File::Open(dir.Path() / "t.adt", File::Mode::CreateNew);
+  File b = File::Open(dir.Path() / "t.adt", File::Mode::ReadWrite);
+  ASSERT_TRUE(a.TryLock(0, 1, false));
+  EXPECT_TRUE(b.TryLock(0, 1, false));   // shared with shared
+  EXPECT_TRUE(b.TryLock(10, 1, true));
+  EXPECT_FALSE(a.TryLock(10, 1, false));  // exclusive against shared
+  b.Unlock(0, 11);
+  ASSERT_TRUE(a.TryLock(0, 1, true));
+  EXPECT_FALSE(b.TryLock(0, 1, false));  // another handle in this process
+  const pid_t child = fork();
+  if (child == 0) {
+    File c = File::Open(dir.Path() / "t.adt", File::Mode::ReadWrite);
+    _exit(c.TryLock(0, 1, false) ? 1 : 0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "another process got a lock held exclusively here";
+  a.Unlock(0, 1);
+  EXPECT_TRUE(b.TryLock(0, 1, true));
+}
+
+TEST(File, AtomicReplace) {
+  testing::TempFolder dir;
+  dir.Write("old", "old");
+  dir.Write("new.tmp", "new");
+  AtomicReplace(dir.Path() / "new.tmp", dir.Path() / "old");
+  EXPECT_FALSE(HostFileExists(dir.Path() / "new.tmp"));
+  File f = File::Open(dir.Path() / "old", File::Mode::ReadOnly);
+  char back[3];
+  f.ReadExactAt(0, back, 3);
+  EXPECT_EQ(std::string(back, 3), "new");
+  EXPECT_TRUE(RemoveHostFile(dir.Path() / "old"));
+  EXPECT_TRUE(RemoveHostFile(dir.Path() / "old"));  // already gone counts as removed
+}
+
+}  // namespace
+}  // namespace kv::fs
