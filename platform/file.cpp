@@ -112,6 +112,29 @@ bool File::TryLock(std::uint64_t offset, std::uint64_t length, bool exclusive) {
   Fail("cannot lock", path_, errno);
 }
 
+void File::Lock(std::uint64_t offset, std::uint64_t length, bool exclusive) {
+  struct flock lock {};
+  lock.l_type = exclusive ? F_WRLCK : F_RDLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = static_cast<off_t>(offset);
+  lock.l_len = static_cast<off_t>(length);
+  while (::fcntl(fd_, F_OFD_SETLKW, &lock) != 0) {
+    if (errno != EINTR) Fail("cannot lock", path_, errno);
+  }
+}
+
+std::pair<std::uint64_t, std::uint64_t> File::Identity() const {
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) Fail("cannot stat", path_, errno);
+  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+std::pair<std::uint64_t, std::uint64_t> HostFileIdentity(const std::filesystem::path& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return {0, 0};
+  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
 void File::Unlock(std::uint64_t offset, std::uint64_t length) {
   struct flock lock {};
   lock.l_type = F_UNLCK;

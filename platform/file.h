@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "platform/fs.h"
 
@@ -43,7 +44,11 @@ class File {
   // Byte-range locks (open-file-description locks): a lock held through one File conflicts with a lock taken
   // through any other File on the same file, in this process or another. Released with Unlock or on Close.
   bool TryLock(std::uint64_t offset, std::uint64_t length, bool exclusive);
+  // Waits until the lock is granted.
+  void Lock(std::uint64_t offset, std::uint64_t length, bool exclusive);
   void Unlock(std::uint64_t offset, std::uint64_t length);
+  // Device and inode: tells whether two opens reach the same file, and whether a path was replaced meanwhile.
+  std::pair<std::uint64_t, std::uint64_t> Identity() const;
 
  private:
   int fd_ = -1;
@@ -57,5 +62,7 @@ void SyncFolder(const std::filesystem::path& folder);
 // Removes a host file; true when it is gone afterwards.
 bool RemoveHostFile(const std::filesystem::path& path);
 bool HostFileExists(const std::filesystem::path& path);
+// Device and inode of the file a path names now; (0, 0) when there is none.
+std::pair<std::uint64_t, std::uint64_t> HostFileIdentity(const std::filesystem::path& path);
 
 }  // namespace kv::fs
