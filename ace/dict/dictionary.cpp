@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <stdexcept>
+#include <type_traits>
 #include <utility>
 
 #include "ace/core/error.h"
@@ -86,6 +86,8 @@ struct Session {
       case SQLITE_LOCKED:
         Fail(code::kTableInUse, Where() + " stayed locked by another user for " +
                                     std::to_string(kBusyTimeoutMs / 1000) + " seconds: " + detail);
+      case SQLITE_READONLY:
+        Fail(code::kReadOnly, Where() + " cannot be changed: " + detail);
       case SQLITE_NOMEM:
         Fail(code::kOutOfMemory, "out of memory in " + Where());
       default:
