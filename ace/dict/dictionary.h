@@ -16,7 +16,8 @@
 //
 // Failures are AceError: kObjectNotFound / kObjectExists / kIndexNotFound / kIndexExists for names,
 // kBadRights, kBadProperty, kInvalidArgument for arguments, kDictionaryLoginFailed, kNotADictionary and
-// kDictionaryDamaged for the file, kTableInUse when the file stays locked by another user, kIoError otherwise.
+// kDictionaryDamaged for the file, kTableInUse when the file stays locked by another user, kReadOnly when it
+// cannot be written, kIoError otherwise.
 
 #include <cstdint>
 #include <optional>
