@@ -16,7 +16,7 @@ struct TimeOfDay {
   auto operator<=>(const TimeOfDay&) const = default;
 };
 
-using Bytes = std::vector<std::uint8_t>;
+using ByteVector = std::vector<std::uint8_t>;
 
 class Value {
  public:
@@ -32,7 +32,7 @@ class Value {
   static Value Time(TimeOfDay v) { return Value(Kind::Time, v); }
   static Value TimeStamp(kv::DateTime v) { return Value(Kind::TimeStamp, v); }
   static Value String(std::string v) { return Value(Kind::String, std::move(v)); }
-  static Value Blob(ace::Bytes v) { return Value(Kind::Bytes, std::move(v)); }
+  static Value Blob(ByteVector v) { return Value(Kind::Bytes, std::move(v)); }
 
   Kind GetKind() const { return kind_; }
   bool IsNull() const { return kind_ == Kind::Null; }
@@ -46,13 +46,13 @@ class Value {
   TimeOfDay AsTime() const { return std::get<TimeOfDay>(data_); }
   kv::DateTime AsTimeStamp() const { return std::get<kv::DateTime>(data_); }
   const std::string& AsString() const { return std::get<std::string>(data_); }
-  const ace::Bytes& AsBytes() const { return std::get<ace::Bytes>(data_); }
+  const ByteVector& AsBytes() const { return std::get<ByteVector>(data_); }
 
   bool operator==(const Value&) const = default;
 
  private:
   using Data = std::variant<std::monostate, bool, std::int64_t, double, kv::Currency, kv::Date, TimeOfDay,
-                            kv::DateTime, std::string, ace::Bytes>;
+                            kv::DateTime, std::string, ByteVector>;
   template <typename T>
   Value(Kind kind, T&& v) : kind_(kind), data_(std::forward<T>(v)) {}
   Kind kind_ = Kind::Null;
