@@ -16,11 +16,7 @@
 #include <vector>
 
 #include "ace/core/field_type.h"
-// value.h's Value::Kind::Bytes shadows ace::Bytes, which -Wshadow reports in every file that includes it.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wshadow"
 #include "ace/core/value.h"
-#pragma GCC diagnostic pop
 
 namespace ace::sql {
 

@@ -204,7 +204,8 @@ std::string_view OperatorText(BinaryOp op) {
   Fail(code::kValueOutOfRange, std::string(what) + " at " + Where(pos));
 }
 
-std::int64_t Checked(bool overflow, std::int64_t result, const Position& pos) {
+// result is taken by reference: it is read only after the overflow test beside it in the call has written it.
+std::int64_t Checked(bool overflow, const std::int64_t& result, const Position& pos) {
   if (overflow) OutOfRange("The result does not fit a 64-bit integer", pos);
   return result;
 }

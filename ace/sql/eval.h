@@ -17,11 +17,7 @@
 #include <utility>
 #include <vector>
 
-// value.h's Value::Kind::Bytes shadows ace::Bytes, which -Wshadow reports in every file that includes it.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wshadow"
 #include "ace/core/value.h"
-#pragma GCC diagnostic pop
 #include "ace/sql/ast.h"
 
 namespace ace::sql {
