@@ -369,7 +369,7 @@ class Parser {
         AcceptWord("COLUMN");
         action.column = ParseName("a column name");
       } else {
-        Error(alter.actions.empty() ? "ADD, ALTER or DROP" : "ADD, ALTER, DROP or end of statement");
+        Error("ADD, ALTER or DROP");
       }
       alter.actions.push_back(std::move(action));
       AcceptSymbol(",");
