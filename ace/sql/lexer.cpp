@@ -95,7 +95,7 @@ class Lexer {
       const char c = Peek();
       if (c == close) {
         Advance();
-        if (Peek() != close || AtEnd()) return out;
+        if (Peek() != close) return out;
         Advance();
         out.push_back(close);
       } else {
@@ -178,6 +178,8 @@ std::string Where(const Position& pos) {
 
 std::string Describe(const Token& token) {
   if (token.kind == TokenKind::End) return "end of statement";
+  // A quoted name or a string already shows its own quotes.
+  if (token.kind == TokenKind::QuotedName || token.kind == TokenKind::String) return std::string(token.raw);
   return "\"" + std::string(token.raw) + "\"";
 }
 

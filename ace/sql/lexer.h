@@ -37,7 +37,8 @@ std::vector<Token> Tokenize(std::string_view text);
 // "line L, column C", as every message of the SQL layer writes a position.
 std::string Where(const Position& pos);
 
-// How a message names a token: "end of statement", or its source text in double quotes.
+// How a message names a token: "end of statement", a quoted name or string as written, any other token
+// in double quotes.
 std::string Describe(const Token& token);
 
 }  // namespace ace::sql

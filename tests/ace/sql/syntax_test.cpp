@@ -63,6 +63,8 @@ constexpr BadCase kBad[] = {
      "Expected a blank or an operator after the number 12 but found \"a\" at line 1, column 10"},
     {"SELECT * FROM T /* note", code::kSqlSyntax,
      "Expected */ to end the comment begun at line 1, column 17 but found end of statement at line 1, column 24"},
+    {"SELECT * FROM T \"A\" \"B\"", code::kSqlSyntax, "Expected end of statement but found \"B\" at line 1, column 21"},
+    {"INSERT INTO T VALUES ('a' 'b')", code::kSqlSyntax, "Expected \")\" but found 'b' at line 1, column 27"},
     {"SELECT * FROM T WHERE FROM = 1", code::kSqlSyntax,
      "Expected an expression but found \"FROM\" at line 1, column 23"},
     {"SELECT SUM(COUNT(*)) FROM T", code::kSqlSyntax,
