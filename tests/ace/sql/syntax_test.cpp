@@ -101,6 +101,18 @@ TEST(SqlSyntax, BlanksCommentsAndCaseAreFree) {
   for (const char* text : forms) EXPECT_EQ(Dump(Parse(text)), "select * from T where (= A 1)") << text;
 }
 
+TEST(SqlSyntax, WordsOfTheLanguageServeAsNames) {
+  EXPECT_EQ(Dump(Parse("SELECT DESC, TYPE AS USER, NEW.DATE FROM QUERY NEW WHERE CURRENT = 0 AND DATE IS NULL "
+                       "GROUP BY DESC ORDER BY DESC DESC, TYPE")),
+            "select DESC, TYPE as USER, NEW.DATE from QUERY NEW where (and (= CURRENT 0) (is-null DATE)) "
+            "group by DESC order by DESC desc, TYPE");
+  EXPECT_EQ(Dump(Parse("INSERT INTO TIME (DATE, TIME, COUNT) VALUES (NULL, TRUE, FALSE)")),
+            "insert into TIME (DATE, TIME, COUNT) values (NULL, TRUE, FALSE)");
+  EXPECT_EQ(Dump(Parse("CREATE INDEX DESC ON TABLE (DESC DESC, ASC ASC, INDEX)")),
+            "create index DESC on TABLE (DESC desc, ASC, INDEX)");
+  EXPECT_EQ(Dump(Parse("DELETE FROM USER WHERE [WHERE] = 1")), "delete from USER where (= WHERE 1)");
+}
+
 TEST(SqlSyntax, ExpressionAloneForFiltersAndKeys) {
   EXPECT_EQ(Dump(*ParseExpression("database1='ALLW'")), "(= database1 'ALLW')");
   EXPECT_EQ(Dump(*ParseExpression("-A + 2 * (B - -1.5) / 4")), "(+ (neg A) (/ (* 2 (- B -1.5)) 4))");
