@@ -320,8 +320,11 @@ struct IndexFile::Builder::State {
     number = ++buildNumber;
   }
 
-  ~State() {
+  ~State() { RemoveRuns(); }
+
+  void RemoveRuns() {
     for (const Run& run : runs) kv::fs::RemoveHostFile(run.path);
+    runs.clear();
   }
 
   const std::uint8_t* Entry(std::uint32_t i) const { return chunk.data() + std::size_t{i} * stride; }
@@ -399,6 +402,11 @@ struct IndexFile::Builder::State {
   void Finish() {
     if (finished) Fail(code::kInvalidArgument, "the bulk build of this tag is already finished");
     finished = true;
+    // The sort runs go when Finish ends, whether it succeeds or not.
+    struct Cleanup {
+      State& state;
+      ~Cleanup() { state.RemoveRuns(); }
+    } cleanup{*this};
     Tag& tag = file.TagFor(id);
     file.CheckWritable();
     if (tag.count != 0) Fail(code::kInvalidArgument, file.TagText(tag) + " is not empty; a bulk build needs an empty tag");

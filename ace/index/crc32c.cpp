@@ -1,6 +1,12 @@
 #include <array>
+#include <cstring>
 
 #include "ace/index/format.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <nmmintrin.h>
+#define KV_CRC32C_HARDWARE 1
+#endif
 
 namespace ace::index::format {
 
@@ -24,10 +30,37 @@ constexpr Tables MakeTables() {
 
 constexpr Tables kTables = MakeTables();
 
+#ifdef KV_CRC32C_HARDWARE
+// The SSE4.2 instruction computes the same polynomial about ten times faster; every page read or written is
+// checksummed, so with a cache smaller than the index this is a good part of the cost of a change.
+__attribute__((target("sse4.2"))) std::uint32_t HardwareCrc(std::uint32_t crc, const std::uint8_t* p,
+                                                           std::size_t size) {
+  std::uint64_t c = crc;
+  while (size >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    c = _mm_crc32_u64(c, word);
+    p += 8;
+    size -= 8;
+  }
+  auto c32 = static_cast<std::uint32_t>(c);
+  while (size-- > 0) c32 = _mm_crc32_u8(c32, *p++);
+  return c32;
+}
+
+bool HasHardwareCrc() {
+  static const bool has = __builtin_cpu_supports("sse4.2");
+  return has;
+}
+#endif
+
 }  // namespace
 
 std::uint32_t Crc32c(std::uint32_t crc, const void* data, std::size_t size) {
   const auto* p = static_cast<const std::uint8_t*>(data);
+#ifdef KV_CRC32C_HARDWARE
+  if (HasHardwareCrc()) return ~HardwareCrc(~crc, p, size);
+#endif
   crc = ~crc;
   while (size >= 8) {
     const std::uint64_t word = LoadU64(p) ^ crc;

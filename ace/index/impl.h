@@ -48,8 +48,7 @@ struct IndexFile::Impl {
 
   struct Step {  // one inner node on the way down
     std::uint64_t page = 0;
-    std::uint32_t slot = 0;
-    bool last = false;  // the descent took the node's last child
+    std::uint32_t slot = 0;  // the child the descent took
   };
 
   Impl(std::filesystem::path path, kv::fs::File file, const Cipher* cipher, std::size_t cacheBytes, bool readOnly);

@@ -587,7 +587,7 @@ void IndexFile::Impl::Insert(Tag& tag, const std::uint8_t* key, std::uint64_t re
   for (unsigned level = tag.height - 1u; level > 0; --level) {
     Pager::Ref node = Node(tag, page, level);
     const std::uint32_t slot = InnerSlot(node.Data(), tag, key, recno);
-    trail.push_back({page, slot, slot == Count(node.Data())});
+    trail.push_back({page, slot});
     page = ChildAt(node.Data(), tag, slot);
   }
   Pager::Ref leaf = Node(tag, page, 0);
@@ -619,7 +619,8 @@ void IndexFile::Impl::Insert(Tag& tag, const std::uint8_t* key, std::uint64_t re
   fmt::StoreU64(all.data() + idx * st + k, recno);
   std::memcpy(all.data() + (idx + 1) * st, LeafEntry(d, tag, idx), (count - idx) * st);
   const std::uint64_t oldNext = Link1(d);
-  const std::uint32_t leftCount = (oldNext == 0 && idx == count) ? count : total / 2;
+  const bool append = oldNext == 0 && idx == count;  // then every step of the trail took the last child too
+  const std::uint32_t leftCount = append ? count : total / 2;
   const std::uint64_t rightPage = Allocate();
   {
     Pager::Ref right = NewNode(tag, rightPage, 0);
@@ -682,13 +683,12 @@ void IndexFile::Impl::Insert(Tag& tag, const std::uint8_t* key, std::uint64_t re
     ReadInner(nd, tag, seps, kids);
     seps.insert(seps.begin() + static_cast<std::ptrdiff_t>(step.slot * st), sep.begin(), sep.end());
     kids.insert(kids.begin() + step.slot + 1, right);
-    const std::size_t seps_total = n + 1;
-    const bool edge = step.last && std::all_of(trail.begin(), trail.end(), [](const Step& s) { return s.last; });
-    const std::size_t m = edge ? seps_total - 2 : seps_total / 2;  // separators kept on the left
+    const std::size_t sepsTotal = n + 1;
+    const std::size_t m = append ? sepsTotal - 2 : sepsTotal / 2;  // separators kept on the left
     const std::uint64_t newPage = Allocate();
     {
       Pager::Ref fresh = NewNode(tag, newPage, level);
-      WriteInner(fresh.Data(), tag, seps, kids, m + 1, seps_total - 1 - m);
+      WriteInner(fresh.Data(), tag, seps, kids, m + 1, sepsTotal - 1 - m);
     }
     WriteInner(nd, tag, seps, kids, 0, m);
     node.MarkDirty();
@@ -705,7 +705,7 @@ bool IndexFile::Impl::Erase(Tag& tag, const std::uint8_t* key, std::uint64_t rec
   for (unsigned level = tag.height - 1u; level > 0; --level) {
     Pager::Ref node = Node(tag, page, level);
     const std::uint32_t slot = InnerSlot(node.Data(), tag, key, recno);
-    trail.push_back({page, slot, slot == Count(node.Data())});
+    trail.push_back({page, slot});
     page = ChildAt(node.Data(), tag, slot);
   }
   Pager::Ref node = Node(tag, page, 0);
