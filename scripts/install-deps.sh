@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libzip-dev zipcmp zipmerge ziptool
+  libzip-dev zipcmp zipmerge ziptool zlib1g-dev
   libjpeg62-turbo-dev
   libsodium-dev
   libsqlite3-dev sqlite3

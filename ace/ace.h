@@ -1,0 +1,155 @@
+#pragma once
+// The engine calls: the thin interface through which the component layer (and the shell) reach the engine.
+// Every call returns 0 for success or an engine code (ace/core/codes.h); after a failure AdsGetLastError gives
+// the code and a text of at most 600 characters. Handles are numbers; 0 is no handle.
+//
+// Handle kinds (AdsGetHandleType): 1 table, 2 index tag, 3 SQL statement, 4 SQL cursor, 5 free-table connection,
+// 6 dictionary connection. docs/engine-calls.md lists the calls with their arguments.
+//
+// Navigation calls take a table handle (record-number order) or an index handle (that tag's order, which then
+// becomes the table's current order).
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ace/core/codes.h"
+#include "ace/core/value.h"
+
+namespace ace {
+
+using AdsHandle = std::uint64_t;
+
+namespace handle_type {
+inline constexpr std::uint16_t kTable = 1;
+inline constexpr std::uint16_t kIndex = 2;
+inline constexpr std::uint16_t kStatement = 3;
+inline constexpr std::uint16_t kCursor = 4;
+inline constexpr std::uint16_t kConnection = 5;
+inline constexpr std::uint16_t kDictionaryConnection = 6;
+}  // namespace handle_type
+
+namespace table_type {
+inline constexpr std::uint16_t kDefault = 0;  // on a dictionary connection: the dictionary's own
+inline constexpr std::uint16_t kNtx = 1;
+inline constexpr std::uint16_t kCdx = 2;
+inline constexpr std::uint16_t kAdt = 3;
+}  // namespace table_type
+
+namespace open_mode {
+inline constexpr std::uint32_t kShared = 0;
+inline constexpr std::uint32_t kExclusive = 1;
+inline constexpr std::uint32_t kReadOnly = 2;
+}  // namespace open_mode
+
+namespace rights_check {
+inline constexpr std::uint16_t kCheck = 1;
+inline constexpr std::uint16_t kIgnore = 2;
+}  // namespace rights_check
+
+namespace seek_type {
+inline constexpr std::uint16_t kExact = 1;    // found only on an equal key
+inline constexpr std::uint16_t kNearest = 2;  // positioned on the first key at or after
+}  // namespace seek_type
+
+namespace scope_end {
+inline constexpr std::uint16_t kTop = 1;
+inline constexpr std::uint16_t kBottom = 2;
+}  // namespace scope_end
+
+namespace index_option {
+inline constexpr std::uint32_t kUnique = 1;
+inline constexpr std::uint32_t kCompound = 2;
+inline constexpr std::uint32_t kDescending = 8;
+}  // namespace index_option
+
+inline constexpr std::size_t kMaxErrorText = 600;
+
+// --- errors, version, trace ---
+ResultCode AdsGetLastError(ResultCode* code, std::string* text);
+ResultCode AdsGetVersion(std::uint32_t* major, std::uint32_t* minor, char* letter, std::string* description);
+// A switchable record of the calls made (name and main arguments), for checking call orders.
+void AdsTraceStart();
+std::vector<std::string> AdsTraceStop();
+
+// --- connections ---
+// serverTypes: 1 local, 2 remote, 4 internet (a mask; this engine is always local). options: 0.
+ResultCode AdsConnect60(std::string_view path, std::uint16_t serverTypes, std::string_view user,
+                        std::string_view password, std::uint32_t options, AdsHandle* connection);
+ResultCode AdsDisconnect(AdsHandle connection);
+ResultCode AdsGetConnectionType(AdsHandle connection, std::uint16_t* type);  // 1 local
+ResultCode AdsGetHandleType(AdsHandle handle, std::uint16_t* type);
+
+// --- tables ---
+ResultCode AdsOpenTable(AdsHandle connection, std::string_view name, std::string_view alias, std::uint16_t tableType,
+                        std::uint16_t charType, std::uint16_t lockType, std::uint16_t rightsCheck,
+                        std::uint32_t openMode, AdsHandle* table);
+ResultCode AdsCloseTable(AdsHandle table);
+ResultCode AdsGetTableType(AdsHandle table, std::uint16_t* type);
+// fields: the field definition string, "NAME,Char,6;PAY,CurDouble,6;WHEN,Date;". The table is created and left
+// open (exclusively) on the returned handle.
+ResultCode AdsCreateTable(AdsHandle connection, std::string_view name, std::string_view alias,
+                          std::uint16_t tableType, std::uint16_t charType, std::uint16_t lockType,
+                          std::uint16_t rightsCheck, std::uint16_t memoBlockSize, std::string_view fields,
+                          AdsHandle* table);
+ResultCode AdsDeleteTable(AdsHandle table);  // closes the handle and removes the table's files
+ResultCode AdsPackTable(AdsHandle table);
+ResultCode AdsZapTable(AdsHandle table);
+ResultCode AdsGetTableFileName(AdsHandle table, std::string* path);
+
+// --- encryption ---
+ResultCode AdsEnableEncryption(AdsHandle table, std::string_view password);
+ResultCode AdsEncryptTable(AdsHandle table);
+ResultCode AdsDecryptTable(AdsHandle table);
+ResultCode AdsIsTableEncrypted(AdsHandle table, bool* encrypted);
+
+// --- fields ---
+ResultCode AdsGetNumFields(AdsHandle table, std::uint16_t* count);
+ResultCode AdsGetFieldName(AdsHandle table, std::uint16_t number /* 1-based */, std::string* name);
+ResultCode AdsGetFieldType(AdsHandle table, std::string_view field, std::uint16_t* type);
+ResultCode AdsGetFieldLength(AdsHandle table, std::string_view field, std::uint32_t* length);  // data size
+ResultCode AdsGetFieldDecimals(AdsHandle table, std::string_view field, std::uint16_t* decimals);
+ResultCode AdsGetField(AdsHandle cursor, std::string_view field, Value* value);
+ResultCode AdsIsEmpty(AdsHandle cursor, std::string_view field, bool* empty);
+ResultCode AdsSetField(AdsHandle cursor, std::string_view field, const Value& value);
+ResultCode AdsSetFieldRaw(AdsHandle cursor, std::string_view field, const ByteVector& bytes);
+ResultCode AdsSetEmpty(AdsHandle cursor, std::string_view field);
+
+// --- indexes ---
+// file: empty (the table's own index file); tag: the tag name; expression: fields joined by ";" or UPPER(field).
+ResultCode AdsCreateIndex61(AdsHandle table, std::string_view file, std::string_view tag, std::string_view expression,
+                            std::string_view condition, std::string_view whileCondition, std::uint32_t options,
+                            std::uint32_t pageSize, AdsHandle* index);
+ResultCode AdsGetNumIndexes(AdsHandle table, std::uint16_t* count);
+ResultCode AdsGetIndexHandleByOrder(AdsHandle table, std::uint16_t number /* 1-based */, AdsHandle* index);
+ResultCode AdsGetIndexHandle(AdsHandle table, std::string_view tag, AdsHandle* index);
+ResultCode AdsGetIndexName(AdsHandle index, std::string* name);
+ResultCode AdsGetIndexExpr(AdsHandle index, std::string* expression);
+ResultCode AdsGetIndexOptions(AdsHandle index, std::uint32_t* options);
+ResultCode AdsGetIndexPageSize(AdsHandle index, std::uint32_t* pageSize);
+ResultCode AdsDeleteIndex(AdsHandle index);
+
+// --- navigation and search ---
+ResultCode AdsGotoTop(AdsHandle handle);
+ResultCode AdsGotoBottom(AdsHandle handle);
+ResultCode AdsSkip(AdsHandle handle, std::int64_t count);
+ResultCode AdsGotoRecord(AdsHandle table, std::uint64_t recno);
+ResultCode AdsGetRecordNum(AdsHandle table, std::uint64_t* recno);
+ResultCode AdsAtEOF(AdsHandle handle, bool* eof);
+ResultCode AdsAtBOF(AdsHandle handle, bool* bof);
+ResultCode AdsGetRecordCount(AdsHandle handle, std::uint64_t* count);
+ResultCode AdsSeek(AdsHandle index, std::span<const Value> key, std::uint16_t seekType, bool* found);
+ResultCode AdsSetScope(AdsHandle index, std::uint16_t end, std::span<const Value> key);
+ResultCode AdsClearScope(AdsHandle index, std::uint16_t end);
+
+// --- editing ---
+ResultCode AdsLockRecord(AdsHandle table, std::uint64_t recno /* 0: the current record */);
+ResultCode AdsUnlockRecord(AdsHandle table, std::uint64_t recno);
+ResultCode AdsAppendRecord(AdsHandle table);
+ResultCode AdsWriteRecord(AdsHandle table);
+ResultCode AdsCancelUpdate(AdsHandle table);
+ResultCode AdsDeleteRecord(AdsHandle table);
+
+}  // namespace ace

@@ -1,0 +1,373 @@
+// Tables: open, close, create, delete, pack, zap; encryption; field and index descriptions; index creation.
+
+#include <algorithm>
+
+#include "ace/ace.h"
+#include "ace/field_definition.h"
+#include "ace/handles.h"
+#include "ace/table_access.h"
+#include "platform/fs.h"
+#include "support/strings.h"
+
+namespace stdfs = std::filesystem;
+
+namespace ace {
+
+using detail::Guard;
+using detail::Registry;
+using detail::Trace;
+
+namespace detail {
+
+stdfs::path TablePath(const ConnectionObject* connection, std::string_view name) {
+  std::string suite(name);
+  const bool absolute = (suite.size() >= 2 && suite[1] == ':') || (!suite.empty() && (suite[0] == '\\' || suite[0] == '/'));
+  if (!absolute) {
+    if (connection == nullptr) Fail(code::kInvalidArgument, "table " + suite + " needs a connection or a full path");
+    suite = connection->folder.string() + "/" + suite;
+  }
+  if (kv::fs::FileNamePart(suite).find('.') == std::string::npos) suite += ".ADT";
+  return kv::fs::Resolve(suite);
+}
+
+void RequireRight(const TableObject& table, char right) {
+  if (!table.checkRights || table.dictionaryName.empty()) return;
+  const ConnectionObject& c = Registry::Get().Connection(table.connection);
+  if (!c.dictionary || c.administrator) return;
+  if (!c.dict->HasRight(c.user, table.dictionaryName, right)) {
+    static constexpr struct { char letter; const char* what; } kWhat[] = {
+        {'R', "read"}, {'W', "change"}, {'I', "add records to"}, {'D', "delete records of"}, {'A', "alter"}};
+    std::string what = "use";
+    for (const auto& w : kWhat)
+      if (w.letter == right) what = w.what;
+    Fail(code::kAccessDenied, "user " + c.user + " has no right to " + what + " table " + table.dictionaryName);
+  }
+}
+
+}  // namespace detail
+
+namespace {
+
+void RequireAdt(std::uint16_t type) {
+  if (type == table_type::kAdt || type == table_type::kDefault) return;
+  Fail(code::kInvalidArgument, std::string("table type ") + std::to_string(type) + (type == table_type::kCdx ? " (CDX)" : " (NTX)") +
+                                   " is not supported by this engine: only ADT tables (type 3)");
+}
+
+std::string Quote(std::string_view s) { return "\"" + std::string(s) + "\""; }
+
+}  // namespace
+
+ResultCode AdsOpenTable(AdsHandle connection, std::string_view name, std::string_view alias, std::uint16_t tableType,
+                        std::uint16_t charType, std::uint16_t lockType, std::uint16_t rightsCheck,
+                        std::uint32_t openMode, AdsHandle* table) {
+  Trace("AdsOpenTable", std::to_string(connection) + ", " + Quote(name) + ", " + Quote(alias) + ", " +
+                            std::to_string(tableType) + ", " + std::to_string(charType) + ", " + std::to_string(lockType) +
+                            ", " + std::to_string(rightsCheck) + ", " + std::to_string(openMode));
+  return Guard([&] {
+    if (table == nullptr) Fail(code::kInvalidArgument, "AdsOpenTable needs a place for the handle");
+    *table = 0;
+    Registry& r = Registry::Get();
+    detail::ConnectionObject* c = connection ? &r.Connection(connection) : nullptr;
+    detail::TableObject t;
+    t.connection = connection;
+    t.name = std::string(name);
+    storage::Table::Options options{(openMode & open_mode::kExclusive) != 0, (openMode & open_mode::kReadOnly) != 0};
+    std::string secret;
+    stdfs::path path;
+    if (c && c->dictionary && tableType == table_type::kDefault) {
+      auto entry = c->dict->FindTable(name);
+      if (!entry) Fail(code::kNotInDictionary, "table " + std::string(name) + " is not in the data dictionary");
+      t.dictionaryName = entry->name;
+      t.checkRights = rightsCheck != rights_check::kIgnore;
+      path = kv::fs::Resolve(c->folder.string() + "/" + entry->file);
+      if (c->dict->GetTableProperty(entry->name, dict::kPropertyEncrypted) == 1) secret = c->dict->EncryptionSecret();
+      detail::RequireRight(t, 'R');
+    } else {
+      RequireAdt(tableType);
+      path = detail::TablePath(c, name);
+    }
+    t.table = storage::Table::Open(path, options);
+    if (!secret.empty() && t.table->Header().encrypted) t.table->GivePassword(secret);
+    *table = r.Add(std::move(t));
+  });
+}
+
+ResultCode AdsCloseTable(AdsHandle table) {
+  Trace("AdsCloseTable", std::to_string(table));
+  return Guard([&] {
+    Registry& r = Registry::Get();
+    detail::TableObject& t = r.Table(table);
+    std::unique_ptr<storage::Table> open = std::move(t.table);
+    r.RemoveTable(table);
+    open.reset();
+  });
+}
+
+ResultCode AdsGetTableType(AdsHandle table, std::uint16_t* type) {
+  Trace("AdsGetTableType", std::to_string(table));
+  return Guard([&] {
+    const auto& t = Registry::Get().Table(table);
+    if (type) *type = t.table->Header().tableType;
+  });
+}
+
+ResultCode AdsGetTableFileName(AdsHandle table, std::string* path) {
+  return Guard([&] {
+    const auto& t = Registry::Get().Table(table);
+    if (path) *path = t.table->Path().string();
+  });
+}
+
+ResultCode AdsCreateTable(AdsHandle connection, std::string_view name, std::string_view alias,
+                          std::uint16_t tableType, std::uint16_t charType, std::uint16_t lockType,
+                          std::uint16_t rightsCheck, std::uint16_t memoBlockSize, std::string_view fields,
+                          AdsHandle* table) {
+  Trace("AdsCreateTable", std::to_string(connection) + ", " + Quote(name) + ", " + Quote(alias) + ", " +
+                              std::to_string(tableType) + ", " + std::to_string(charType) + ", " +
+                              std::to_string(lockType) + ", " + std::to_string(rightsCheck) + ", " +
+                              std::to_string(memoBlockSize) + ", " + Quote(fields));
+  return Guard([&] {
+    if (table == nullptr) Fail(code::kInvalidArgument, "AdsCreateTable needs a place for the handle");
+    *table = 0;
+    RequireAdt(tableType);
+    Registry& r = Registry::Get();
+    detail::ConnectionObject* c = connection ? &r.Connection(connection) : nullptr;
+    const std::vector<FieldSpec> specs = ParseFieldDefinitions(fields);
+    const stdfs::path path = detail::TablePath(c, name);
+    detail::TableObject t;
+    t.connection = connection;
+    t.name = std::string(name);
+    t.table = storage::Table::Create(path, specs, static_cast<std::uint8_t>(charType == 2 ? 2 : 1), {true, false});
+    if (c && c->dictionary) {
+      // A table made through a dictionary connection belongs to the dictionary from the start.
+      dict::TableEntry entry;
+      entry.name = kv::fs::FileNamePart(name);
+      const auto dot = entry.name.find('.');
+      if (dot != std::string::npos && kv::SameText(entry.name.substr(dot), ".ADT")) entry.name.resize(dot);
+      std::error_code ec;
+      entry.file = stdfs::relative(path, c->folder, ec).string();
+      if (ec || entry.file.empty()) entry.file = path.string();
+      entry.charType = charType == 2 ? 2 : 1;
+      try {
+        c->dict->AddTable(entry);
+      } catch (...) {
+        t.table.reset();
+        storage::Table::Drop(path);
+        throw;
+      }
+      t.dictionaryName = entry.name;
+      t.checkRights = rightsCheck != rights_check::kIgnore;
+    }
+    *table = r.Add(std::move(t));
+  });
+}
+
+ResultCode AdsDeleteTable(AdsHandle table) {
+  Trace("AdsDeleteTable", std::to_string(table));
+  return Guard([&] {
+    Registry& r = Registry::Get();
+    detail::TableObject& t = r.Table(table);
+    detail::RequireRight(t, 'D');
+    const stdfs::path path = t.table->Path();
+    t.table.reset();
+    r.RemoveTable(table);
+    storage::Table::Drop(path);
+  });
+}
+
+ResultCode AdsPackTable(AdsHandle table) {
+  Trace("AdsPackTable", std::to_string(table));
+  return Guard([&] { Registry::Get().Table(table).table->Pack(); });
+}
+
+ResultCode AdsZapTable(AdsHandle table) {
+  Trace("AdsZapTable", std::to_string(table));
+  return Guard([&] {
+    auto& t = Registry::Get().Table(table);
+    detail::RequireRight(t, 'D');
+    t.table->Zap();
+  });
+}
+
+ResultCode AdsEnableEncryption(AdsHandle table, std::string_view password) {
+  Trace("AdsEnableEncryption", std::to_string(table) + ", *");
+  return Guard([&] {
+    if (!Registry::Get().Table(table).table->GivePassword(password))
+      Fail(code::kEncryptionUnchanged, "the password was given already");
+  });
+}
+
+ResultCode AdsEncryptTable(AdsHandle table) {
+  Trace("AdsEncryptTable", std::to_string(table));
+  return Guard([&] { Registry::Get().Table(table).table->Encrypt(); });
+}
+
+ResultCode AdsDecryptTable(AdsHandle table) {
+  Trace("AdsDecryptTable", std::to_string(table));
+  return Guard([&] { Registry::Get().Table(table).table->Decrypt(); });
+}
+
+ResultCode AdsIsTableEncrypted(AdsHandle table, bool* encrypted) {
+  Trace("AdsIsTableEncrypted", std::to_string(table));
+  return Guard([&] {
+    const bool is = Registry::Get().Table(table).table->IsEncrypted();
+    if (encrypted) *encrypted = is;
+  });
+}
+
+// --- field descriptions ---
+
+namespace {
+
+const storage::FieldDescriptor& FieldOf(storage::Table& table, std::string_view name) {
+  const int i = table.Header().FindField(name);
+  if (i < 0) Fail(code::kFieldNotFound, "table " + table.Name() + " has no field '" + std::string(name) + "'");
+  return table.Header().fields[i];
+}
+
+}  // namespace
+
+ResultCode AdsGetNumFields(AdsHandle table, std::uint16_t* count) {
+  return Guard([&] {
+    const auto n = Registry::Get().Table(table).table->Header().fields.size();
+    if (count) *count = static_cast<std::uint16_t>(n);
+  });
+}
+
+ResultCode AdsGetFieldName(AdsHandle table, std::uint16_t number, std::string* name) {
+  return Guard([&] {
+    const auto& fields = Registry::Get().Table(table).table->Header().fields;
+    if (number == 0 || number > fields.size()) Fail(code::kFieldNotFound, "there is no field number " + std::to_string(number));
+    if (name) *name = fields[number - 1].name;
+  });
+}
+
+ResultCode AdsGetFieldType(AdsHandle table, std::string_view field, std::uint16_t* type) {
+  Trace("AdsGetFieldType", std::to_string(table) + ", " + Quote(field));
+  return Guard([&] {
+    const auto& f = FieldOf(*Registry::Get().Table(table).table, field);
+    if (type) *type = static_cast<std::uint16_t>(f.type);
+  });
+}
+
+ResultCode AdsGetFieldLength(AdsHandle table, std::string_view field, std::uint32_t* length) {
+  return Guard([&] {
+    const auto& f = FieldOf(*Registry::Get().Table(table).table, field);
+    if (length) *length = FieldDataSize(f);
+  });
+}
+
+ResultCode AdsGetFieldDecimals(AdsHandle table, std::string_view field, std::uint16_t* decimals) {
+  return Guard([&] {
+    const auto& f = FieldOf(*Registry::Get().Table(table).table, field);
+    if (decimals) *decimals = f.decimals;
+  });
+}
+
+// --- indexes ---
+
+ResultCode AdsCreateIndex61(AdsHandle table, std::string_view file, std::string_view tag, std::string_view expression,
+                            std::string_view condition, std::string_view whileCondition, std::uint32_t options,
+                            std::uint32_t pageSize, AdsHandle* index) {
+  Trace("AdsCreateIndex61", std::to_string(table) + ", " + Quote(file) + ", " + Quote(tag) + ", " + Quote(expression) +
+                                ", " + Quote(condition) + ", " + Quote(whileCondition) + ", " + std::to_string(options) +
+                                ", " + std::to_string(pageSize));
+  return Guard([&] {
+    if (index) *index = 0;
+    Registry& r = Registry::Get();
+    detail::TableObject& t = r.Table(table);
+    if (!file.empty() && !kv::SameText(stdfs::path(std::string(file)).stem().string(), t.table->Path().stem().string()))
+      Fail(code::kInvalidArgument, "separate index files are not supported: tags live in the table's own index file");
+    if (!kv::TrimBlanks(condition).empty() || !kv::TrimBlanks(whileCondition).empty())
+      Fail(code::kInvalidArgument, "conditional indexes are not supported by this engine");
+    if (tag.empty()) Fail(code::kInvalidArgument, "an index tag needs a name");
+    if (pageSize != 0 && (pageSize < 512 || pageSize > 8192))
+      Fail(code::kInvalidArgument, "index page size " + std::to_string(pageSize) + " is outside 512 to 8192");
+    detail::RequireRight(t, 'A');
+    t.table->CreateTag(std::string(tag), std::string(expression), options, static_cast<std::uint16_t>(pageSize ? pageSize : 512));
+    if (t.connection && r.Connection(t.connection).dictionary && !t.dictionaryName.empty()) {
+      dict::IndexEntry entry{std::string(tag), std::string(expression), options, ""};
+      r.Connection(t.connection).dict->AddIndex(t.dictionaryName, entry);
+    }
+    const AdsHandle h = r.Add(detail::IndexObject{table, std::string(tag)});
+    if (index) *index = h;
+  });
+}
+
+ResultCode AdsGetNumIndexes(AdsHandle table, std::uint16_t* count) {
+  return Guard([&] {
+    const auto n = Registry::Get().Table(table).table->Tags().size();
+    if (count) *count = static_cast<std::uint16_t>(n);
+  });
+}
+
+ResultCode AdsGetIndexHandleByOrder(AdsHandle table, std::uint16_t number, AdsHandle* index) {
+  return Guard([&] {
+    Registry& r = Registry::Get();
+    const auto tags = r.Table(table).table->Tags();
+    if (number == 0 || number > tags.size()) Fail(code::kIndexNotFound, "there is no index number " + std::to_string(number));
+    const AdsHandle h = r.Add(detail::IndexObject{table, tags[number - 1].name});
+    if (index) *index = h;
+  });
+}
+
+ResultCode AdsGetIndexHandle(AdsHandle table, std::string_view tag, AdsHandle* index) {
+  return Guard([&] {
+    Registry& r = Registry::Get();
+    auto& t = r.Table(table);
+    const int i = t.table->FindTag(tag);
+    if (i < 0) Fail(code::kIndexNotFound, "table " + t.table->Name() + " has no index tag " + std::string(tag));
+    const AdsHandle h = r.Add(detail::IndexObject{table, t.table->Tags()[i].name});
+    if (index) *index = h;
+  });
+}
+
+namespace {
+
+storage::TagDefinition TagOf(AdsHandle index) {
+  Registry& r = Registry::Get();
+  const auto& i = r.Index(index);
+  auto& t = r.Table(i.table);
+  const int n = t.table->FindTag(i.tag);
+  if (n < 0) Fail(code::kIndexNotFound, "table " + t.table->Name() + " has no index tag " + i.tag);
+  return t.table->Tags()[n];
+}
+
+}  // namespace
+
+ResultCode AdsGetIndexName(AdsHandle index, std::string* name) {
+  return Guard([&] { if (name) *name = TagOf(index).name; });
+}
+
+ResultCode AdsGetIndexExpr(AdsHandle index, std::string* expression) {
+  return Guard([&] { if (expression) *expression = TagOf(index).expression; });
+}
+
+ResultCode AdsGetIndexOptions(AdsHandle index, std::uint32_t* options) {
+  return Guard([&] { if (options) *options = TagOf(index).options; });
+}
+
+ResultCode AdsGetIndexPageSize(AdsHandle index, std::uint32_t* pageSize) {
+  return Guard([&] { if (pageSize) *pageSize = TagOf(index).pageSize; });
+}
+
+ResultCode AdsDeleteIndex(AdsHandle index) {
+  Trace("AdsDeleteIndex", std::to_string(index));
+  return Guard([&] {
+    Registry& r = Registry::Get();
+    const auto i = r.Index(index);
+    auto& t = r.Table(i.table);
+    detail::RequireRight(t, 'A');
+    t.table->DropTag(i.tag);
+    if (t.connection && r.Connection(t.connection).dictionary && !t.dictionaryName.empty()) {
+      try {
+        r.Connection(t.connection).dict->RemoveIndex(t.dictionaryName, i.tag);
+      } catch (const AceError& e) {
+        if (e.Code() != code::kIndexNotFound) throw;
+      }
+    }
+  });
+}
+
+}  // namespace ace

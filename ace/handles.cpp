@@ -1,0 +1,151 @@
+#include "ace/handles.h"
+
+#include <mutex>
+#include <vector>
+
+#include "platform/fs.h"
+#include "support/strings.h"
+
+namespace ace::detail {
+
+namespace {
+
+struct LastError {
+  ResultCode code = 0;
+  std::string text;
+};
+thread_local LastError g_lastError;
+
+std::mutex g_traceMutex;
+bool g_tracing = false;
+std::vector<std::string> g_trace;
+
+}  // namespace
+
+Registry& Registry::Get() {
+  static Registry registry;
+  return registry;
+}
+
+AdsHandle Registry::Add(ConnectionObject c) {
+  const AdsHandle h = ++next_;
+  connections_.emplace(h, std::move(c));
+  return h;
+}
+
+AdsHandle Registry::Add(TableObject t) {
+  const AdsHandle h = ++next_;
+  if (auto it = connections_.find(t.connection); it != connections_.end()) it->second.tables.insert(h);
+  tables_.emplace(h, std::move(t));
+  return h;
+}
+
+AdsHandle Registry::Add(IndexObject i) {
+  const AdsHandle h = ++next_;
+  Table(i.table).indexes.insert(h);
+  indexes_.emplace(h, std::move(i));
+  return h;
+}
+
+ConnectionObject& Registry::Connection(AdsHandle h) {
+  auto it = connections_.find(h);
+  if (it == connections_.end()) Fail(code::kInvalidHandle, "handle " + std::to_string(h) + " is not a connection");
+  return it->second;
+}
+
+TableObject& Registry::Table(AdsHandle h) {
+  auto it = tables_.find(h);
+  if (it == tables_.end()) Fail(code::kInvalidHandle, "handle " + std::to_string(h) + " is not an open table");
+  return it->second;
+}
+
+IndexObject& Registry::Index(AdsHandle h) {
+  auto it = indexes_.find(h);
+  if (it == indexes_.end()) Fail(code::kInvalidHandle, "handle " + std::to_string(h) + " is not an index");
+  return it->second;
+}
+
+void Registry::RemoveTable(AdsHandle h) {
+  auto it = tables_.find(h);
+  if (it == tables_.end()) return;
+  for (AdsHandle i : it->second.indexes) indexes_.erase(i);
+  if (auto c = connections_.find(it->second.connection); c != connections_.end()) c->second.tables.erase(h);
+  tables_.erase(it);
+}
+
+void Registry::RemoveConnection(AdsHandle h) { connections_.erase(h); }
+
+TableObject& Registry::Navigable(AdsHandle h) {
+  if (IsIndex(h)) {
+    IndexObject& index = Index(h);
+    TableObject& t = Table(index.table);
+    const int tag = t.table->FindTag(index.tag);
+    if (tag < 0) Fail(code::kIndexNotFound, "table " + t.table->Name() + " has no index tag " + index.tag);
+    if (t.order != tag || t.table->Order() != tag) {
+      t.table->SetOrder(tag);
+      t.order = tag;
+    }
+    return t;
+  }
+  TableObject& t = Table(h);
+  if (t.table->Order() != -1) {
+    t.table->SetOrder(-1);
+    t.order = -1;
+  }
+  return t;
+}
+
+void SetLastError(ResultCode code, std::string text) {
+  if (text.size() > kMaxErrorText) text.resize(kMaxErrorText);
+  g_lastError = {code, std::move(text)};
+}
+
+void ClearLastError() { g_lastError = {}; }
+
+void Trace(const std::string& call, const std::string& arguments) {
+  std::lock_guard lock(g_traceMutex);
+  if (g_tracing) g_trace.push_back(call + "(" + arguments + ")");
+}
+
+ResultCode Guard(const std::function<void()>& body) {
+  try {
+    body();
+    return code::kSuccess;
+  } catch (const AceError& e) {
+    SetLastError(e.Code(), e.what());
+    return e.Code();
+  } catch (const kv::fs::FsError& e) {
+    SetLastError(code::kIoError, e.what());
+    return code::kIoError;
+  } catch (const std::bad_alloc&) {
+    SetLastError(code::kOutOfMemory, "the engine ran out of memory");
+    return code::kOutOfMemory;
+  } catch (const std::exception& e) {
+    SetLastError(code::kInternal, std::string("internal engine error: ") + e.what());
+    return code::kInternal;
+  }
+}
+
+}  // namespace ace::detail
+
+namespace ace {
+
+ResultCode AdsGetLastError(ResultCode* code, std::string* text) {
+  if (code) *code = detail::g_lastError.code;
+  if (text) *text = detail::g_lastError.text;
+  return code::kSuccess;
+}
+
+void AdsTraceStart() {
+  std::lock_guard lock(detail::g_traceMutex);
+  detail::g_tracing = true;
+  detail::g_trace.clear();
+}
+
+std::vector<std::string> AdsTraceStop() {
+  std::lock_guard lock(detail::g_traceMutex);
+  detail::g_tracing = false;
+  return std::move(detail::g_trace);
+}
+
+}  // namespace ace

@@ -1,0 +1,47 @@
+#pragma once
+// Index keys: the key text of a tag ("PPERIOD;EMPCODE;PERIOD", "UPPER(ID);UPPER(MENU)", fields also joined by
+// "+") read into parts, and records or seek values encoded into fixed-length byte keys whose memcmp order is the
+// tag's order. Each part is a marker byte (0 empty, 1 value) and the value in an order-keeping form: characters
+// blank padded (upper-cased for UPPER), numbers big-endian with the sign bit flipped, doubles in their ordered
+// bit form. A descending tag complements every byte, so its memcmp order is the reverse.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "ace/core/value.h"
+#include "ace/storage/table_header.h"
+
+namespace ace::storage {
+
+inline constexpr std::uint32_t kIndexUnique = 1;
+inline constexpr std::uint32_t kIndexCompound = 2;
+inline constexpr std::uint32_t kIndexDescending = 8;
+
+struct KeyPart {
+  int field = 0;
+  bool upper = false;
+  std::uint32_t width = 0;  // marker byte included
+};
+
+struct KeyDefinition {
+  std::vector<KeyPart> parts;
+  bool descending = false;
+  bool unique = false;
+  std::uint32_t length = 0;
+};
+
+// Throws AceError(kBadIndexKey) for an empty text, an unknown field, a memo field or a key over 1024 bytes.
+KeyDefinition ParseKeyExpression(const TableHeader& header, std::string_view expression, std::uint32_t options);
+
+// The key of a record payload.
+void EncodeRecordKey(const KeyDefinition& key, const TableHeader& header, const std::uint8_t* payload,
+                     std::uint8_t* out);
+// The key prefix for seek values given for the leading parts (at most as many values as parts).
+std::vector<std::uint8_t> EncodeSeekPrefix(const KeyDefinition& key, const TableHeader& header,
+                                           std::span<const Value> values);
+// The key shown as text in messages: the parts' values joined by ";".
+std::string DescribeKey(const KeyDefinition& key, const TableHeader& header, const std::uint8_t* payload);
+
+}  // namespace ace::storage

@@ -1,0 +1,748 @@
+#include "ace/storage/table.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "ace/core/error.h"
+#include "ace/storage/record_codec.h"
+#include "ace/storage/table_files.h"
+#include "support/strings.h"
+
+namespace stdfs = std::filesystem;
+
+namespace ace::storage {
+
+struct Table::CursorState {
+  index::IndexFile::Cursor cursor;
+  std::uint64_t change = ~0ULL;  // the table's change counter when the cursor was last placed
+};
+
+// Holds the write byte shared for one read by a handle that is not exclusive, after making the caches current.
+class Table::ReadScope {
+ public:
+  explicit ReadScope(Table& t) : t_(t) {
+    if (t_.options_.exclusive) return;
+    t_.lock_.Lock(kWriteLockByte, 1, false);
+    locked_ = true;
+    try {
+      t_.files_->RefreshCounters();
+    } catch (...) {
+      t_.lock_.Unlock(kWriteLockByte, 1);
+      throw;
+    }
+  }
+  ~ReadScope() {
+    if (locked_) t_.lock_.Unlock(kWriteLockByte, 1);
+  }
+
+ private:
+  Table& t_;
+  bool locked_ = false;
+};
+
+// Holds the write byte exclusively for one change; marks the change under way on disk and finished at the end.
+class Table::WriteScope {
+ public:
+  explicit WriteScope(Table& t) : t_(t) {
+    if (t_.options_.readOnly) Fail(code::kReadOnly, "table " + t_.Name() + " was opened read-only");
+    if (!t_.options_.exclusive) {
+      t_.lock_.Lock(kWriteLockByte, 1, true);
+      locked_ = true;
+    }
+    try {
+      if (locked_) t_.files_->RefreshCounters();
+      t_.files_->BeginChange(!t_.options_.exclusive);
+    } catch (...) {
+      if (locked_) t_.lock_.Unlock(kWriteLockByte, 1);
+      throw;
+    }
+  }
+  // Called right before the first byte is written: a failure after it leaves the change marked as under way.
+  void Touch() { touched_ = true; }
+  void Commit() {
+    t_.files_->EndChange(!t_.options_.exclusive);
+    committed_ = true;
+  }
+  ~WriteScope() {
+    if (!committed_ && !touched_ && !t_.options_.exclusive) {
+      try {
+        t_.files_->Header().counters.busy = false;
+        t_.files_->WriteCounters();
+      } catch (...) {
+      }
+    }
+    if (locked_) t_.lock_.Unlock(kWriteLockByte, 1);
+  }
+
+ private:
+  Table& t_;
+  bool locked_ = false, touched_ = false, committed_ = false;
+};
+
+namespace {
+
+bool TrySole(kv::fs::File& lock, bool exclusive) {
+  if (exclusive) return true;
+  if (!lock.TryLock(kOpenLockByte, 1, true)) return false;
+  lock.TryLock(kOpenLockByte, 1, false);  // back to shared: converting a held lock always succeeds
+  return true;
+}
+
+std::string StemOf(const stdfs::path& p) { return p.stem().string(); }
+
+}  // namespace
+
+Table::Table(std::shared_ptr<TableFiles> files, Options options, kv::fs::File lock)
+    : files_(std::move(files)), options_(options), lock_(std::move(lock)), cursor_(std::make_unique<CursorState>()) {}
+
+Table::~Table() {
+  try {
+    FlushPending();
+  } catch (...) {
+  }
+  try {
+    if (files_ && files_.use_count() == 1) files_->CloseClean(TrySole(lock_, options_.exclusive));
+  } catch (...) {
+  }
+}
+
+std::unique_ptr<Table> Table::Open(const stdfs::path& path, Options options) {
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (!kv::fs::HostFileExists(path)) Fail(code::kFileNotFound, "table " + path.string() + " does not exist");
+    kv::fs::File lock;
+    try {
+      lock = kv::fs::File::Open(path, options.readOnly ? kv::fs::File::Mode::ReadOnly : kv::fs::File::Mode::ReadWrite);
+    } catch (const kv::fs::FsError& e) {
+      Fail(options.readOnly ? code::kFileNotFound : code::kReadOnly, e.what());
+    }
+    if (!lock.TryLock(kOpenLockByte, 1, options.exclusive))
+      Fail(code::kTableInUse, options.exclusive ? "table " + StemOf(path) + " cannot be opened exclusively: it is in use"
+                                                : "table " + StemOf(path) + " is opened exclusively by another user");
+    if (kv::fs::HostFileIdentity(path) != lock.Identity()) continue;  // replaced meanwhile by a rewrite: again
+    const bool sole = TrySole(lock, options.exclusive);
+    const TablePaths paths = TablePaths::For(path);
+    if (sole && (kv::fs::HostFileExists(paths.Marker()) || kv::fs::HostFileExists(paths.Temp(paths.adt)) ||
+                 kv::fs::HostFileExists(paths.Temp(paths.adm)) || kv::fs::HostFileExists(paths.Temp(paths.adi)))) {
+      RecoverRewrite(paths);
+      continue;
+    }
+    auto files = TableFiles::Acquire(path, lock, sole);
+    files->EnsureIndex(sole);
+    std::unique_ptr<Table> table(new Table(std::move(files), options, std::move(lock)));
+    table->GotoTop();
+    return table;
+  }
+  Fail(code::kTableInUse, "table " + StemOf(path) + " keeps being replaced by another user");
+}
+
+std::unique_ptr<Table> Table::Create(const stdfs::path& path, const std::vector<FieldSpec>& fields,
+                                     std::uint8_t charType, Options options) {
+  if (kv::fs::HostFileExists(path)) Fail(code::kFileExists, "table " + path.string() + " already exists");
+  TableHeader header = TableHeader::ForFields(fields);
+  header.charType = charType;
+  const TablePaths paths = TablePaths::For(path);
+  if (header.HasMemo()) {
+    const Cipher::Salt random = Cipher::NewSalt();
+    std::memcpy(&header.memoGeneration, random.data(), sizeof header.memoGeneration);
+    if (header.memoGeneration == 0) header.memoGeneration = 1;
+  }
+  const stdfs::path temp = paths.Temp(paths.adt);
+  {
+    kv::fs::File file = kv::fs::File::Open(temp, kv::fs::File::Mode::CreateOrTruncate);
+    const auto bytes = header.Encode();
+    file.WriteAt(0, bytes.data(), bytes.size());
+    file.Sync();
+  }
+  // A memo or index file left by an earlier table of this name belongs to nothing now.
+  kv::fs::RemoveHostFile(paths.adi);
+  kv::fs::RemoveHostFile(paths.adm);
+  if (header.HasMemo()) {
+    MemoFile memo = MemoFile::Create(stdfs::path(path).replace_extension(".ADM"), header.memoGeneration);
+    memo.Sync();
+  }
+  kv::fs::AtomicReplace(temp, path);
+  return Open(path, options);
+}
+
+void Table::Drop(const stdfs::path& path) {
+  auto table = Open(path, {true, false});
+  const TablePaths paths = table->files_->Paths();
+  kv::fs::File lock = std::move(table->lock_);
+  table->files_.reset();
+  table.reset();
+  kv::fs::RemoveHostFile(paths.adi);
+  kv::fs::RemoveHostFile(paths.adm);
+  kv::fs::RemoveHostFile(paths.adt);
+  kv::fs::SyncFolder(paths.adt.parent_path());
+}
+
+const stdfs::path& Table::Path() const { return files_->Paths().adt; }
+std::string Table::Name() const { return StemOf(files_->Paths().adt); }
+
+const TableHeader& Table::Header() { return files_->Header(); }
+
+bool Table::IsEncrypted() {
+  ReadScope read(*this);
+  return files_->Header().encrypted;
+}
+
+bool Table::GivePassword(std::string_view password) {
+  const TableHeader& h = files_->Header();
+  if (h.encrypted) {
+    const Cipher cipher = Cipher::Derive(password, h.salt);
+    if (cipher.CheckValue() != h.check) Fail(code::kWrongPassword, "the password of table " + Name() + " is wrong");
+    if (password_ == password) return false;
+    password_ = std::string(password);
+    files_->SetCipher(cipher);
+    files_->EnsureIndex(TrySole(lock_, options_.exclusive));
+    positionUnknown_ = false;
+    return true;
+  }
+  if (password_ == password) return false;
+  password_ = std::string(password);
+  return true;
+}
+
+void Table::RequireData() {
+  if (files_->Header().encrypted && password_.empty())
+    Fail(code::kPasswordRequired, "table " + Name() + " is encrypted: give its password first");
+}
+
+// --- tags -------------------------------------------------------------------------------------------------
+
+std::vector<TagDefinition> Table::Tags() { return files_->Header().tags; }
+
+int Table::FindTag(std::string_view name) { return files_->Header().FindTag(name); }
+
+std::vector<int> Table::TagFields(int tag) {
+  std::vector<int> fields;
+  for (const KeyPart& part : files_->Keys().at(tag).parts) fields.push_back(part.field);
+  return fields;
+}
+
+void Table::CreateTag(const std::string& name, const std::string& expression, std::uint32_t options,
+                      std::uint16_t pageSize) {
+  RequireData();
+  FlushPending();
+  TableHeader& header = files_->Header();
+  if (name.empty() || name.size() > 128) Fail(code::kBadIndexKey, "an index tag needs a name of 1 to 128 characters");
+  if (header.FindTag(name) >= 0) Fail(code::kIndexExists, "table " + Name() + " has an index tag " + name + " already");
+  const KeyDefinition key = ParseKeyExpression(header, expression, options);
+  if (!TrySole(lock_, options_.exclusive))
+    Fail(code::kTableInUse, "an index can only be added to table " + Name() + " while no one else has it open");
+  TagDefinition tag{name, expression, options, pageSize == 0 ? std::uint16_t(512) : pageSize};
+  header.tags.push_back(tag);
+  if (!header.EncodeTagArea()) {
+    // The table header has no room left for another tag: rewrite the table with a larger one.
+    header.tags.pop_back();
+    RecordMapping same;
+    same.fields.assign(header.fields.begin(), header.fields.end());
+    RewriteAll(nullptr, nullptr, true, std::nullopt);
+    files_->Header().tags.push_back(tag);
+    if (!files_->Header().EncodeTagArea()) {
+      files_->Header().tags.pop_back();
+      Fail(code::kBadIndexKey, "table " + Name() + " holds no more index tags");
+    }
+  }
+  TableHeader& h = files_->Header();
+  // Build the new tag's entries first; only then does the table file record the tag.
+  files_->ReloadKeys();
+  try {
+    WriteScope write(*this);
+    index::IndexFile* index = nullptr;
+    if (!files_->IndexAvailable() || !kv::fs::HostFileExists(files_->Paths().adi)) {
+      files_->RebuildIndex();
+      index = &files_->Index();
+    } else {
+      index = &files_->Index();
+      const int t = static_cast<int>(h.tags.size()) - 1;
+      index::TagInfo info{tag.name, tag.expression, tag.options, static_cast<std::uint16_t>(key.length), tag.pageSize};
+      const index::TagId id = index->AddTag(info);
+      auto builder = index->BuildTag(id);
+      std::vector<std::uint8_t> buffer, payload;
+      for (std::uint64_t r = 1; r <= h.counters.slots; r += 256) {
+        const std::uint64_t n = files_->ReadSlots(r, 256, buffer);
+        for (std::uint64_t i = 0; i < n; ++i)
+          if (files_->DecodeSlot(r + i, buffer.data() + i * h.SlotSize(), payload)) builder.Add(files_->KeyOf(t, payload), r + i);
+      }
+      builder.Finish();
+    }
+    write.Touch();
+    const auto area = h.EncodeTagArea();
+    files_->Data().WriteAt(h.TagAreaOffset(), area->data(), area->size());
+    write.Commit();
+  } catch (...) {
+    h.tags.pop_back();
+    files_->ReloadKeys();
+    if (files_->IndexAvailable()) {
+      try {
+        files_->Index().DropTag(name);
+      } catch (...) {
+      }
+    }
+    throw;
+  }
+  files_->EnsureIndex(true);
+  files_->Data().Sync();
+}
+
+void Table::DropTag(const std::string& name) {
+  FlushPending();
+  TableHeader& h = files_->Header();
+  const int t = h.FindTag(name);
+  if (t < 0) Fail(code::kIndexNotFound, "table " + Name() + " has no index tag " + name);
+  if (!TrySole(lock_, options_.exclusive))
+    Fail(code::kTableInUse, "an index can only be removed from table " + Name() + " while no one else has it open");
+  WriteScope write(*this);
+  write.Touch();
+  const TagDefinition removed = h.tags[t];
+  h.tags.erase(h.tags.begin() + t);
+  const auto area = h.EncodeTagArea();
+  files_->Data().WriteAt(h.TagAreaOffset(), area->data(), area->size());
+  if (files_->IndexAvailable()) files_->Index().DropTag(removed.name);
+  files_->ReloadKeys();
+  write.Commit();
+  if (order_ == t) SetOrder(-1);
+  else if (order_ > t) --order_;
+  files_->EnsureIndex(true);
+}
+
+void Table::SetOrder(int tag) {
+  FlushPending();
+  if (tag >= static_cast<int>(files_->Header().tags.size())) Fail(code::kIndexNotFound, "no such index tag");
+  order_ = tag;
+  scopeTop_.clear();
+  scopeBottom_.clear();
+  cursor_->change = ~0ULL;
+  if (tag >= 0 && files_->IndexAvailable()) cursor_->cursor = files_->Index().OpenCursor(files_->TagIdOf(tag));
+}
+
+// --- navigation -------------------------------------------------------------------------------------------
+
+void Table::Position(std::uint64_t recno) {
+  recno_ = recno;
+  loaded_ = false;
+  eof_ = bof_ = false;
+  positionUnknown_ = false;
+}
+
+bool Table::InScope(std::span<const std::uint8_t> key) const {
+  if (!scopeTop_.empty() && std::memcmp(key.data(), scopeTop_.data(), scopeTop_.size()) < 0) return false;
+  if (!scopeBottom_.empty() && std::memcmp(key.data(), scopeBottom_.data(), scopeBottom_.size()) > 0) return false;
+  return true;
+}
+
+void Table::PositionFromCursor() {
+  auto& c = cursor_->cursor;
+  cursor_->change = files_->Header().counters.change;
+  if (c.Valid() && InScope(c.Key())) {
+    Position(c.Recno());
+  } else {
+    recno_ = 0;
+    loaded_ = false;
+  }
+}
+
+void Table::ScanNatural(std::uint64_t from, int direction) {
+  const std::uint64_t slots = files_->Header().counters.slots;
+  std::vector<std::uint8_t> buffer;
+  constexpr std::uint64_t kChunk = 512;
+  std::uint64_t r = from;
+  while (r >= 1 && r <= slots) {
+    const std::uint64_t first = direction > 0 ? r : (r >= kChunk ? r - kChunk + 1 : 1);
+    const std::uint64_t n = files_->ReadSlots(first, direction > 0 ? kChunk : r - first + 1, buffer);
+    const std::uint32_t size = files_->Header().SlotSize();
+    for (std::uint64_t i = 0; i < n; ++i) {
+      const std::uint64_t k = direction > 0 ? i : n - 1 - i;
+      if (buffer[k * size] == TableHeader::kLive) {
+        Position(first + k);
+        return;
+      }
+    }
+    r = direction > 0 ? first + n : first - 1;
+    if (n == 0) break;
+  }
+  recno_ = 0;
+  loaded_ = false;
+  if (direction > 0) eof_ = true;
+  else bof_ = true;
+}
+
+void Table::GotoTop() {
+  FlushPending();
+  ReadScope read(*this);
+  eof_ = bof_ = false;
+  if (order_ < 0) {
+    ScanNatural(1, +1);
+    if (eof_) bof_ = true;
+    return;
+  }
+  if (!files_->IndexAvailable()) {
+    positionUnknown_ = true;
+    recno_ = 0;
+    return;
+  }
+  auto& c = cursor_->cursor;
+  if (scopeTop_.empty()) c.First();
+  else c.SeekGE(scopeTop_);
+  PositionFromCursor();
+  if (recno_ == 0) eof_ = bof_ = true;
+}
+
+void Table::GotoBottom() {
+  FlushPending();
+  ReadScope read(*this);
+  eof_ = bof_ = false;
+  if (order_ < 0) {
+    ScanNatural(files_->Header().counters.slots, -1);
+    if (bof_) eof_ = true;
+    return;
+  }
+  if (!files_->IndexAvailable()) {
+    positionUnknown_ = true;
+    recno_ = 0;
+    return;
+  }
+  auto& c = cursor_->cursor;
+  if (scopeBottom_.empty()) c.Last();
+  else c.SeekLE(scopeBottom_);
+  PositionFromCursor();
+  if (recno_ == 0) eof_ = bof_ = true;
+}
+
+void Table::Skip(std::int64_t count) {
+  FlushPending();
+  if (positionUnknown_) RequireData();
+  if (count == 0) {
+    loaded_ = false;
+    return;
+  }
+  ReadScope read(*this);
+  const int direction = count > 0 ? 1 : -1;
+  std::uint64_t steps = static_cast<std::uint64_t>(count > 0 ? count : -count);
+  if (order_ < 0) {
+    std::uint64_t r = recno_;
+    if (r == 0) {
+      if (eof_ && direction < 0) r = files_->Header().counters.slots + 1;
+      else if (bof_ && direction > 0) r = 0;
+      else return;
+    }
+    eof_ = bof_ = false;
+    while (steps-- > 0) {
+      ScanNatural(direction > 0 ? r + 1 : r - 1, direction);
+      if (recno_ == 0) return;
+      r = recno_;
+    }
+    return;
+  }
+  auto& c = cursor_->cursor;
+  if (recno_ == 0) {
+    if (eof_ && direction < 0) {
+      eof_ = false;
+      if (scopeBottom_.empty()) c.Last();
+      else c.SeekLE(scopeBottom_);
+      --steps;
+    } else if (bof_ && direction > 0) {
+      bof_ = false;
+      if (scopeTop_.empty()) c.First();
+      else c.SeekGE(scopeTop_);
+      --steps;
+    } else {
+      return;
+    }
+  } else if (cursor_->change != files_->Header().counters.change || !c.Valid() || c.Recno() != recno_) {
+    // The tree changed since the cursor was placed: find the current record's entry again.
+    std::vector<std::uint8_t> payload;
+    const bool live = files_->ReadPayload(recno_, payload);
+    if (!live && loaded_) payload = payload_;
+    if (payload.empty()) payload = payload_;
+    const auto key = files_->KeyOf(order_, payload);
+    const bool found = c.SeekEntry(key, recno_) && c.Recno() == recno_;
+    if (!found) {
+      // The record left the tag (deleted): the cursor stands on its successor already.
+      if (direction > 0) {
+        if (steps > 0) --steps;
+      } else if (!c.Valid()) {
+        c.Last();
+        if (steps > 0) --steps;
+      }
+    }
+  }
+  eof_ = bof_ = false;
+  while (steps-- > 0 && c.Valid()) {
+    if (direction > 0) c.Next();
+    else c.Prev();
+  }
+  PositionFromCursor();
+  if (recno_ == 0) {
+    if (direction > 0) eof_ = true;
+    else bof_ = true;
+  }
+}
+
+void Table::GotoRecord(std::uint64_t recno) {
+  FlushPending();
+  ReadScope read(*this);
+  if (recno == 0 || recno > files_->Header().counters.slots) {
+    recno_ = 0;
+    loaded_ = false;
+    eof_ = true;
+    bof_ = false;
+    return;
+  }
+  Position(recno);
+  cursor_->change = ~0ULL;
+}
+
+bool Table::Seek(std::span<const Value> values, bool nearest) {
+  FlushPending();
+  RequireData();
+  if (order_ < 0) Fail(code::kIndexNotFound, "table " + Name() + " has no current index order to seek in");
+  ReadScope read(*this);
+  const KeyDefinition& key = files_->Keys().at(order_);
+  if (values.size() > key.parts.size())
+    Fail(code::kInvalidArgument, "more seek values than fields in the key of index tag " + files_->Header().tags[order_].name);
+  const auto prefix = EncodeSeekPrefix(key, files_->Header(), values);
+  auto& c = cursor_->cursor;
+  c.SeekGE(prefix);
+  PositionFromCursor();
+  const bool exact = recno_ != 0 && std::memcmp(c.Key().data(), prefix.data(), prefix.size()) == 0;
+  if (!exact && !nearest) recno_ = 0;
+  eof_ = recno_ == 0;
+  bof_ = false;
+  return exact;
+}
+
+void Table::SetScope(std::vector<Value> top, std::vector<Value> bottom) {
+  FlushPending();
+  RequireData();
+  if (order_ < 0) Fail(code::kIndexNotFound, "table " + Name() + " has no current index order for a scope");
+  const KeyDefinition& key = files_->Keys().at(order_);
+  scopeTop_ = top.empty() ? std::vector<std::uint8_t>{} : EncodeSeekPrefix(key, files_->Header(), top);
+  scopeBottom_ = bottom.empty() ? std::vector<std::uint8_t>{} : EncodeSeekPrefix(key, files_->Header(), bottom);
+}
+
+void Table::ClearScope() {
+  scopeTop_.clear();
+  scopeBottom_.clear();
+}
+
+std::uint64_t Table::RecordCount() {
+  ReadScope read(*this);
+  return files_->Header().counters.live;
+}
+
+// --- the current record -----------------------------------------------------------------------------------
+
+void Table::LoadCurrent() {
+  if (appending_ || (loaded_ && loadedRecno_ == recno_)) return;
+  RequireRecord();
+  RequireData();
+  ReadScope read(*this);
+  files_->ReadPayload(recno_, payload_);  // a deleted record still reads: it is the current one until moved from
+  if (payload_.size() != files_->Header().payloadSize) {
+    std::vector<std::uint8_t> slot(files_->Header().SlotSize());
+    files_->Data().ReadExactAt(files_->Header().SlotOffset(recno_), slot.data(), slot.size());
+    slot[0] = TableHeader::kLive;
+    files_->DecodeSlot(recno_, slot.data(), payload_);
+  }
+  loaded_ = true;
+  loadedRecno_ = recno_;
+}
+
+void Table::RequireRecord() {
+  if (appending_) return;
+  if (positionUnknown_) RequireData();
+  if (recno_ == 0) Fail(code::kNoCurrentRecord, "table " + Name() + " is not positioned on a record");
+}
+
+Value Table::GetField(int field) {
+  const TableHeader& h = files_->Header();
+  if (field < 0 || field >= static_cast<int>(h.fields.size())) Fail(code::kFieldNotFound, "no such field");
+  LoadCurrent();
+  const FieldDescriptor& f = h.fields[field];
+  if (IsMemoLike(f.type)) {
+    if (auto it = pendingMemo_.find(field); it != pendingMemo_.end())
+      return it->second.empty() ? Value::Null() : MemoValueOf(f, it->second);
+    const MemoRef ref = ReadMemoRef(f, payload_.data());
+    if (ref.block == 0) return Value::Null();
+    ReadScope read(*this);
+    return MemoValueOf(f, files_->Memo().Read(ref));
+  }
+  return ReadScalar(f, payload_.data());
+}
+
+bool Table::IsFieldEmpty(int field) {
+  // Blanks count as empty in a character field, as callers of the "is empty" test expect.
+  const Value v = GetField(field);
+  return v.IsNull() || (v.GetKind() == Value::Kind::String && v.AsString().find_first_not_of(' ') == std::string::npos);
+}
+
+void Table::LockRecord() {
+  RequireRecord();
+  if (appending_ || options_.exclusive || locks_.count(recno_)) return;
+  if (!lock_.TryLock(kRecordLockBase + recno_, 1, true))
+    Fail(code::kRecordLocked, "record " + std::to_string(recno_) + " of table " + Name() + " is locked by another user");
+  locks_[recno_] = true;
+  loaded_ = false;  // read it again: it may have changed before the lock was ours
+}
+
+void Table::UnlockRecord() {
+  if (auto it = locks_.find(recno_); it != locks_.end()) {
+    lock_.Unlock(kRecordLockBase + recno_, 1);
+    locks_.erase(it);
+  }
+}
+
+void Table::AppendRecord() {
+  FlushPending();
+  RequireData();
+  if (options_.readOnly) Fail(code::kReadOnly, "table " + Name() + " was opened read-only");
+  const TableHeader& h = files_->Header();
+  payload_.assign(h.payloadSize, 0);
+  for (const FieldDescriptor& f : h.fields) WriteScalar(f.type == FieldType::Memo || f.type == FieldType::Binary ||
+                                                                f.type == FieldType::Image
+                                                            ? FieldDescriptor{}
+                                                            : f,
+                                                        payload_.data(), Value::Null());
+  for (const FieldDescriptor& f : h.fields) SetNull(f, payload_.data(), true);
+  appending_ = true;
+  dirty_ = true;  // the blank record is written even when no field is set
+  loaded_ = true;
+  pendingMemo_.clear();
+}
+
+void Table::SetField(int field, const Value& value) {
+  const TableHeader& h = files_->Header();
+  if (field < 0 || field >= static_cast<int>(h.fields.size())) Fail(code::kFieldNotFound, "no such field");
+  if (options_.readOnly) Fail(code::kReadOnly, "table " + Name() + " was opened read-only");
+  LoadCurrent();
+  const FieldDescriptor& f = h.fields[field];
+  if (f.type == FieldType::AutoInc)
+    Fail(code::kReadOnly, "field '" + f.name + "' of table " + Name() + " is numbered by the table and cannot be set");
+  if (!appending_ && !options_.exclusive && !locks_.count(recno_)) {
+    LockRecord();
+    LoadCurrent();
+    locks_[recno_] = false;  // taken for this change only
+  }
+  if (IsMemoLike(f.type)) pendingMemo_[field] = value.IsNull() ? std::string() : MemoBytesOf(f, value);
+  else WriteScalar(f, payload_.data(), value);
+  dirty_ = true;
+}
+
+void Table::CancelRecord() {
+  const bool wasAppending = appending_;
+  appending_ = false;
+  dirty_ = false;
+  pendingMemo_.clear();
+  loaded_ = false;
+  if (wasAppending && recno_ == 0) eof_ = true;
+  if (auto it = locks_.find(recno_); it != locks_.end() && !it->second) UnlockRecord();
+}
+
+void Table::FlushPending() {
+  if (dirty_) WriteRecord();
+  else if (appending_) CancelRecord();
+}
+
+void Table::WriteRecord() {
+  if (!dirty_) {
+    if (appending_) CancelRecord();
+    if (auto it = locks_.find(recno_); it != locks_.end() && !it->second) UnlockRecord();
+    return;
+  }
+  RequireData();
+  TableHeader& h = files_->Header();
+  WriteScope write(*this);
+  std::vector<std::uint8_t> payload = payload_;
+  std::vector<std::uint8_t> old;
+  const bool appending = appending_;
+  const std::uint64_t recno = appending ? h.counters.slots + 1 : recno_;
+  if (!appending && !files_->ReadPayload(recno, old))
+    Fail(code::kNoCurrentRecord, "record " + std::to_string(recno) + " of table " + Name() + " was deleted");
+  std::uint64_t nextAutoInc = h.counters.nextAutoInc;
+  if (appending)
+    for (const FieldDescriptor& f : h.fields)
+      if (f.type == FieldType::AutoInc) WriteScalar(f, payload.data(), Value::Integer(static_cast<std::int64_t>(nextAutoInc++)));
+  // Memo values are written first: their blocks are unreferenced until the record points at them.
+  if (!pendingMemo_.empty()) {
+    write.Touch();
+    for (const auto& [field, bytes] : pendingMemo_) WriteMemoRef(h.fields[field], payload.data(), files_->Memo().Write(bytes));
+  }
+  // Every unique tag is checked before anything of the record is written.
+  const std::size_t tagCount = h.tags.size();
+  std::vector<std::vector<std::uint8_t>> newKeys(tagCount), oldKeys(tagCount);
+  if (tagCount > 0) {
+    index::IndexFile& index = files_->Index();
+    for (std::size_t t = 0; t < tagCount; ++t) {
+      newKeys[t] = files_->KeyOf(static_cast<int>(t), payload);
+      if (!appending) oldKeys[t] = files_->KeyOf(static_cast<int>(t), old);
+      const KeyDefinition& key = files_->Keys()[t];
+      if (!key.unique || (!appending && oldKeys[t] == newKeys[t])) continue;
+      auto probe = index.OpenCursor(files_->TagIdOf(static_cast<int>(t)));
+      if (probe.SeekGE(newKeys[t]) && std::memcmp(probe.Key().data(), newKeys[t].data(), newKeys[t].size()) == 0 &&
+          probe.Recno() != recno)
+        Fail(code::kUniqueKeyViolation, "the key " + DescribeKey(key, h, payload.data()) + " is in unique index tag " +
+                                            h.tags[t].name + " of table " + Name() + " already");
+    }
+  }
+  write.Touch();
+  files_->WritePayload(recno, payload, TableHeader::kLive);
+  if (tagCount > 0) {
+    index::IndexFile& index = files_->Index();
+    for (std::size_t t = 0; t < tagCount; ++t) {
+      const index::TagId id = files_->TagIdOf(static_cast<int>(t));
+      if (!appending && oldKeys[t] == newKeys[t]) continue;
+      if (!appending) index.Erase(id, oldKeys[t], recno);
+      index.Insert(id, newKeys[t], recno);
+    }
+  }
+  if (appending) {
+    ++h.counters.slots;
+    ++h.counters.live;
+    h.counters.nextAutoInc = nextAutoInc;
+  }
+  write.Commit();
+  payload_ = std::move(payload);
+  pendingMemo_.clear();
+  dirty_ = appending_ = false;
+  Position(recno);
+  loaded_ = true;
+  loadedRecno_ = recno;
+  cursor_->change = ~0ULL;
+  if (auto it = locks_.find(recno); it != locks_.end() && !it->second) UnlockRecord();
+}
+
+void Table::DeleteRecord() {
+  if (appending_) {
+    CancelRecord();
+    return;
+  }
+  RequireRecord();
+  RequireData();
+  if (!options_.exclusive && !locks_.count(recno_)) {
+    LockRecord();
+    locks_[recno_] = false;
+  }
+  TableHeader& h = files_->Header();
+  {
+    WriteScope write(*this);
+    std::vector<std::uint8_t> old;
+    if (files_->ReadPayload(recno_, old)) {
+      write.Touch();
+      files_->WriteStatus(recno_, TableHeader::kDeleted);
+      for (std::size_t t = 0; t < h.tags.size(); ++t)
+        files_->Index().Erase(files_->TagIdOf(static_cast<int>(t)), files_->KeyOf(static_cast<int>(t), old), recno_);
+      --h.counters.live;
+      payload_ = old;
+      loaded_ = true;
+      loadedRecno_ = recno_;
+    }
+    write.Commit();
+  }
+  dirty_ = false;
+  pendingMemo_.clear();
+  if (auto it = locks_.find(recno_); it != locks_.end() && !it->second) UnlockRecord();
+}
+
+}  // namespace ace::storage

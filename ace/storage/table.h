@@ -1,0 +1,162 @@
+#pragma once
+// One open table: the handle through which records are read, navigated, searched and changed.
+//
+// Every handle of a table in this process shares one set of open files and caches (TableFiles); sharing between
+// processes goes through byte-range locks on the table file:
+//  - the "open" byte: each handle holds it shared, or exclusive when the table was opened exclusively, so an
+//    exclusive open fails while anyone else has the table open and a shared open fails while someone holds it
+//    exclusively;
+//  - the "write" byte: held exclusively for the length of each change and shared for each read of a handle that
+//    is not exclusive, so no one reads a change half made; the change counter in the header tells the others
+//    that their caches are stale;
+//  - one byte per record: the record locks taken for editing.
+// A handle opened exclusively skips the per-operation locks: no one else can have the table open.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "ace/core/value.h"
+#include "ace/storage/table_header.h"
+#include "platform/file.h"
+
+namespace ace::storage {
+
+class TableFiles;
+
+// What a whole-table rewrite does to each record: reads the old record and writes the new one.
+struct RecordMapping {
+  std::vector<FieldSpec> fields;  // the new layout
+  // Fills the new record's values from the old record; old(i) gives old field i's value (memo values included).
+  std::function<void(const std::function<Value(int)>& old, std::vector<Value>& out)> map;
+};
+
+class Table {
+ public:
+  struct Options {
+    bool exclusive = false;
+    bool readOnly = false;
+  };
+
+  // Makes NAME.ADT (and NAME.ADM when a field needs it) at the host path given with its extension, replacing a
+  // stale .ADM or .ADI of that name, and opens it. Throws AceError(kFileExists) when the table file is there.
+  static std::unique_ptr<Table> Create(const std::filesystem::path& path, const std::vector<FieldSpec>& fields,
+                                       std::uint8_t charType, Options options);
+  // Throws kFileNotFound, kTableInUse, kCorruptFile.
+  static std::unique_ptr<Table> Open(const std::filesystem::path& path, Options options);
+  // Removes the table's files; the table must not be open anywhere (kTableInUse).
+  static void Drop(const std::filesystem::path& path);
+
+  ~Table();
+  Table(const Table&) = delete;
+  Table& operator=(const Table&) = delete;
+
+  const std::filesystem::path& Path() const;
+  std::string Name() const;  // the file name without folder and extension
+  const TableHeader& Header();
+  bool IsExclusive() const { return options_.exclusive; }
+  bool IsReadOnly() const { return options_.readOnly; }
+
+  // Encryption. GivePassword checks the password of an encrypted table (kWrongPassword) or keeps it for a later
+  // Encrypt; it answers false when this handle had the password already (nothing changed).
+  bool GivePassword(std::string_view password);
+  bool HasPassword() { return !password_.empty() || !Header().encrypted; }
+  bool IsEncrypted();
+  // Rewrite the table sealed with the given password / in clear. kEncryptionUnchanged when it already is;
+  // kPasswordRequired when no password was given. Need sole use of the table (kTableInUse otherwise).
+  void Encrypt();
+  void Decrypt();
+
+  // Index tags.
+  std::vector<TagDefinition> Tags();
+  void CreateTag(const std::string& name, const std::string& expression, std::uint32_t options, std::uint16_t pageSize);
+  void DropTag(const std::string& name);
+  // -1 for natural (record number) order.
+  void SetOrder(int tag);
+  int Order() const { return order_; }
+  int FindTag(std::string_view name);
+  // The fields of a tag's key, in order; empty for a tag whose key is not plain fields.
+  std::vector<int> TagFields(int tag);
+
+  // Navigation. Without the password of an encrypted table a handle in a tag's order cannot know where it is:
+  // moves succeed, but reading the record fails with kPasswordRequired until the password is given.
+  void GotoTop();
+  void GotoBottom();
+  void Skip(std::int64_t count);
+  void GotoRecord(std::uint64_t recno);
+  bool AtEof() const { return eof_; }
+  bool AtBof() const { return bof_; }
+  std::uint64_t RecordNumber() const { return recno_; }
+  // Seeks the given leading key values in the current order; exact: true only on an equal key; nearest: the
+  // first key at or after. Positions at EOF when nothing is found.
+  bool Seek(std::span<const Value> values, bool nearest);
+  // Restricts the current order to keys between top and bottom (leading values; an empty list leaves that end
+  // open).
+  void SetScope(std::vector<Value> top, std::vector<Value> bottom);
+  void ClearScope();
+  std::uint64_t RecordCount();
+
+  // The current record.
+  Value GetField(int field);
+  bool IsFieldEmpty(int field);
+  void LockRecord();
+  void UnlockRecord();
+  void AppendRecord();  // a new blank record buffer; written by WriteRecord
+  void SetField(int field, const Value& value);
+  void WriteRecord();
+  void CancelRecord();
+  void DeleteRecord();
+  bool HasPendingChanges() const { return dirty_; }
+
+  // Whole-table changes: written beside the old files and swapped in atomically.
+  void Pack();
+  void Zap();
+  void Restructure(const RecordMapping& mapping);
+
+ private:
+  Table(std::shared_ptr<TableFiles> files, Options options, kv::fs::File lock);
+  void BeginRead();
+  void EndRead();
+  class ReadScope;
+  class WriteScope;
+  void LoadCurrent();
+  void Position(std::uint64_t recno);
+  void PositionFromCursor();
+  bool InScope(std::span<const std::uint8_t> key) const;
+  void FlushPending();
+  void RequireData();
+  void RequireRecord();
+  void RequireSole(const char* what);
+  void ReleaseSole();
+  void ScanNatural(std::uint64_t from, int direction);
+  void RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping* mapping, bool keepRecords,
+                  std::optional<bool> encrypt);
+
+  std::shared_ptr<TableFiles> files_;
+  Options options_;
+  kv::fs::File lock_;
+  std::string password_;
+
+  int order_ = -1;
+  std::vector<std::uint8_t> scopeTop_, scopeBottom_;
+  std::uint64_t recno_ = 0;
+  bool eof_ = true, bof_ = true;
+  bool positionUnknown_ = false;
+  struct CursorState;
+  std::unique_ptr<CursorState> cursor_;
+
+  std::vector<std::uint8_t> payload_;  // the current record, in clear
+  std::uint64_t loadedRecno_ = 0;
+  bool loaded_ = false;
+  bool dirty_ = false, appending_ = false;
+  std::map<int, std::string> pendingMemo_;
+  std::map<std::uint64_t, bool> locks_;
+};
+
+}  // namespace ace::storage

@@ -1,0 +1,389 @@
+#include "ace/storage/table_files.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+#include "ace/core/error.h"
+#include "ace/storage/bytes.h"
+#include "ace/storage/record_codec.h"
+#include "support/strings.h"
+
+namespace stdfs = std::filesystem;
+
+namespace ace::storage {
+
+namespace {
+
+std::recursive_mutex g_registryMutex;  // a failed open destroys its files while the registry is held
+std::map<std::pair<std::uint64_t, std::uint64_t>, std::weak_ptr<TableFiles>> g_registry;
+
+stdfs::path Sibling(const stdfs::path& adt, const char* extension) {
+  const stdfs::path wanted = stdfs::path(adt).replace_extension(extension);
+  std::error_code ec;
+  if (stdfs::exists(wanted, ec)) return wanted;
+  const std::string stem = adt.stem().string();
+  for (stdfs::directory_iterator it(adt.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+    const stdfs::path p = it->path();
+    if (kv::SameText(p.stem().string(), stem) && kv::SameText(p.extension().string(), extension)) return p;
+  }
+  return wanted;
+}
+
+}  // namespace
+
+TablePaths TablePaths::For(const stdfs::path& adt) { return {adt, Sibling(adt, ".ADM"), Sibling(adt, ".ADI")}; }
+
+void RecoverRewrite(const TablePaths& paths) {
+  const stdfs::path marker = paths.Marker();
+  const stdfs::path files[] = {paths.adm, paths.adi, paths.adt};
+  if (kv::fs::HostFileExists(marker)) {
+    // The new files were complete when the marker was written: move the ones still waiting into place.
+    std::vector<std::uint8_t> text(4096);
+    {
+      kv::fs::File m = kv::fs::File::Open(marker, kv::fs::File::Mode::ReadOnly);
+      text.resize(m.ReadAt(0, text.data(), text.size()));
+    }
+    const bool dropMemo = std::string(text.begin(), text.end()).find("drop-memo") != std::string::npos;
+    for (const stdfs::path& f : files)
+      if (kv::fs::HostFileExists(paths.Temp(f))) kv::fs::AtomicReplace(paths.Temp(f), f);
+    if (dropMemo) kv::fs::RemoveHostFile(paths.adm);
+    kv::fs::RemoveHostFile(marker);
+    kv::fs::SyncFolder(paths.adt.parent_path());
+    return;
+  }
+  for (const stdfs::path& f : files) kv::fs::RemoveHostFile(paths.Temp(f));
+}
+
+TableFiles::TableFiles(const stdfs::path& path) : paths_(TablePaths::For(path)) {}
+
+TableFiles::~TableFiles() {
+  std::lock_guard lock(g_registryMutex);
+  auto it = g_registry.find(identity_);
+  if (it != g_registry.end() && it->second.expired()) g_registry.erase(it);
+}
+
+std::shared_ptr<TableFiles> TableFiles::Acquire(const stdfs::path& path, const kv::fs::File& lockFile, bool sole) {
+  const auto identity = lockFile.Identity();
+  std::lock_guard lock(g_registryMutex);
+  if (auto it = g_registry.find(identity); it != g_registry.end())
+    if (auto existing = it->second.lock()) return existing;
+  std::shared_ptr<TableFiles> files(new TableFiles(path));
+  files->identity_ = identity;
+  files->OpenFiles(sole);
+  g_registry[identity] = files;
+  return files;
+}
+
+void TableFiles::OpenFiles(bool sole) {
+  try {
+    data_ = kv::fs::File::Open(paths_.adt, kv::fs::File::Mode::ReadWrite);
+    writable_ = true;
+  } catch (const kv::fs::FsError&) {
+    try {
+      data_ = kv::fs::File::Open(paths_.adt, kv::fs::File::Mode::ReadOnly);
+    } catch (const kv::fs::FsError& e) {
+      Fail(code::kFileNotFound, e.what());
+    }
+  }
+  identity_ = data_.Identity();
+  std::uint8_t fixed[TableHeader::kFixedSize];
+  if (data_.ReadAt(0, fixed, sizeof fixed) != sizeof fixed)
+    Fail(code::kCorruptFile, "table file " + paths_.adt.string() + " is damaged: it is shorter than its header");
+  const std::uint32_t headerSize = TableHeader::PeekHeaderSize(fixed);
+  if (headerSize < TableHeader::kFixedSize || headerSize > (64u << 20))
+    Fail(code::kCorruptFile, "table file " + paths_.adt.string() + " is damaged: it is not a table file of this engine");
+  std::vector<std::uint8_t> bytes(headerSize);
+  if (data_.ReadAt(0, bytes.data(), bytes.size()) != bytes.size())
+    Fail(code::kCorruptFile, "table file " + paths_.adt.string() + " is damaged: its header is truncated");
+  bool countersValid = false;
+  header_ = TableHeader::Decode(bytes, paths_.adt, countersValid);
+  const std::uint64_t size = data_.Size();
+  const std::uint64_t slotsOnDisk = (size - std::min<std::uint64_t>(size, header_.headerSize)) / header_.SlotSize();
+  const bool consistent = countersValid && !header_.counters.busy && header_.counters.slots == slotsOnDisk;
+  if (!consistent) {
+    if (!sole)
+      Fail(code::kCorruptFile, "table " + paths_.adt.string() +
+                                   " was left in the middle of a change; it is repaired when it is next opened "
+                                   "by one user alone");
+    Repair();
+  }
+  memo_.reset();
+  index_.reset();
+  indexChecked_ = false;
+  ReloadKeys();
+}
+
+void TableFiles::Repair() {
+  // A crash in the middle of a change: count what is really there, and rebuild the indexes from the records.
+  const std::uint64_t size = data_.Size();
+  const std::uint64_t slots = (size - std::min<std::uint64_t>(size, header_.headerSize)) / header_.SlotSize();
+  if (writable_) data_.Truncate(header_.headerSize + slots * header_.SlotSize());  // a torn last record goes
+  std::uint64_t live = 0;
+  for (std::uint64_t r = 1; r <= slots; ++r)
+    if (ReadStatus(r) == TableHeader::kLive) ++live;
+  header_.counters.slots = slots;
+  header_.counters.live = live;
+  header_.counters.busy = false;
+  autoIncUnknown_ = true;
+  forceRebuild_ = true;
+  ResolveAutoInc();
+  if (writable_) WriteCounters();
+}
+
+void TableFiles::ResolveAutoInc() {
+  if (!autoIncUnknown_) return;
+  int field = -1;
+  for (std::size_t i = 0; i < header_.fields.size(); ++i)
+    if (header_.fields[i].type == FieldType::AutoInc) field = static_cast<int>(i);
+  if (field < 0) {
+    autoIncUnknown_ = false;
+    return;
+  }
+  if (header_.encrypted && !cipher_) return;  // resolved once the key is known
+  std::uint64_t next = header_.counters.nextAutoInc;
+  std::vector<std::uint8_t> payload;
+  for (std::uint64_t r = 1; r <= header_.counters.slots; ++r) {
+    if (!ReadPayload(r, payload)) continue;
+    const Value v = ReadScalar(header_.fields[field], payload.data());
+    if (!v.IsNull()) next = std::max<std::uint64_t>(next, static_cast<std::uint64_t>(v.AsInteger()) + 1);
+  }
+  header_.counters.nextAutoInc = next;
+  autoIncUnknown_ = false;
+  if (writable_) WriteCounters();
+}
+
+MemoFile& TableFiles::Memo() {
+  if (!memo_) {
+    if (header_.memoGeneration == 0) Fail(code::kInternal, "table " + paths_.adt.string() + " has no memo file");
+    memo_ = MemoFile::Open(paths_.adm, header_.memoGeneration, writable_);
+    memo_->SetCipher(DataCipher());
+  }
+  return *memo_;
+}
+
+void TableFiles::SetCipher(const Cipher& cipher) {
+  cipher_ = cipher;
+  if (memo_) memo_->SetCipher(DataCipher());
+  ResolveAutoInc();
+}
+
+void TableFiles::RefreshCounters() {
+  std::uint8_t block[TableHeader::kCountersSize];
+  data_.ReadExactAt(TableHeader::kCountersOffset, block, sizeof block);
+  TableCounters counters;
+  if (!TableHeader::DecodeCounters(block, counters))
+    Fail(code::kCorruptFile, "table file " + paths_.adt.string() + " is damaged: its counters do not read");
+  if (counters.change != header_.counters.change && index_) index_->InvalidateCache();
+  header_.counters = counters;
+}
+
+void TableFiles::WriteCounters() {
+  if (!writable_) Fail(code::kReadOnly, "table " + paths_.adt.string() + " cannot be written");
+  const auto block = header_.EncodeCounters();
+  data_.WriteAt(TableHeader::kCountersOffset, block.data(), block.size());
+}
+
+void TableFiles::BeginChange(bool writeThrough) {
+  if (!writable_) Fail(code::kReadOnly, "table " + paths_.adt.string() + " is read-only");
+  if (header_.counters.busy && writeThrough)
+    Fail(code::kCorruptFile, "table " + paths_.adt.string() +
+                                 " was left in the middle of a change; it is repaired when it is next opened by one "
+                                 "user alone");
+  if (!header_.counters.busy) {
+    header_.counters.busy = true;
+    WriteCounters();
+  }
+  if (index_ && !indexMarkedDirty_) {
+    index_->MarkDirty();
+    indexMarkedDirty_ = true;
+  }
+}
+
+void TableFiles::EndChange(bool writeThrough) {
+  ++header_.counters.change;
+  if (writeThrough) header_.counters.busy = false;
+  WriteCounters();
+  if (index_ && writeThrough) index_->Flush();
+}
+
+std::uint8_t TableFiles::ReadStatus(std::uint64_t recno) {
+  std::uint8_t status = 0;
+  data_.ReadExactAt(header_.SlotOffset(recno), &status, 1);
+  return status;
+}
+
+bool TableFiles::DecodeSlot(std::uint64_t recno, const std::uint8_t* slot, std::vector<std::uint8_t>& payload) const {
+  if (slot[0] == TableHeader::kDeleted) return false;
+  if (slot[0] != TableHeader::kLive)
+    Fail(code::kCorruptFile, "table file " + paths_.adt.string() + " is damaged at record " + std::to_string(recno));
+  payload.resize(header_.payloadSize);
+  if (!header_.encrypted) {
+    std::memcpy(payload.data(), slot + 1, header_.payloadSize);
+    return true;
+  }
+  if (!cipher_) Fail(code::kPasswordRequired, "table " + paths_.adt.stem().string() + " is encrypted: give its password first");
+  if (!cipher_->Open(slot + 1, header_.payloadSize + Cipher::kOverhead, recno, payload.data()))
+    Fail(code::kCorruptFile, "table file " + paths_.adt.string() + " is damaged at record " + std::to_string(recno) +
+                                 ": it does not decrypt");
+  return true;
+}
+
+bool TableFiles::ReadPayload(std::uint64_t recno, std::vector<std::uint8_t>& payload) {
+  std::vector<std::uint8_t> slot(header_.SlotSize());
+  data_.ReadExactAt(header_.SlotOffset(recno), slot.data(), slot.size());
+  return DecodeSlot(recno, slot.data(), payload);
+}
+
+std::uint64_t TableFiles::ReadSlots(std::uint64_t recno, std::uint64_t count, std::vector<std::uint8_t>& buffer) {
+  const std::uint64_t last = std::min(header_.counters.slots, recno + count - 1);
+  if (recno > last) return 0;
+  const std::uint64_t n = last - recno + 1;
+  buffer.resize(n * header_.SlotSize());
+  data_.ReadExactAt(header_.SlotOffset(recno), buffer.data(), buffer.size());
+  return n;
+}
+
+void TableFiles::WritePayload(std::uint64_t recno, const std::vector<std::uint8_t>& payload, std::uint8_t status) {
+  std::vector<std::uint8_t> slot(header_.SlotSize());
+  slot[0] = status;
+  if (header_.encrypted) {
+    if (!cipher_) Fail(code::kPasswordRequired, "table " + paths_.adt.stem().string() + " is encrypted: give its password first");
+    cipher_->Seal(payload.data(), payload.size(), recno, slot.data() + 1);
+  } else {
+    std::memcpy(slot.data() + 1, payload.data(), payload.size());
+  }
+  data_.WriteAt(header_.SlotOffset(recno), slot.data(), slot.size());
+}
+
+void TableFiles::WriteStatus(std::uint64_t recno, std::uint8_t status) {
+  data_.WriteAt(header_.SlotOffset(recno), &status, 1);
+}
+
+void TableFiles::ReloadKeys() {
+  keys_.clear();
+  for (const TagDefinition& tag : header_.tags) keys_.push_back(ParseKeyExpression(header_, tag.expression, tag.options));
+}
+
+bool TableFiles::IndexAvailable() const { return !header_.tags.empty() && index_.has_value(); }
+
+index::IndexFile& TableFiles::Index() {
+  if (!index_) {
+    if (header_.encrypted && !cipher_)
+      Fail(code::kPasswordRequired, "table " + paths_.adt.stem().string() + " is encrypted: give its password first");
+    Fail(code::kIndexNotFound, "table " + paths_.adt.stem().string() + " has no index open");
+  }
+  return *index_;
+}
+
+std::vector<std::uint8_t> TableFiles::KeyOf(int tag, const std::vector<std::uint8_t>& payload) const {
+  std::vector<std::uint8_t> key(keys_.at(tag).length);
+  EncodeRecordKey(keys_[tag], header_, payload.data(), key.data());
+  return key;
+}
+
+void TableFiles::EnsureIndex(bool sole) {
+  if (header_.tags.empty()) {
+    index_.reset();
+    tagIds_.clear();
+    return;
+  }
+  if (header_.encrypted && !cipher_) return;
+  if (index_ && indexChecked_) {
+    RefreshTagIds();
+    return;
+  }
+  bool rebuild = forceRebuild_ || !kv::fs::HostFileExists(paths_.adi);
+  if (!rebuild) {
+    try {
+      index_ = index::IndexFile::Open(paths_.adi, DataCipher());
+      const auto tags = index_->Tags();
+      bool same = tags.size() == header_.tags.size();
+      for (std::size_t i = 0; same && i < tags.size(); ++i)
+        same = kv::SameText(tags[i].name, header_.tags[i].name) && tags[i].expression == header_.tags[i].expression &&
+               tags[i].options == header_.tags[i].options;
+      if (!same) rebuild = true;
+      if (sole && (!index_->WasClean() || index_->Stamp() != header_.counters.change)) rebuild = true;
+    } catch (const AceError& e) {
+      if (e.Code() != code::kCorruptFile) throw;
+      rebuild = true;
+    }
+  }
+  if (rebuild) {
+    index_.reset();
+    if (!sole || !writable_)
+      Fail(code::kCorruptFile, "the index file of table " + paths_.adt.stem().string() +
+                                   " is missing or out of date; it is rebuilt when the table is next opened by one "
+                                   "user alone");
+    RebuildIndex();
+  }
+  RefreshTagIds();
+  indexChecked_ = true;
+}
+
+void TableFiles::RefreshTagIds() {
+  tagIds_.clear();
+  for (const TagDefinition& tag : header_.tags) {
+    const auto id = index_->FindTag(tag.name);
+    if (!id) Fail(code::kCorruptFile, "the index file of table " + paths_.adt.stem().string() + " lacks tag " + tag.name);
+    tagIds_.push_back(*id);
+  }
+}
+
+void TableFiles::RebuildIndex() {
+  index_.reset();
+  index_ = index::IndexFile::Create(paths_.adi, DataCipher(), header_.counters.change);
+  index_->MarkDirty();
+  indexMarkedDirty_ = true;
+  std::vector<std::uint8_t> buffer, payload;
+  constexpr std::uint64_t kChunk = 256;
+  for (std::size_t t = 0; t < header_.tags.size(); ++t) {
+    const TagDefinition& tag = header_.tags[t];
+    index::TagInfo info{tag.name, tag.expression, tag.options, static_cast<std::uint16_t>(keys_[t].length), tag.pageSize};
+    const index::TagId id = index_->AddTag(info);
+    auto builder = index_->BuildTag(id);
+    for (std::uint64_t r = 1; r <= header_.counters.slots; r += kChunk) {
+      const std::uint64_t n = ReadSlots(r, kChunk, buffer);
+      for (std::uint64_t i = 0; i < n; ++i)
+        if (DecodeSlot(r + i, buffer.data() + i * header_.SlotSize(), payload)) builder.Add(KeyOf(static_cast<int>(t), payload), r + i);
+    }
+    builder.Finish();
+  }
+  index_->Flush();
+  forceRebuild_ = false;
+  indexChecked_ = false;
+}
+
+void TableFiles::Reload() {
+  index_.reset();
+  memo_.reset();
+  data_.Close();
+  {
+    std::lock_guard lock(g_registryMutex);
+    g_registry.erase(identity_);
+  }
+  OpenFiles(true);
+  {
+    std::lock_guard lock(g_registryMutex);
+    g_registry[identity_] = weak_from_this();
+  }
+  if (cipher_ && header_.encrypted && cipher_->CheckValue() != header_.check) cipher_.reset();
+  if (!header_.encrypted) cipher_.reset();
+  if (memo_) memo_->SetCipher(DataCipher());
+}
+
+void TableFiles::CloseClean(bool sole) {
+  if (!writable_) return;
+  if (sole && header_.counters.busy) {
+    header_.counters.busy = false;
+    WriteCounters();
+  }
+  if (index_ && sole && !header_.counters.busy) {
+    index_->MarkClean(header_.counters.change);
+    indexMarkedDirty_ = false;
+  }
+  if (sole) data_.Sync();
+}
+
+}  // namespace ace::storage

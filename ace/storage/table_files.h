@@ -1,0 +1,115 @@
+#pragma once
+// The files of one table as this process has them open, shared by every handle of the table in the process:
+// the table file, its memo file and its index file, the header, the key definitions of the tags, and the key
+// for encrypted data once a handle has given the password.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ace/core/cipher.h"
+#include "ace/index/index_file.h"
+#include "ace/storage/key_codec.h"
+#include "ace/storage/memo_file.h"
+#include "ace/storage/table_header.h"
+#include "platform/file.h"
+
+namespace ace::storage {
+
+// Byte-range lock positions on the table file, far beyond any data.
+inline constexpr std::uint64_t kOpenLockByte = 1ULL << 62;
+inline constexpr std::uint64_t kWriteLockByte = kOpenLockByte + 1;
+inline constexpr std::uint64_t kRecordLockBase = kOpenLockByte + 4096;
+
+struct TablePaths {
+  std::filesystem::path adt, adm, adi;
+  std::filesystem::path Temp(const std::filesystem::path& p) const { return p.string() + ".new"; }
+  std::filesystem::path Marker() const { return adt.string() + ".swap"; }
+  // The three files of the table whose .ADT is at adt; the .ADM and .ADI found beside it without regard to case.
+  static TablePaths For(const std::filesystem::path& adt);
+};
+
+class TableFiles : public std::enable_shared_from_this<TableFiles> {
+ public:
+  // The shared files of the table at path (an existing .ADT); opens them when this process has none yet.
+  // sole tells whether this process is the table's only user right now (it may then repair what a crash left).
+  static std::shared_ptr<TableFiles> Acquire(const std::filesystem::path& path, const kv::fs::File& lockFile,
+                                             bool sole);
+  ~TableFiles();
+
+  const TablePaths& Paths() const { return paths_; }
+  TableHeader& Header() { return header_; }
+  kv::fs::File& Data() { return data_; }
+  MemoFile& Memo();
+  std::pair<std::uint64_t, std::uint64_t> Identity() const { return identity_; }
+
+  // Key for encrypted data: set once a handle gives the right password.
+  const Cipher* DataCipher() const { return cipher_ ? &*cipher_ : nullptr; }
+  void SetCipher(const Cipher& cipher);
+
+  // Counters: re-read when another process may have changed the table; written after each change.
+  void RefreshCounters();
+  void WriteCounters();
+  // Marks the start of a change (busy flag on disk, index marked dirty) and its end (counter bumped).
+  void BeginChange(bool writeThrough);
+  void EndChange(bool writeThrough);
+
+  // Record slots.
+  std::uint8_t ReadStatus(std::uint64_t recno);
+  // Reads and opens a record's payload; false for a deleted record. Throws kPasswordRequired without the key.
+  bool ReadPayload(std::uint64_t recno, std::vector<std::uint8_t>& payload);
+  // Opens a slot already read (SlotSize bytes) into payload; false for a deleted record.
+  bool DecodeSlot(std::uint64_t recno, const std::uint8_t* slot, std::vector<std::uint8_t>& payload) const;
+  // Reads count whole slots from recno on into buffer; returns how many were there.
+  std::uint64_t ReadSlots(std::uint64_t recno, std::uint64_t count, std::vector<std::uint8_t>& buffer);
+  void WritePayload(std::uint64_t recno, const std::vector<std::uint8_t>& payload, std::uint8_t status);
+  void WriteStatus(std::uint64_t recno, std::uint8_t status);
+
+  // Indexes. Available() is false for an encrypted table until the key is known.
+  bool IndexAvailable() const;
+  index::IndexFile& Index();
+  const std::vector<KeyDefinition>& Keys() const { return keys_; }
+  index::TagId TagIdOf(int tag) const { return tagIds_.at(tag); }
+  // Makes sure the index file matches the tags of the header; rebuilds it when it does not (only when this
+  // process is its sole user, else kCorruptFile).
+  void EnsureIndex(bool sole);
+  void RebuildIndex();
+  void ReloadKeys();
+  void RefreshTagIds();
+  std::vector<std::uint8_t> KeyOf(int tag, const std::vector<std::uint8_t>& payload) const;
+
+  // After a whole-table rewrite: forget everything and read the new files.
+  void Reload();
+  // Closes the index file cleanly (when this process is the table's sole user) before the last handle goes.
+  void CloseClean(bool sole);
+
+ private:
+  explicit TableFiles(const std::filesystem::path& path);
+  void OpenFiles(bool sole);
+  void Repair();
+  void ResolveAutoInc();
+
+  TablePaths paths_;
+  kv::fs::File data_;
+  bool writable_ = false;
+  TableHeader header_;
+  std::pair<std::uint64_t, std::uint64_t> identity_{};
+  std::optional<MemoFile> memo_;
+  std::optional<Cipher> cipher_;
+  std::optional<index::IndexFile> index_;
+  bool indexChecked_ = false;
+  bool indexMarkedDirty_ = false;
+  bool forceRebuild_ = false;
+  bool autoIncUnknown_ = false;
+  std::vector<KeyDefinition> keys_;
+  std::vector<index::TagId> tagIds_;
+};
+
+// Finishes or rolls back a whole-table rewrite that a crash interrupted: with the commit marker present the new
+// files are complete and are moved in; without it the new files are removed. Call with sole use of the table.
+void RecoverRewrite(const TablePaths& paths);
+
+}  // namespace ace::storage

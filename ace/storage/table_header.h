@@ -1,0 +1,96 @@
+#pragma once
+// The header of a table file (NAME.ADT): what the table looks like (fields, record layout, encryption) and its
+// counters. docs/formats/adt.md gives the byte layout.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ace/core/cipher.h"
+#include "ace/core/field_type.h"
+
+namespace ace::storage {
+
+struct FieldDescriptor : FieldSpec {
+  std::uint32_t offset = 0;   // of the value within the record payload
+  std::uint16_t nullBit = 0;  // bit number in the payload's null bitmap
+};
+
+// The counters change with every append and delete; they sit in a block of their own with its own checksum, so
+// a header whose counters were torn by a crash is recognised and the counters recomputed from the records.
+struct TableCounters {
+  std::uint64_t slots = 0;        // records ever appended and not yet packed away (deleted ones included)
+  std::uint64_t live = 0;         // records not deleted
+  std::uint64_t nextAutoInc = 1;  // the value the next appended record gets
+  std::uint64_t change = 0;       // bumped by every change; ties the index file to this state
+  bool busy = false;              // a change is under way; still set after a crash mid-change
+};
+
+// A tag as the table file records it. The index file holds the tags' entries; the table file keeps their
+// definitions too, so that an index file that is missing, damaged or stale can be rebuilt from the records.
+struct TagDefinition {
+  std::string name;
+  std::string expression;
+  std::uint32_t options = 0;
+  std::uint16_t pageSize = 512;
+};
+
+struct TableHeader {
+  static constexpr std::uint32_t kVersion = 1;
+  static constexpr std::uint32_t kFixedSize = 128;
+  static constexpr std::uint32_t kDescriptorSize = 160;
+  static constexpr std::uint32_t kCountersOffset = 80;
+  static constexpr std::uint32_t kCountersSize = 40;
+  static constexpr std::size_t kMaxFields = 4000;
+  static constexpr std::size_t kMaxNameLength = 128;
+  static constexpr std::uint32_t kMaxPayload = 1u << 20;
+  static constexpr std::uint8_t kLive = ' ';
+  static constexpr std::uint8_t kDeleted = '*';
+  static constexpr std::uint32_t kDefaultTagArea = 8192;
+
+  std::uint32_t headerSize = 0;   // where the first record starts
+  std::uint32_t payloadSize = 0;  // null bitmap + values
+  std::uint8_t tableType = 3;
+  std::uint8_t charType = 1;
+  bool encrypted = false;
+  Cipher::Salt salt{};
+  Cipher::Check check{};
+  std::uint64_t memoGeneration = 0;  // 0: the table has no memo fields and no .ADM file
+  std::vector<FieldDescriptor> fields;
+  std::uint32_t tagAreaSize = kDefaultTagArea;
+  std::vector<TagDefinition> tags;
+  TableCounters counters;
+
+  // Lays out the record for fields: null bitmap first, then the values in field order. Throws AceError for
+  // duplicate or empty names, names that are too long, bad lengths, or too many fields.
+  static TableHeader ForFields(const std::vector<FieldSpec>& fields, std::uint32_t tagArea = kDefaultTagArea);
+
+  std::uint32_t BitmapSize() const { return static_cast<std::uint32_t>((fields.size() + 7) / 8); }
+  // Bytes one record takes on disk: the status byte and the payload, sealed when encrypted.
+  std::uint32_t SlotSize() const { return 1 + payloadSize + (encrypted ? static_cast<std::uint32_t>(Cipher::kOverhead) : 0); }
+  std::uint64_t SlotOffset(std::uint64_t recno) const { return headerSize + (recno - 1) * SlotSize(); }
+  bool HasMemo() const;
+  // Index of the field named so, without regard to case; -1 when there is none.
+  int FindField(std::string_view name) const;
+
+  int FindTag(std::string_view name) const;
+  std::uint32_t TagAreaOffset() const { return kFixedSize + static_cast<std::uint32_t>(fields.size()) * kDescriptorSize; }
+  // The tag area as stored (count, checksum, entries, zero filled to tagAreaSize); nullopt when the tags do not
+  // fit the area (the table must then be rewritten with a larger header).
+  std::optional<std::vector<std::uint8_t>> EncodeTagArea() const;
+
+  std::vector<std::uint8_t> Encode() const;
+  std::vector<std::uint8_t> EncodeCounters() const;
+  // Reads a counter block (kCountersSize bytes); false when its checksum does not hold.
+  static bool DecodeCounters(const std::uint8_t* block, TableCounters& out);
+  // Throws AceError(kCorruptFile) naming the file when the bytes are not a sound header. countersValid tells
+  // whether the counter block's checksum held (when not, the counters must be recomputed).
+  static TableHeader Decode(const std::vector<std::uint8_t>& bytes, const std::filesystem::path& file,
+                            bool& countersValid);
+  // The size of the header that starts with these bytes (at least kFixedSize of them); 0 when they are not ours.
+  static std::uint32_t PeekHeaderSize(const std::uint8_t* bytes);
+};
+
+}  // namespace ace::storage

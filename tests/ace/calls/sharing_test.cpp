@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include "calls/engine_fixture.h"
+
+namespace ace::testing {
+namespace {
+
+// Runs body in a child process and returns its exit code (the child makes its own connection).
+int InChild(const std::function<int()>& body) {
+  const pid_t pid = fork();
+  if (pid == 0) _exit(body());
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
+}
+
+class Sharing : public EngineTest {
+ protected:
+  int OpenInChild(std::uint32_t mode) {
+    const std::string folder = dir.Path().string();
+    return InChild([folder, mode] {
+      AdsHandle c = 0, t = 0;
+      if (AdsConnect60(folder, 3, "", "", 0, &c) != 0) return 2;
+      const ResultCode r = AdsOpenTable(c, "T", "", 3, 1, 1, 1, mode, &t);
+      return r == 0 ? 0 : (r == code::kTableInUse ? 1 : 3);
+    });
+  }
+};
+
+TEST_F(Sharing, ExclusiveAndSharedOpensAcrossProcesses) {
+  ASSERT_ADS(AdsCloseTable(Create("T", "A,Char,5;")));
+  AdsHandle shared = Open("T");
+  EXPECT_EQ(OpenInChild(open_mode::kShared), 0);
+  EXPECT_EQ(OpenInChild(open_mode::kExclusive), 1);
+  AdsHandle t = 0;
+  EXPECT_EQ(AdsOpenTable(connection, "T", "", 3, 1, 1, 1, open_mode::kExclusive, &t), code::kTableInUse);
+  ASSERT_ADS(AdsCloseTable(shared));
+
+  AdsHandle exclusive = Open("T", open_mode::kExclusive);
+  EXPECT_EQ(OpenInChild(open_mode::kShared), 1);
+  EXPECT_EQ(AdsOpenTable(connection, "T", "", 3, 1, 1, 1, open_mode::kShared, &t), code::kTableInUse);
+  ASSERT_ADS(AdsCloseTable(exclusive));
+  EXPECT_EQ(OpenInChild(open_mode::kExclusive), 0);
+}
+
+TEST_F(Sharing, ChangesOfAnotherProcessAreSeen) {
+  AdsHandle t = Create("T", "A,Char,5;N,Integer;");
+  ASSERT_ADS(AdsCreateIndex61(t, "", "A", "A", "", "", 2, 512, nullptr));
+  Append(t, {{"A", Value::String("mine")}, {"N", Value::Integer(1)}});
+  ASSERT_ADS(AdsCloseTable(t));
+  t = Open("T");
+  const std::string folder = dir.Path().string();
+  const int child = InChild([folder] {
+    AdsHandle c = 0, h = 0;
+    if (AdsConnect60(folder, 3, "", "", 0, &c) != 0 || AdsOpenTable(c, "T", "", 3, 1, 1, 1, 0, &h) != 0) return 2;
+    for (int i = 0; i < 50; ++i) {
+      if (AdsAppendRecord(h) != 0 || AdsSetField(h, "A", Value::String("kid" + std::to_string(i))) != 0 ||
+          AdsSetField(h, "N", Value::Integer(i)) != 0 || AdsWriteRecord(h) != 0)
+        return 3;
+    }
+    return AdsCloseTable(h) == 0 ? 0 : 4;
+  });
+  ASSERT_EQ(child, 0);
+  std::uint64_t count = 0;
+  ASSERT_ADS(AdsGetRecordCount(t, &count));
+  EXPECT_EQ(count, 51u);
+  const Value key[] = {Value::String("kid42")};
+  bool found = false;
+  ASSERT_ADS(AdsSeek(Index(t, "A"), key, seek_type::kExact, &found));
+  EXPECT_TRUE(found);
+  EXPECT_EQ(Get(t, "N"), Value::Integer(42));
+}
+
+}  // namespace
+}  // namespace ace::testing
