@@ -369,6 +369,12 @@ void Table::ScanNatural(std::uint64_t from, int direction) {
 }
 
 void Table::GotoTop() {
+  GotoTopRaw();
+  SettleOnFilter(+1);
+  if (recno_ == 0 && !positionUnknown_) eof_ = bof_ = true;
+}
+
+void Table::GotoTopRaw() {
   FlushPending();
   ReadScope read(*this);
   eof_ = bof_ = false;
@@ -390,6 +396,12 @@ void Table::GotoTop() {
 }
 
 void Table::GotoBottom() {
+  GotoBottomRaw();
+  SettleOnFilter(-1);
+  if (recno_ == 0 && !positionUnknown_) eof_ = bof_ = true;
+}
+
+void Table::GotoBottomRaw() {
   FlushPending();
   ReadScope read(*this);
   eof_ = bof_ = false;
@@ -417,9 +429,19 @@ void Table::Skip(std::int64_t count) {
     loaded_ = false;
     return;
   }
-  ReadScope read(*this);
   const int direction = count > 0 ? 1 : -1;
   std::uint64_t steps = static_cast<std::uint64_t>(count > 0 ? count : -count);
+  while (steps-- > 0) {
+    MoveRaw(direction);
+    SettleOnFilter(direction);
+    if (recno_ == 0) return;
+  }
+}
+
+// One step in the current order, filter not considered.
+void Table::MoveRaw(int direction) {
+  ReadScope read(*this);
+  std::uint64_t steps = 1;
   if (order_ < 0) {
     std::uint64_t r = recno_;
     if (r == 0) {
@@ -506,7 +528,11 @@ bool Table::Seek(std::span<const Value> values, bool nearest) {
   auto& c = cursor_->cursor;
   c.SeekGE(prefix);
   PositionFromCursor();
-  const bool exact = recno_ != 0 && std::memcmp(c.Key().data(), prefix.data(), prefix.size()) == 0;
+  if (filter_ && recno_ != 0 && !PassesFilter()) {
+    eof_ = bof_ = false;
+    SettleOnFilter(+1);
+  }
+  const bool exact = recno_ != 0 && c.Valid() && std::memcmp(c.Key().data(), prefix.data(), prefix.size()) == 0;
   if (!exact && !nearest) recno_ = 0;
   eof_ = recno_ == 0;
   bof_ = false;
@@ -525,6 +551,39 @@ void Table::SetScope(std::vector<Value> top, std::vector<Value> bottom) {
 void Table::ClearScope() {
   scopeTop_.clear();
   scopeBottom_.clear();
+}
+
+void Table::SetFilter(std::function<bool()> filter) {
+  FlushPending();
+  filter_ = std::move(filter);
+}
+
+bool Table::PassesFilter() {
+  if (!filter_ || inFilter_) return true;
+  inFilter_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{inFilter_};
+  return filter_();
+}
+
+// Moves on in the direction until the current record passes the filter (or the end is reached).
+void Table::SettleOnFilter(int direction) {
+  if (!filter_) return;
+  while (recno_ != 0 && !PassesFilter()) MoveRaw(direction);
+}
+
+std::uint64_t Table::FilteredCount() {
+  if (!filter_) return RecordCount();
+  const std::uint64_t keepRecno = recno_;
+  const bool keepEof = eof_, keepBof = bof_;
+  std::uint64_t n = 0;
+  for (GotoTop(); recno_ != 0; Skip(1)) ++n;
+  if (keepRecno != 0) GotoRecord(keepRecno);
+  eof_ = keepEof;
+  bof_ = keepBof;
+  return n;
 }
 
 std::uint64_t Table::RecordCount() {

@@ -102,6 +102,13 @@ class Table {
   void ClearScope();
   std::uint64_t RecordCount();
 
+  // A record filter: navigation passes over records for which it answers false (it reads the current record
+  // through GetField). An empty function removes the filter. Seek finds only records that pass it.
+  void SetFilter(std::function<bool()> filter);
+  bool HasFilter() const { return static_cast<bool>(filter_); }
+  // Records that pass the filter (all live records without one); counts by reading the table.
+  std::uint64_t FilteredCount();
+
   // The current record.
   Value GetField(int field);
   bool IsFieldEmpty(int field);
@@ -135,6 +142,11 @@ class Table {
   void RequireSole(const char* what);
   void ReleaseSole();
   void ScanNatural(std::uint64_t from, int direction);
+  void MoveRaw(int direction);
+  void GotoTopRaw();
+  void GotoBottomRaw();
+  void SettleOnFilter(int direction);
+  bool PassesFilter();
   void RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping* mapping, bool keepRecords,
                   std::optional<bool> encrypt);
 
@@ -157,6 +169,8 @@ class Table {
   bool dirty_ = false, appending_ = false;
   std::map<int, std::string> pendingMemo_;
   std::map<std::uint64_t, bool> locks_;
+  std::function<bool()> filter_;
+  bool inFilter_ = false;
 };
 
 }  // namespace ace::storage
