@@ -1023,9 +1023,11 @@ void IndexFile::Sync() {
 
 void IndexFile::InvalidateCache() {
   Impl& self = Self();
+  // Unflushed changes go with the cache; nor may our old header be written back should the new one not load.
   self.pager.ForgetAll();
-  self.Load();
+  self.headerDirty = false;
   ++self.epoch;
+  self.Load();
 }
 
 void IndexFile::Close() {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -17,12 +16,6 @@ namespace {
 
 using namespace ace::index::testing;
 using namespace std::literals;
-
-std::string Num(std::uint64_t n, int width) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%0*llu", width, static_cast<unsigned long long>(n));
-  return buffer;
-}
 
 class IndexFileTest : public ::testing::Test {
  protected:
@@ -387,6 +380,16 @@ TEST_F(IndexFileTest, DroppedAndClearedTagsGiveTheirPagesBack) {
   ASSERT_EQ(entries.size(), 20000u);
   EXPECT_EQ(entries.front().first, K(Num(0, 16), 16));
   EXPECT_EQ(entries.back().first, K(Num(19999, 16), 16));
+}
+
+TEST_F(IndexFileTest, KeysAddedInOrderFillTheirPages) {
+  auto file = IndexFile::Create(File(), nullptr, 1);
+  const TagId tag = file.AddTag({"SEQ", "RECNO", 0, 16, 512});
+  for (std::uint64_t i = 0; i < 20000; ++i) file.Insert(tag, K(Num(i, 16), 16), i);
+  file.Flush();
+  // 20000 entries of 24 bytes, 169 to a full page: 119 leaves. Half-full pages would take twice that.
+  EXPECT_LE(std::filesystem::file_size(File()), (119 + 5) * 4096u);
+  EXPECT_EQ(Forward(file, tag).size(), 20000u);
 }
 
 // Random inserts and erases against an ordered set, with a cache far smaller than the file so pages are

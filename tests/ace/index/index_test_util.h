@@ -30,6 +30,12 @@ inline Key K(std::string_view text, std::size_t length) {
   return key;
 }
 
+// n in decimal, zero padded to width digits.
+inline std::string Num(std::uint64_t n, std::size_t width) {
+  std::string digits = std::to_string(n);
+  return digits.size() < width ? std::string(width - digits.size(), '0') + digits : digits;
+}
+
 inline Key Raw(std::string_view bytes) { return Key(bytes.begin(), bytes.end()); }
 
 inline std::string Text(std::span<const std::uint8_t> key) { return std::string(key.begin(), key.end()); }
