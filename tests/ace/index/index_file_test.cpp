@@ -302,6 +302,35 @@ TEST_F(IndexFileTest, CursorKeepsItsPlaceThroughChangesAroundIt) {
   EXPECT_FALSE(other.First());
 }
 
+// Two handles on one file stand for two processes taking turns under the table's lock.
+TEST_F(IndexFileTest, ChangesThroughAnotherHandleShowAfterInvalidateCache) {
+  auto first = IndexFile::Create(File(), nullptr, 1);
+  const TagId tag = first.AddTag({"NO", "EMPNO", 0, 8, 512});
+  for (std::uint64_t i = 0; i < 100; ++i) first.Insert(tag, K(Num(i * 2, 8), 8), i);
+  first.Flush();
+
+  auto second = IndexFile::Open(File(), nullptr);
+  auto cursor = second.OpenCursor(tag);
+  ASSERT_TRUE(cursor.First());
+  for (std::uint64_t i = 0; i < 5000; ++i) first.Insert(tag, K(Num(i * 2 + 1, 8), 8), 1000 + i);  // splits
+  const TagId other = first.AddTag({"OTHER", "X", kOptionUnique, 4, 512});
+  first.Insert(other, K("ONE", 4), 1);
+  first.Flush();
+
+  second.InvalidateCache();
+  EXPECT_EQ(second.Tags(), first.Tags());
+  EXPECT_EQ(second.EntryCount(tag), 5100u);
+  EXPECT_EQ(Forward(second, tag), Forward(first, tag));
+  ASSERT_TRUE(cursor.Next());
+  EXPECT_EQ(Text(cursor.Key()), Num(1, 8));
+  EXPECT_EQ(Catch([&] { second.Insert(other, K("ONE", 4), 2); }).code, code::kUniqueKeyViolation);
+
+  second.Insert(other, K("TWO", 4), 2);
+  second.Flush();
+  first.InvalidateCache();
+  EXPECT_EQ(Forward(first, other), (std::vector<Entry>{{K("ONE", 4), 1}, {K("TWO", 4), 2}}));
+}
+
 TEST_F(IndexFileTest, UniqueTagsRefuseASecondEqualKey) {
   auto file = IndexFile::Create(File(), nullptr, 1);
   const TagId unique = file.AddTag({"EMPCODE", "EMP_CODE", kOptionUnique, 10, 512});
