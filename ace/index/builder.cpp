@@ -225,7 +225,7 @@ class TreeWriter {
         Fail(code::kInternal, "the bulk build of " + file_.TagText(tag_) + " misplanned its tree");
       Close(l);
     }
-    file_.Free(tag_.root);  // the empty leaf the tag had
+    file_.FreeTree(tag_);  // the empty tree the tag had
     tag_.root = levels_.back().page;
     tag_.height = static_cast<std::uint16_t>(levels_.size());
     tag_.count = total_;

@@ -758,6 +758,7 @@ bool IndexFile::Impl::Erase(Tag& tag, const std::uint8_t* key, std::uint64_t rec
       right = std::move(node);
       left = Node(tag, ChildAt(pd, tag, sepIdx), level);
     }
+    if (left.Page() == right.Page()) pager.Corrupt(step.page, "names one child twice");
     std::uint8_t* ld = left.Data();
     std::uint8_t* rd = right.Data();
     const std::uint32_t lc = Count(ld);
