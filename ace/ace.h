@@ -153,3 +153,5 @@ ResultCode AdsCancelUpdate(AdsHandle table);
 ResultCode AdsDeleteRecord(AdsHandle table);
 
 }  // namespace ace
+
+#include "ace/ace_dictionary.h"

@@ -108,7 +108,8 @@ bool File::TryLock(std::uint64_t offset, std::uint64_t length, bool exclusive) {
   lock.l_start = static_cast<off_t>(offset);
   lock.l_len = static_cast<off_t>(length);
   if (::fcntl(fd_, F_OFD_SETLK, &lock) == 0) return true;
-  if (errno == EAGAIN || errno == EACCES) return false;
+  // EBADF: an exclusive lock asked through a descriptor opened for reading only, which can never get it.
+  if (errno == EAGAIN || errno == EACCES || (errno == EBADF && exclusive && fd_ >= 0)) return false;
   Fail("cannot lock", path_, errno);
 }
 

@@ -651,6 +651,15 @@ void Dictionary::RemoveIndex(std::string_view table, std::string_view tag) {
   });
 }
 
+void Dictionary::SetDefaultIndex(std::string_view table, std::string_view tag) {
+  const Session s{db_, path_, "setting the default index of table " + Quote(table)};
+  InTransaction(s, true, [&] {
+    const ObjectRow row = RequireTable(s, table);
+    Statement q(s, "UPDATE tables SET default_index = ?2 WHERE object_id = ?1");
+    q.Bind(1, row.id).Bind(2, tag).Run();
+  });
+}
+
 std::vector<IndexEntry> Dictionary::Indexes(std::string_view table) const {
   const Session s{db_, path_, "listing indexes of table " + Quote(table)};
   return InTransaction(s, false, [&] {

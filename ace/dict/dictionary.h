@@ -143,7 +143,9 @@ class Dictionary {
   // default tag clears its default index.
   void AddIndex(std::string_view table, const IndexEntry& index);
   void RemoveIndex(std::string_view table, std::string_view tag);
-  std::vector<IndexEntry> Indexes(std::string_view table) const;  // in order of registration
+  std::vector<IndexEntry> Indexes(std::string_view table) const;
+  // The tag a table is ordered by when its user names no other ("" for none).
+  void SetDefaultIndex(std::string_view table, std::string_view tag);  // in order of registration
 
   // Users and groups. CreateUser makes the group first when it is named and missing ("" for none);
   // kObjectExists when a user or group already has the name.

@@ -109,11 +109,18 @@ Table::~Table() {
 std::unique_ptr<Table> Table::Open(const stdfs::path& path, Options options) {
   for (int attempt = 0; attempt < 20; ++attempt) {
     if (!kv::fs::HostFileExists(path)) Fail(code::kFileNotFound, "table " + path.string() + " does not exist");
+    // The lock handle is opened for writing whenever the file allows it, also for a read-only open: shared and
+    // exclusive byte locks need a writable descriptor.
     kv::fs::File lock;
     try {
-      lock = kv::fs::File::Open(path, options.readOnly ? kv::fs::File::Mode::ReadOnly : kv::fs::File::Mode::ReadWrite);
+      lock = kv::fs::File::Open(path, kv::fs::File::Mode::ReadWrite);
     } catch (const kv::fs::FsError& e) {
-      Fail(options.readOnly ? code::kFileNotFound : code::kReadOnly, e.what());
+      if (!options.readOnly) Fail(code::kReadOnly, e.what());
+      try {
+        lock = kv::fs::File::Open(path, kv::fs::File::Mode::ReadOnly);
+      } catch (const kv::fs::FsError& again) {
+        Fail(code::kFileNotFound, again.what());
+      }
     }
     if (!lock.TryLock(kOpenLockByte, 1, options.exclusive))
       Fail(code::kTableInUse, options.exclusive ? "table " + StemOf(path) + " cannot be opened exclusively: it is in use"
