@@ -50,6 +50,9 @@ ResultCode AdsDDCreateUser(AdsHandle connection, std::string_view group, std::st
                            std::string_view password, std::string_view description);
 ResultCode AdsDDSetObjectAccessRights(AdsHandle connection, std::string_view object, std::string_view accessor,
                                       std::string_view rights);
+// The rights text an accessor (user or group) holds on an object itself, without those of its groups.
+ResultCode AdsDDGetObjectAccessRights(AdsHandle connection, std::string_view object, std::string_view accessor,
+                                      std::string* rights);
 // 5137 (no more objects) when there is none, also on the first call. Names are cut to kMaxObjectName.
 ResultCode AdsDDFindFirstObject(AdsHandle connection, std::uint16_t kind, std::string_view parent, std::string* name,
                                 AdsHandle* search);

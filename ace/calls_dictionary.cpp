@@ -195,6 +195,15 @@ ResultCode AdsDDSetObjectAccessRights(AdsHandle connection, std::string_view obj
   });
 }
 
+ResultCode AdsDDGetObjectAccessRights(AdsHandle connection, std::string_view object, std::string_view accessor,
+                                      std::string* rights) {
+  return Guard([&] {
+    detail::ConnectionObject& c = DictionaryOf(connection);
+    const std::string text = c.dict->Rights(object, accessor);
+    if (rights) *rights = text;
+  });
+}
+
 ResultCode AdsDDFindFirstObject(AdsHandle connection, std::uint16_t kind, std::string_view parent, std::string* name,
                                 AdsHandle* search) {
   Trace("AdsDDFindFirstObject", std::to_string(connection) + ", " + std::to_string(kind) + ", " + Quote(parent));

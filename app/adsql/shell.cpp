@@ -1,5 +1,6 @@
 #include "app/adsql/shell.h"
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -16,7 +17,8 @@ constexpr const char* kUsage =
     "  PATH is a folder of free tables or a data dictionary file (CODE.add).\n"
     "  Commands: SQL statements, or .tables, .schema NAME, .indexes NAME, .create NAME FIELDS,\n"
     "  .index NAME TAG KEY [unique] [descending], .password NAME PASSWORD, .encrypt NAME, .decrypt NAME,\n"
-    "  .pack NAME, .count NAME, .dump NAME [ORDER]\n";
+    "  .pack NAME, .count NAME, .dump NAME [ORDER]; on a dictionary also .newdict PATH PASSWORD,\n"
+    "  .register NAME FILE, .unregister NAME, .users, .rights OBJECT, .property NAME NUMBER [VALUE]\n";
 
 std::vector<std::string> Words(const std::string& line) {
   std::vector<std::string> words;
@@ -175,8 +177,26 @@ void Shell::PrintRows(ace::AdsHandle navigate, ace::AdsHandle table) {
   }
 }
 
+std::vector<std::string> Shell::Objects(std::uint16_t kind, const std::string& parent) {
+  std::vector<std::string> names;
+  std::string name;
+  ace::AdsHandle search = 0;
+  ace::ResultCode r = ace::AdsDDFindFirstObject(connection_, kind, parent, &name, &search);
+  while (r == 0) {
+    names.push_back(name);
+    r = ace::AdsDDFindNextObject(connection_, search, &name);
+  }
+  if (search) ace::AdsDDFindClose(connection_, search);
+  if (r != ace::code::kNoMoreObjects) Check(r);
+  return names;
+}
+
 void Shell::Tables() {
   out_ << "TABLE\n";
+  if (dictionary_) {
+    for (const std::string& name : Objects(ace::dd_object::kTable)) out_ << name << "\n";
+    return;
+  }
   for (const fs::FindEntry& e : fs::FindFiles(path_ + "\\*.adt"))
     if (!e.isFolder) out_ << e.name.substr(0, e.name.size() - 4) << "\n";
 }
@@ -285,6 +305,50 @@ void Shell::Meta(const std::vector<std::string>& w, const std::string& line) {
       throw;
     }
     Close(t);
+  } else if (command == ".newdict") {
+    need(3, ".newdict PATH PASSWORD");
+    ace::AdsHandle made = 0;
+    Check(ace::AdsDDCreate(w[1], w[2], "", &made));
+    ace::AdsDisconnect(made);
+    out_ << "created dictionary " << w[1] << "\n";
+  } else if (command == ".register" || command == ".unregister" || command == ".users" || command == ".rights" ||
+             command == ".property") {
+    if (!dictionary_) throw ShellError(ace::code::kNotADictionary, command + " needs a dictionary connection");
+    if (command == ".register") {
+      need(3, ".register NAME FILE");
+      Check(ace::AdsDDAddTable(connection_, w[1], w[2], ace::table_type::kAdt, 1, "", ""));
+      out_ << "registered " << w[1] << "\n";
+    } else if (command == ".unregister") {
+      need(2, ".unregister NAME");
+      Check(ace::AdsDDRemoveTable(connection_, w[1], false));
+      out_ << "unregistered " << w[1] << "\n";
+    } else if (command == ".users") {
+      out_ << "USER\n";
+      for (const std::string& name : Objects(ace::dd_object::kUser)) out_ << name << "\n";
+    } else if (command == ".rights") {
+      need(2, ".rights OBJECT");
+      out_ << "ACCESSOR\tRIGHTS\n";
+      for (std::uint16_t kind : {ace::dd_object::kUser, ace::dd_object::kGroup})
+        for (const std::string& accessor : Objects(kind)) {
+          std::string rights;
+          Check(ace::AdsDDGetObjectAccessRights(connection_, w[1], accessor, &rights));
+          if (!rights.empty()) out_ << accessor << "\t" << rights << "\n";
+        }
+    } else {
+      need(3, ".property NAME NUMBER [VALUE]");
+      const std::uint16_t number = static_cast<std::uint16_t>(std::stoul(w[2]));
+      if (w.size() > 3) {
+        const std::uint16_t value = static_cast<std::uint16_t>(std::stoul(w[3]));
+        Check(ace::AdsDDSetTableProperty(connection_, w[1], number, &value, 2, 0, ""));
+      }
+      char buffer[256] = {};
+      std::uint16_t length = sizeof buffer;
+      Check(ace::AdsDDGetTableProperty(connection_, w[1], number, buffer, &length));
+      std::uint16_t value = 0;
+      std::memcpy(&value, buffer, 2);
+      out_ << "PROPERTY\tVALUE\n" << number << "\t"
+           << (number == ace::dd_property::kDefaultIndex ? std::string(buffer, length) : std::to_string(value)) << "\n";
+    }
   } else {
     throw ShellError(ace::code::kInvalidArgument, "unknown command " + w[0]);
   }
@@ -309,6 +373,10 @@ int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
   } catch (const ShellError& e) {
     out.flush();
     err << "adsql: error " << e.what() << "\n";
+    return 1;
+  } catch (const std::exception& e) {
+    out.flush();
+    err << "adsql: error: " << e.what() << "\n";
     return 1;
   }
   return 0;

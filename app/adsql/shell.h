@@ -43,6 +43,7 @@ class Shell {
   void Close(ace::AdsHandle table);
   void PrintRows(ace::AdsHandle navigate, ace::AdsHandle table);
   void Tables();
+  std::vector<std::string> Objects(std::uint16_t kind, const std::string& parent = "");
   void Schema(const std::string& name);
   void Indexes(const std::string& name);
 

@@ -83,6 +83,36 @@ TEST(Adsql, PasswordsEncryptionAndErrors) {
   EXPECT_EQ(RunShell({path + "/nowhere", "-e", ".tables"}).exit, 1);
 }
 
+TEST(Adsql, DictionaryCommands) {
+  testing::TempFolder dir;
+  const std::string dict = (dir.Path() / "ABC.add").string();
+  ASSERT_EQ(RunShell({dir.Path().string(), "-e", ".newdict " + dict + " MOLAR3816"}).exit, 0);
+  ASSERT_EQ(RunShell({dir.Path().string(), "-e", ".create LOOSE A,Char,2;"}).exit, 0);
+  const std::vector<std::string> login = {dict, "-u", "ADSSYS", "-p", "MOLAR3816"};
+  auto with = [&](std::vector<std::string> commands) {
+    std::vector<std::string> args = login;
+    for (auto& c : commands) args.insert(args.end(), {"-e", c});
+    return RunShell(args);
+  };
+  const Result r = with({".create EMPLOYEE EMP_NO,Char,10;", ".register LOOSE LOOSE.ADT", ".tables", ".users",
+                         ".property EMPLOYEE 214 1", ".property EMPLOYEE 203", ".unregister LOOSE", ".tables"});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "created EMPLOYEE\nregistered LOOSE\nTABLE\nEMPLOYEE\nLOOSE\nUSER\nADSSYS\n"
+            "PROPERTY\tVALUE\n214\t1\nPROPERTY\tVALUE\n203\t0\nunregistered LOOSE\nTABLE\nEMPLOYEE\n");
+  {
+    ace::AdsHandle c = 0;
+    ASSERT_EQ(ace::AdsConnect60(dict, 3, "ADSSYS", "MOLAR3816", 0, &c), 0u);
+    ASSERT_EQ(ace::AdsDDCreateUser(c, "", "UTC", "qzn507", "ZAZA USER"), 0u);
+    ASSERT_EQ(ace::AdsDDSetObjectAccessRights(c, "EMPLOYEE", "UTC", "RWI"), 0u);
+    ace::AdsDisconnect(c);
+  }
+  EXPECT_EQ(with({".rights EMPLOYEE"}).out, "ACCESSOR\tRIGHTS\nUTC\tRWI\n");
+  EXPECT_EQ(with({".property EMPLOYEE x"}).exit, 1);
+  EXPECT_EQ(RunShell({dict, "-u", "ADSSYS", "-p", "bad", "-e", ".tables"}).exit, 1);
+  EXPECT_EQ(RunShell({dir.Path().string(), "-e", ".users"}).exit, 1);  // not a dictionary
+}
+
 TEST(Adsql, ScriptsSplitIntoMetaCommandsAndStatements) {
   const auto commands = SplitScript(
       "-- a comment\r\n.tables\nUPDATE T SET A = 1\n  WHERE B = 2;\n\n.count T\nDELETE FROM T");
