@@ -45,27 +45,27 @@ std::vector<FieldSpec> ParseFieldDefinitions(std::string_view text) {
     };
     const std::vector<std::string> parts = Split(item, ',');
     if (parts.size() < 2) bad("it needs a name and a type");
-    FieldSpec spec;
-    spec.name = parts[0];
-    if (kv::TrimBlanks(spec.name).empty()) bad("the name is empty");
+    FieldSpec definition;
+    definition.name = parts[0];
+    if (kv::TrimBlanks(definition.name).empty()) bad("the name is empty");
     const auto type = FieldTypeFromWord(parts[1]);
     if (!type) bad("\"" + std::string(kv::TrimBlanks(parts[1])) + "\" is not a field type of ADT tables");
-    spec.type = *type;
+    definition.type = *type;
     const std::size_t numbers = parts.size() - 2;
-    switch (spec.type) {
+    switch (definition.type) {
       case FieldType::Char:
       case FieldType::Raw:
-        if (numbers != 1 || !ParseNumber(parts[2], spec.length) || spec.length == 0) bad("it needs one length from 1 to 65000");
+        if (numbers != 1 || !ParseNumber(parts[2], definition.length) || definition.length == 0) bad("it needs one length from 1 to 65000");
         break;
       case FieldType::Double:
       case FieldType::CurDouble:
-        spec.decimals = 2;
-        if (numbers > 1 || (numbers == 1 && !ParseNumber(parts[2], spec.decimals))) bad("decimals must be one number");
+        definition.decimals = 2;
+        if (numbers > 1 || (numbers == 1 && !ParseNumber(parts[2], definition.decimals))) bad("decimals must be one number");
         break;
       default:
         if (numbers != 0 && !(numbers == 1 && kv::TrimBlanks(parts[2]).empty())) bad("this type takes no length");
     }
-    fields.push_back(std::move(spec));
+    fields.push_back(std::move(definition));
   }
   if (fields.empty()) Fail(code::kBadFieldDefinition, "the field definition string holds no field");
   return fields;

@@ -33,17 +33,17 @@ TableHeader TableHeader::ForFields(const std::vector<FieldSpec>& fields, std::ui
   std::set<std::string> names;
   std::uint32_t offset = static_cast<std::uint32_t>((fields.size() + 7) / 8);
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    const FieldSpec& spec = fields[i];
-    if (spec.name.empty()) Fail(code::kBadFieldDefinition, "field " + std::to_string(i + 1) + " has no name");
-    if (spec.name.size() > kMaxNameLength)
-      Fail(code::kBadFieldDefinition, "field name '" + spec.name + "' is longer than 128 characters");
-    if (!names.insert(kv::UpperCase(spec.name)).second)
-      Fail(code::kBadFieldDefinition, "field '" + spec.name + "' is defined twice");
-    if ((spec.type == FieldType::Char || spec.type == FieldType::Raw) && (spec.length == 0 || spec.length > 65000))
-      Fail(code::kBadFieldDefinition, "field '" + spec.name + "' needs a length from 1 to 65000");
+    const FieldSpec& definition = fields[i];
+    if (definition.name.empty()) Fail(code::kBadFieldDefinition, "field " + std::to_string(i + 1) + " has no name");
+    if (definition.name.size() > kMaxNameLength)
+      Fail(code::kBadFieldDefinition, "field name '" + definition.name + "' is longer than 128 characters");
+    if (!names.insert(kv::UpperCase(definition.name)).second)
+      Fail(code::kBadFieldDefinition, "field '" + definition.name + "' is defined twice");
+    if ((definition.type == FieldType::Char || definition.type == FieldType::Raw) && (definition.length == 0 || definition.length > 65000))
+      Fail(code::kBadFieldDefinition, "field '" + definition.name + "' needs a length from 1 to 65000");
     FieldDescriptor d;
-    static_cast<FieldSpec&>(d) = spec;
-    if (spec.type != FieldType::Char && spec.type != FieldType::Raw) d.length = 0;
+    static_cast<FieldSpec&>(d) = definition;
+    if (definition.type != FieldType::Char && definition.type != FieldType::Raw) d.length = 0;
     d.offset = offset;
     d.nullBit = static_cast<std::uint16_t>(i);
     offset += FieldValueSize(d);
