@@ -329,6 +329,7 @@ void Table::SetOrder(int tag) {
 void Table::Position(std::uint64_t recno) {
   recno_ = recno;
   loaded_ = false;
+  preloaded_ = false;
   eof_ = bof_ = false;
   positionUnknown_ = false;
 }
@@ -344,6 +345,7 @@ void Table::PositionFromCursor() {
   cursor_->change = files_->Header().counters.change;
   if (c.Valid() && InScope(c.Key())) {
     Position(c.Recno());
+    PreloadCurrent();
   } else {
     recno_ = 0;
     loaded_ = false;
@@ -352,27 +354,48 @@ void Table::PositionFromCursor() {
 
 void Table::ScanNatural(std::uint64_t from, int direction) {
   const std::uint64_t slots = files_->Header().counters.slots;
-  std::vector<std::uint8_t> buffer;
-  constexpr std::uint64_t kChunk = 512;
-  std::uint64_t r = from;
-  while (r >= 1 && r <= slots) {
-    const std::uint64_t first = direction > 0 ? r : (r >= kChunk ? r - kChunk + 1 : 1);
-    const std::uint64_t n = files_->ReadSlots(first, direction > 0 ? kChunk : r - first + 1, buffer);
-    const std::uint32_t size = files_->Header().SlotSize();
-    for (std::uint64_t i = 0; i < n; ++i) {
-      const std::uint64_t k = direction > 0 ? i : n - 1 - i;
-      if (buffer[k * size] == TableHeader::kLive) {
-        Position(first + k);
-        return;
-      }
+  for (std::uint64_t r = from; r >= 1 && r <= slots; direction > 0 ? ++r : --r) {
+    const std::uint8_t* slot = files_->WindowSlot(r, direction);
+    if (slot[0] == TableHeader::kLive) {
+      Position(r);
+      Preload(slot);
+      return;
     }
-    r = direction > 0 ? first + n : first - 1;
-    if (n == 0) break;
   }
   recno_ = 0;
   loaded_ = false;
   if (direction > 0) eof_ = true;
   else bof_ = true;
+}
+
+// Navigation reads the record it lands on while it holds the read lock anyway, so reading fields afterwards
+// needs no lock and no read of its own. A record that does not decode is left for LoadCurrent to report.
+void Table::Preload(const std::uint8_t* slot) {
+  if (files_->Header().encrypted && password_.empty()) return;
+  try {
+    if (!files_->DecodeSlot(recno_, slot, payload_)) return;
+  } catch (const AceError&) {
+    return;
+  }
+  loaded_ = true;
+  loadedRecno_ = recno_;
+  preloaded_ = true;
+  preloadChange_ = files_->Header().counters.change;
+}
+
+void Table::PreloadCurrent() {
+  if (recno_ == 0 || (files_->Header().encrypted && password_.empty())) return;
+  try {
+    if (!files_->ReadPayload(recno_, payload_)) return;
+  } catch (const AceError&) {
+    return;
+  } catch (const kv::fs::FsError&) {
+    return;
+  }
+  loaded_ = true;
+  loadedRecno_ = recno_;
+  preloaded_ = true;
+  preloadChange_ = files_->Header().counters.change;
 }
 
 void Table::GotoTop() {
@@ -520,6 +543,7 @@ void Table::GotoRecord(std::uint64_t recno) {
     return;
   }
   Position(recno);
+  PreloadCurrent();
   cursor_->change = ~0ULL;
 }
 
@@ -601,7 +625,9 @@ std::uint64_t Table::RecordCount() {
 // --- the current record -----------------------------------------------------------------------------------
 
 void Table::LoadCurrent() {
-  if (appending_ || (loaded_ && loadedRecno_ == recno_)) return;
+  if (appending_) return;
+  if (loaded_ && loadedRecno_ == recno_ && (!preloaded_ || preloadChange_ == files_->Header().counters.change)) return;
+  preloaded_ = false;
   RequireRecord();
   RequireData();
   ReadScope read(*this);
@@ -675,6 +701,7 @@ void Table::AppendRecord() {
   appending_ = true;
   dirty_ = true;  // the blank record is written even when no field is set
   loaded_ = true;
+  preloaded_ = false;
   pendingMemo_.clear();
 }
 
@@ -802,6 +829,7 @@ void Table::DeleteRecord() {
       --h.counters.live;
       payload_ = old;
       loaded_ = true;
+      preloaded_ = false;
       loadedRecno_ = recno_;
     }
     write.Commit();

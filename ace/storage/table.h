@@ -35,6 +35,9 @@ struct RecordMapping {
   std::vector<FieldSpec> fields;  // the new layout
   // Fills the new record's values from the old record; old(i) gives old field i's value (memo values included).
   std::function<void(const std::function<Value(int)>& old, std::vector<Value>& out)> map;
+  // The tags of the new table (say, with a renamed field's new name in their keys); when unset, the old tags.
+  // Either way a tag whose key no longer reads against the new layout (it names a dropped field) is left out.
+  std::optional<std::vector<TagDefinition>> tags;
 };
 
 class Table {
@@ -142,6 +145,8 @@ class Table {
   void RequireSole(const char* what);
   void ReleaseSole();
   void ScanNatural(std::uint64_t from, int direction);
+  void Preload(const std::uint8_t* slot);
+  void PreloadCurrent();
   void MoveRaw(int direction);
   void GotoTopRaw();
   void GotoBottomRaw();
@@ -166,6 +171,9 @@ class Table {
   std::vector<std::uint8_t> payload_;  // the current record, in clear
   std::uint64_t loadedRecno_ = 0;
   bool loaded_ = false;
+  // Loaded while positioning, under the same read lock; good while the table's change counter stays the same.
+  bool preloaded_ = false;
+  std::uint64_t preloadChange_ = 0;
   bool dirty_ = false, appending_ = false;
   std::map<int, std::string> pendingMemo_;
   std::map<std::uint64_t, bool> locks_;

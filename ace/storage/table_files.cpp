@@ -112,6 +112,7 @@ void TableFiles::OpenFiles(bool sole) {
   memo_.reset();
   index_.reset();
   indexChecked_ = false;
+  window_.count = 0;
   ReloadKeys();
 }
 
@@ -119,6 +120,7 @@ void TableFiles::Repair() {
   // A crash in the middle of a change: count what is really there, and rebuild the indexes from the records.
   const std::uint64_t size = data_.Size();
   const std::uint64_t slots = (size - std::min<std::uint64_t>(size, header_.headerSize)) / header_.SlotSize();
+  window_.count = 0;
   if (writable_) data_.Truncate(header_.headerSize + slots * header_.SlotSize());  // a torn last record goes
   std::uint64_t live = 0;
   for (std::uint64_t r = 1; r <= slots; ++r)
@@ -231,9 +233,34 @@ bool TableFiles::DecodeSlot(std::uint64_t recno, const std::uint8_t* slot, std::
 }
 
 bool TableFiles::ReadPayload(std::uint64_t recno, std::vector<std::uint8_t>& payload) {
-  std::vector<std::uint8_t> slot(header_.SlotSize());
-  data_.ReadExactAt(header_.SlotOffset(recno), slot.data(), slot.size());
-  return DecodeSlot(recno, slot.data(), payload);
+  const SlotWindow& w = window_;
+  if (w.count != 0 && w.change == header_.counters.change && w.slotSize == header_.SlotSize() && recno >= w.first &&
+      recno < w.first + w.count)
+    return DecodeSlot(recno, w.bytes.data() + (recno - w.first) * w.slotSize, payload);
+  slotScratch_.resize(header_.SlotSize());
+  data_.ReadExactAt(header_.SlotOffset(recno), slotScratch_.data(), slotScratch_.size());
+  return DecodeSlot(recno, slotScratch_.data(), payload);
+}
+
+const std::uint8_t* TableFiles::WindowSlot(std::uint64_t recno, int direction) {
+  constexpr std::uint64_t kWindowBytes = 256 * 1024;
+  const std::uint32_t size = header_.SlotSize();
+  SlotWindow& w = window_;
+  if (w.count == 0 || w.change != header_.counters.change || w.slotSize != size || recno < w.first ||
+      recno >= w.first + w.count) {
+    const std::uint64_t span = std::max<std::uint64_t>(16, kWindowBytes / size);
+    const std::uint64_t first = direction >= 0 ? recno : (recno > span ? recno - span + 1 : 1);
+    const std::uint64_t last = std::min(header_.counters.slots, first + span - 1);
+    w.count = 0;
+    if (recno < first || recno > last) Fail(code::kInternal, "record " + std::to_string(recno) + " is past the table's end");
+    w.bytes.resize((last - first + 1) * size);
+    data_.ReadExactAt(header_.SlotOffset(first), w.bytes.data(), w.bytes.size());
+    w.first = first;
+    w.count = last - first + 1;
+    w.change = header_.counters.change;
+    w.slotSize = size;
+  }
+  return w.bytes.data() + (recno - w.first) * size;
 }
 
 std::uint64_t TableFiles::ReadSlots(std::uint64_t recno, std::uint64_t count, std::vector<std::uint8_t>& buffer) {
@@ -246,7 +273,9 @@ std::uint64_t TableFiles::ReadSlots(std::uint64_t recno, std::uint64_t count, st
 }
 
 void TableFiles::WritePayload(std::uint64_t recno, const std::vector<std::uint8_t>& payload, std::uint8_t status) {
-  std::vector<std::uint8_t> slot(header_.SlotSize());
+  window_.count = 0;
+  std::vector<std::uint8_t>& slot = slotScratch_;
+  slot.resize(header_.SlotSize());
   slot[0] = status;
   if (header_.encrypted) {
     if (!cipher_) Fail(code::kPasswordRequired, "table " + paths_.adt.stem().string() + " is encrypted: give its password first");
@@ -258,6 +287,7 @@ void TableFiles::WritePayload(std::uint64_t recno, const std::vector<std::uint8_
 }
 
 void TableFiles::WriteStatus(std::uint64_t recno, std::uint8_t status) {
+  window_.count = 0;
   data_.WriteAt(header_.SlotOffset(recno), &status, 1);
 }
 

@@ -65,6 +65,11 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   bool DecodeSlot(std::uint64_t recno, const std::uint8_t* slot, std::vector<std::uint8_t>& payload) const;
   // Reads count whole slots from recno on into buffer; returns how many were there.
   std::uint64_t ReadSlots(std::uint64_t recno, std::uint64_t count, std::vector<std::uint8_t>& buffer);
+  // The slot of recno (1..slots) out of a window of whole slots read in one large read: forward windows start at
+  // recno, backward ones end there. A scan in record order so reads the file in big pieces instead of one read
+  // a record. The window holds the file as it was at the current change counter: any write through these files
+  // and any change seen from another process drops it. The pointer is good until the next call.
+  const std::uint8_t* WindowSlot(std::uint64_t recno, int direction);
   void WritePayload(std::uint64_t recno, const std::vector<std::uint8_t>& payload, std::uint8_t status);
   void WriteStatus(std::uint64_t recno, std::uint8_t status);
 
@@ -106,6 +111,15 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   bool autoIncUnknown_ = false;
   std::vector<KeyDefinition> keys_;
   std::vector<index::TagId> tagIds_;
+
+  struct SlotWindow {
+    std::uint64_t first = 0, count = 0;  // count 0: empty
+    std::uint64_t change = 0;             // the change counter the bytes belong to
+    std::uint32_t slotSize = 0;
+    std::vector<std::uint8_t> bytes;
+  };
+  SlotWindow window_;
+  std::vector<std::uint8_t> slotScratch_;  // one slot being read or written
 };
 
 // Finishes or rolls back a whole-table rewrite that a crash interrupted: with the commit marker present the new
