@@ -2,6 +2,7 @@
 // The header of a table file (NAME.ADT): what the table looks like (fields, record layout, encryption) and its
 // counters. docs/formats/adt.md gives the byte layout.
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -62,6 +63,14 @@ struct TableHeader {
   std::uint32_t tagAreaSize = kDefaultTagArea;
   std::vector<TagDefinition> tags;
   TableCounters counters;
+  // Where FindField looks first: callers name the same field record after record, or the fields one after
+  // another, so the last field found and the one after it are tried before the whole list. A copy starts afresh.
+  struct FieldHint {
+    mutable std::atomic<std::uint32_t> last{0};
+    FieldHint() = default;
+    FieldHint(const FieldHint&) {}
+    FieldHint& operator=(const FieldHint&) { return *this; }
+  } fieldHint;
 
   // Lays out the record for fields: null bitmap first, then the values in field order. Throws AceError for
   // duplicate or empty names, names that are too long, bad lengths, or too many fields.
