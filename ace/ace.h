@@ -152,6 +152,57 @@ ResultCode AdsWriteRecord(AdsHandle table);
 ResultCode AdsCancelUpdate(AdsHandle table);
 ResultCode AdsDeleteRecord(AdsHandle table);
 
+// --- record filters ---
+// A filter in the SQL dialect's expression syntax ("database1='ALLW'", "PAY > 100 AND DEPT IS NOT NULL"),
+// checked against the table's fields at once (7202 naming an unknown column) and applied to every navigation,
+// seek and filtered count of the handle. The position is left where it is. An empty expression clears the
+// filter. On a SELECT * cursor the filter narrows the statement's WHERE, which stays.
+ResultCode AdsSetFilter(AdsHandle table, std::string_view expression);
+ResultCode AdsClearFilter(AdsHandle table);
+
+// --- SQL statements ---
+// A statement belongs to a connection. Its text is prepared (parsed) once and may be executed many times with
+// new parameter values. SELECT gives a cursor (handle type 4): SELECT * over one table is a handle on the table
+// itself (its WHERE a record filter, every tag available, editable when the statement is live); any other SELECT
+// is a read-only result table of its own, removed when the cursor closes. docs/sql-dialect.md says what each
+// statement does and which errors it gives.
+
+// The table options a statement applies to every table it opens. Only ADT tables (type 3, or 0 for the
+// connection's default) can be used; the lock type, character type, constrained updates and read-all-columns
+// options are kept for the caller and change nothing here.
+struct StatementOptions {
+  std::uint16_t lockType = 1;                         // 1 proprietary, 0 compatible
+  std::uint16_t charType = 1;                         // 1 ANSI, 2 OEM
+  std::uint16_t rightsCheck = rights_check::kCheck;   // dictionary users' rights, or kIgnore
+  bool readOnly = true;                               // false: a SELECT * cursor is live
+  std::uint16_t tableType = table_type::kAdt;
+  bool constrained = false;
+  bool readAllColumns = false;
+};
+
+ResultCode AdsCreateSQLStatement(AdsHandle connection, AdsHandle* statement);
+ResultCode AdsStmtSetOptions(AdsHandle statement, const StatementOptions& options);
+ResultCode AdsStmtGetOptions(AdsHandle statement, StatementOptions* options);
+// Parses the text: syntax errors are reported here, with line and column.
+ResultCode AdsPrepareSQL(AdsHandle statement, std::string_view text);
+// The statement's parameter names in order of first appearance (without the colon).
+ResultCode AdsGetParameterNames(AdsHandle statement, std::vector<std::string>* names);
+// Binds ":name" (the colon may be given or not; the name without regard to case) to a typed value; values
+// stay bound across executions until set again or cleared.
+ResultCode AdsSetParameter(AdsHandle statement, std::string_view name, const Value& value);
+ResultCode AdsClearParameters(AdsHandle statement);
+// Runs the prepared statement. cursor: the result of a SELECT, 0 for any other statement. The rows it
+// affected (or the rows of a static result) are the statement's record count afterwards.
+ResultCode AdsExecuteSQL(AdsHandle statement, AdsHandle* cursor);
+ResultCode AdsExecuteSQLDirect(AdsHandle statement, std::string_view text, AdsHandle* cursor);
+// Closes the statement and every cursor it made; 5106 when it was closed already.
+ResultCode AdsCloseSQLStatement(AdsHandle statement);
+// Passwords for encrypted free tables: one table's own (by name, with or without ".ADT"), or a general one for
+// every encrypted table the statement opens. Tables of a dictionary registered as encrypted need neither.
+ResultCode AdsStmtSetTablePassword(AdsHandle statement, std::string_view table, std::string_view password);
+ResultCode AdsStmtEnableEncryption(AdsHandle statement, std::string_view password);
+ResultCode AdsStmtClearTablePasswords(AdsHandle statement);  // the general password stays
+
 }  // namespace ace
 
 #include "ace/ace_dictionary.h"

@@ -47,6 +47,56 @@ AdsHandle Registry::Add(IndexObject i) {
   return h;
 }
 
+AdsHandle Registry::Add(StatementObject s) {
+  const AdsHandle h = ++next_;
+  Connection(s.connection).statements.insert(h);
+  statements_.emplace(h, std::move(s));
+  return h;
+}
+
+StatementObject& Registry::Statement(AdsHandle h) {
+  auto it = statements_.find(h);
+  if (it != statements_.end()) return it->second;
+  if (closedStatements_.count(h)) Fail(code::kStatementClosed, "statement " + std::to_string(h) + " was closed already");
+  Fail(code::kInvalidHandle, "handle " + std::to_string(h) + " is not an SQL statement");
+}
+
+bool Registry::IsCursor(AdsHandle h) const {
+  auto it = tables_.find(h);
+  return it != tables_.end() && it->second.statement != 0;
+}
+
+std::uint16_t Registry::KindOf(AdsHandle h) const {
+  if (auto c = connections_.find(h); c != connections_.end())
+    return c->second.dictionary ? handle_type::kDictionaryConnection : handle_type::kConnection;
+  if (IsCursor(h)) return handle_type::kCursor;
+  if (IsTable(h)) return handle_type::kTable;
+  if (IsIndex(h)) return handle_type::kIndex;
+  if (IsStatement(h)) return handle_type::kStatement;
+  return 0;
+}
+
+void Registry::RemoveStatement(AdsHandle h) {
+  auto it = statements_.find(h);
+  if (it == statements_.end()) return;
+  const std::set<AdsHandle> cursors = it->second.cursors;
+  for (AdsHandle cursor : cursors) RemoveTable(cursor);
+  if (auto c = connections_.find(it->second.connection); c != connections_.end()) c->second.statements.erase(h);
+  statements_.erase(it);
+  closedStatements_.insert(h);
+}
+
+std::uint64_t RecordCountOf(AdsHandle h) {
+  Registry& r = Registry::Get();
+  if (r.IsStatement(h)) {
+    const StatementObject& s = r.Statement(h);
+    if (s.liveCursor != 0 && r.IsTable(s.liveCursor)) return r.Table(s.liveCursor).table->FilteredCount();
+    return s.rows;
+  }
+  TableObject& t = r.Table(r.IsIndex(h) ? r.Index(h).table : h);
+  return t.table->HasFilter() ? t.table->FilteredCount() : t.table->RecordCount();
+}
+
 ConnectionObject& Registry::Connection(AdsHandle h) {
   auto it = connections_.find(h);
   if (it == connections_.end()) Fail(code::kInvalidHandle, "handle " + std::to_string(h) + " is not a connection");
@@ -70,10 +120,20 @@ void Registry::RemoveTable(AdsHandle h) {
   if (it == tables_.end()) return;
   for (AdsHandle i : it->second.indexes) indexes_.erase(i);
   if (auto c = connections_.find(it->second.connection); c != connections_.end()) c->second.tables.erase(h);
+  if (auto s = statements_.find(it->second.statement); s != statements_.end()) {
+    s->second.cursors.erase(h);
+    if (s->second.liveCursor == h) s->second.liveCursor = 0;
+  }
   tables_.erase(it);
 }
 
-void Registry::RemoveConnection(AdsHandle h) { connections_.erase(h); }
+void Registry::RemoveConnection(AdsHandle h) {
+  if (auto c = connections_.find(h); c != connections_.end()) {
+    const std::set<AdsHandle> statements = c->second.statements;
+    for (AdsHandle s : statements) RemoveStatement(s);
+  }
+  connections_.erase(h);
+}
 
 TableObject& Registry::Navigable(AdsHandle h) {
   if (IsIndex(h)) {

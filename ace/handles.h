@@ -12,6 +12,8 @@
 #include "ace/ace.h"
 #include "ace/core/error.h"
 #include "ace/dict/dictionary.h"
+#include "ace/sql/ast.h"
+#include "ace/sql/eval.h"
 #include "ace/storage/table.h"
 
 namespace ace::detail {
@@ -28,7 +30,11 @@ struct ConnectionObject {
 };
 
 struct TableObject {
+  // What the handle keeps alive beside its table (a static result's private folder). Declared first so that it
+  // goes last, after the table has closed.
+  std::shared_ptr<const void> keepAlive;
   AdsHandle connection = 0;
+  AdsHandle statement = 0;           // set on an SQL cursor: the statement that made it
   std::unique_ptr<storage::Table> table;
   std::uint16_t tableType = table_type::kAdt;
   std::string name;                  // as opened (registered name or path)
@@ -38,6 +44,22 @@ struct TableObject {
   int order = -1;                    // the tag of the last index handle used for navigation
   // Scope ends set through each tag's index handles (top, bottom); applied when that tag is the order.
   std::map<std::string, std::pair<std::vector<Value>, std::vector<Value>>> scopes;
+  // A SELECT * cursor's WHERE, which a record filter set on the cursor narrows but never replaces.
+  std::function<bool()> baseFilter;
+};
+
+// An SQL statement: its options, text, parameters and passwords, and the cursors it made.
+struct StatementObject {
+  AdsHandle connection = 0;
+  StatementOptions options;
+  std::string text;
+  std::shared_ptr<const sql::Statement> prepared;  // null until a text parsed
+  sql::ParameterValues parameters;
+  std::map<std::string, std::string> tablePasswords;  // table name upper-cased, without ".ADT" -> password
+  std::string generalPassword;
+  std::uint64_t rows = 0;    // rows of the last execution (affected, or of a static result)
+  AdsHandle liveCursor = 0;  // the last SELECT * cursor: its rows are counted through its filter
+  std::set<AdsHandle> cursors;
 };
 
 struct IndexObject {
@@ -52,9 +74,18 @@ class Registry {
   AdsHandle Add(ConnectionObject c);
   AdsHandle Add(TableObject t);
   AdsHandle Add(IndexObject i);
+  AdsHandle Add(StatementObject s);
   ConnectionObject& Connection(AdsHandle h);
   TableObject& Table(AdsHandle h);
   IndexObject& Index(AdsHandle h);
+  // kStatementClosed for a statement closed already, kInvalidHandle for any other handle.
+  StatementObject& Statement(AdsHandle h);
+  bool IsStatement(AdsHandle h) const { return statements_.count(h) != 0; }
+  bool IsCursor(AdsHandle h) const;
+  // The handle kind (ace::handle_type); 0 for a handle that is not known.
+  std::uint16_t KindOf(AdsHandle h) const;
+  // Closes the statement's cursors and forgets it; a later use of the handle is kStatementClosed.
+  void RemoveStatement(AdsHandle h);
   bool IsConnection(AdsHandle h) const { return connections_.count(h) != 0; }
   bool IsTable(AdsHandle h) const { return tables_.count(h) != 0; }
   bool IsIndex(AdsHandle h) const { return indexes_.count(h) != 0; }
@@ -68,7 +99,14 @@ class Registry {
   std::map<AdsHandle, ConnectionObject> connections_;
   std::map<AdsHandle, TableObject> tables_;
   std::map<AdsHandle, IndexObject> indexes_;
+  std::map<AdsHandle, StatementObject> statements_;
+  std::set<AdsHandle> closedStatements_;
 };
+
+// The record count of a handle as AdsGetRecordCount gives it: a table's or cursor's records that pass its
+// filter, or for a statement the rows of its last execution (affected by INSERT, UPDATE, DELETE; of a SELECT
+// result).
+std::uint64_t RecordCountOf(AdsHandle h);
 
 void SetLastError(ResultCode code, std::string text);
 void ClearLastError();

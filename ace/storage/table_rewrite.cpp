@@ -83,7 +83,7 @@ void Table::RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping
   TableHeader fresh = TableHeader::ForFields(newFields);
   fresh.charType = old.charType;
   fresh.tableType = old.tableType;
-  for (const TagDefinition& tag : old.tags) {
+  for (const TagDefinition& tag : mapping && mapping->tags ? *mapping->tags : old.tags) {
     try {
       ParseKeyExpression(fresh, tag.expression, tag.options);
       fresh.tags.push_back(tag);
