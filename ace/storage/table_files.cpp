@@ -113,6 +113,7 @@ void TableFiles::OpenFiles(bool sole) {
   index_.reset();
   indexChecked_ = false;
   window_.count = 0;
+  countersPending_ = false;
   ReloadKeys();
 }
 
@@ -205,9 +206,17 @@ void TableFiles::BeginChange(bool writeThrough) {
 
 void TableFiles::EndChange(bool writeThrough) {
   ++header_.counters.change;
-  if (writeThrough) header_.counters.busy = false;
+  if (!writeThrough) {
+    // Sole (exclusive) use: the counters on disk say "busy" from the first change until the close writes the
+    // final ones, and no one else reads them meanwhile, so writing them after every record buys nothing. A
+    // crash leaves them busy, and the next open recounts from the records as it always did.
+    countersPending_ = true;
+    return;
+  }
+  header_.counters.busy = false;
   WriteCounters();
-  if (index_ && writeThrough) index_->Flush();
+  countersPending_ = false;
+  if (index_) index_->Flush();
 }
 
 std::uint8_t TableFiles::ReadStatus(std::uint64_t recno) {
@@ -408,6 +417,12 @@ void TableFiles::CloseClean(bool sole) {
   if (sole && header_.counters.busy) {
     header_.counters.busy = false;
     WriteCounters();
+    countersPending_ = false;
+  }
+  if (countersPending_) {
+    // Not the sole user any more (cannot happen after an exclusive open): the counters still go to disk, busy.
+    WriteCounters();
+    countersPending_ = false;
   }
   if (index_ && sole && !header_.counters.busy) {
     index_->MarkClean(header_.counters.change);

@@ -109,6 +109,7 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   bool indexMarkedDirty_ = false;
   bool forceRebuild_ = false;
   bool autoIncUnknown_ = false;
+  bool countersPending_ = false;  // changed counters not yet written (exclusive use, see EndChange)
   std::vector<KeyDefinition> keys_;
   std::vector<index::TagId> tagIds_;
 
