@@ -1,5 +1,6 @@
 #include "ace/storage/record_codec.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -168,6 +169,14 @@ void WriteScalar(const FieldDescriptor& f, std::uint8_t* payload, const Value& v
   }
   switch (f.type) {
     case FieldType::Char: {
+      if (v.GetKind() == Value::Kind::String) {  // the common case, without a copy of the text
+        const std::string& text = v.AsString();
+        const std::size_t n = std::min<std::size_t>(text.size(), f.length);  // a longer text is cut to the field
+        std::memcpy(p, text.data(), n);
+        std::memset(p + n, ' ', f.length - n);
+        SetNull(f, payload, false);
+        return;
+      }
       std::string text = v.GetKind() == Value::Kind::Double ? FormatDouble(v.AsDouble()) : ValueToText(v);
       if (v.GetKind() == Value::Kind::Bytes) Mismatch(f, v);
       if (text.size() > f.length) text.resize(f.length);  // a longer text is cut to the field

@@ -747,7 +747,8 @@ void Table::WriteRecord() {
   RequireData();
   TableHeader& h = files_->Header();
   WriteScope write(*this);
-  std::vector<std::uint8_t> payload = payload_;
+  std::vector<std::uint8_t>& payload = staged_;
+  payload.assign(payload_.begin(), payload_.end());
   std::vector<std::uint8_t> old;
   const bool appending = appending_;
   const std::uint64_t recno = appending ? h.counters.slots + 1 : recno_;
@@ -796,7 +797,7 @@ void Table::WriteRecord() {
     h.counters.nextAutoInc = nextAutoInc;
   }
   write.Commit();
-  payload_ = std::move(payload);
+  payload_.swap(staged_);
   pendingMemo_.clear();
   dirty_ = appending_ = false;
   Position(recno);

@@ -169,6 +169,7 @@ class Table {
   std::unique_ptr<CursorState> cursor_;
 
   std::vector<std::uint8_t> payload_;  // the current record, in clear
+  std::vector<std::uint8_t> staged_;   // the record WriteRecord is writing (kept for its capacity)
   std::uint64_t loadedRecno_ = 0;
   bool loaded_ = false;
   // Loaded while positioning, under the same read lock; good while the table's change counter stays the same.
