@@ -134,38 +134,58 @@ void Table::RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping
   std::vector<Value> values;
   const std::uint32_t outSlot = fresh.SlotSize();
   constexpr std::uint64_t kChunk = 1024;
+  // Pack, encrypt and decrypt keep the layout: with no memo blocks to carry over, a record's payload is copied as
+  // it is instead of being taken apart into values and put together again.
+  bool sameLayout = mapping == nullptr && !old.HasMemo() && fresh.payloadSize == old.payloadSize &&
+                    fresh.fields.size() == old.fields.size();
+  for (std::size_t fi = 0; sameLayout && fi < fresh.fields.size(); ++fi)
+    sameLayout = fresh.fields[fi].type == old.fields[fi].type && fresh.fields[fi].offset == old.fields[fi].offset &&
+                 fresh.fields[fi].nullBit == old.fields[fi].nullBit && FieldValueSize(fresh.fields[fi]) == FieldValueSize(old.fields[fi]);
   for (std::uint64_t r = 1; keepRecords && r <= old.counters.slots; r += kChunk) {
     const std::uint64_t n = files_->ReadSlots(r, kChunk, in);
     outBuffer.clear();
     outBuffer.reserve(n * outSlot);
     for (std::uint64_t i = 0; i < n; ++i) {
       if (!files_->DecodeSlot(r + i, in.data() + i * old.SlotSize(), payload)) continue;
-      const auto oldValue = [&](int field) -> Value {
-        const FieldDescriptor& f = old.fields.at(field);
-        if (!IsMemoLike(f.type)) return ReadScalar(f, payload.data());
-        const MemoRef ref = ReadMemoRef(f, payload.data());
-        return ref.block == 0 ? Value::Null() : MemoValueOf(f, files_->Memo().Read(ref));
-      };
-      if (mapping) {
-        values.assign(fresh.fields.size(), Value::Null());
-        mapping->map(oldValue, values);
+      if (sameLayout) {
+        newPayload.assign(payload.begin(), payload.end());
+        for (const FieldDescriptor& f : fresh.fields)
+          if (f.type == FieldType::AutoInc) {
+            Value v = ReadScalar(f, newPayload.data());
+            if (v.IsNull()) {
+              v = Value::Integer(static_cast<std::int64_t>(nextAutoInc));
+              WriteScalar(f, newPayload.data(), v);
+            }
+            nextAutoInc = std::max<std::uint64_t>(nextAutoInc, static_cast<std::uint64_t>(v.AsInteger()) + 1);
+          }
       } else {
-        values.clear();
-        for (std::size_t fi = 0; fi < old.fields.size(); ++fi) values.push_back(oldValue(static_cast<int>(fi)));
-      }
-      std::fill(newPayload.begin(), newPayload.end(), 0);
-      for (std::size_t fi = 0; fi < fresh.fields.size(); ++fi) {
-        const FieldDescriptor& f = fresh.fields[fi];
-        Value v = fi < values.size() ? values[fi] : Value::Null();
-        if (f.type == FieldType::AutoInc) {
-          if (v.IsNull()) v = Value::Integer(static_cast<std::int64_t>(nextAutoInc));
-          nextAutoInc = std::max<std::uint64_t>(nextAutoInc, static_cast<std::uint64_t>(v.AsInteger()) + 1);
-        }
-        if (IsMemoLike(f.type)) {
-          const std::string bytes = v.IsNull() ? std::string() : MemoBytesOf(f, v);
-          WriteMemoRef(f, newPayload.data(), bytes.empty() ? MemoRef{} : memo->Write(bytes));
+        const auto oldValue = [&](int field) -> Value {
+          const FieldDescriptor& f = old.fields.at(field);
+          if (!IsMemoLike(f.type)) return ReadScalar(f, payload.data());
+          const MemoRef ref = ReadMemoRef(f, payload.data());
+          return ref.block == 0 ? Value::Null() : MemoValueOf(f, files_->Memo().Read(ref));
+        };
+        if (mapping) {
+          values.assign(fresh.fields.size(), Value::Null());
+          mapping->map(oldValue, values);
         } else {
-          WriteScalar(f, newPayload.data(), v);
+          values.clear();
+          for (std::size_t fi = 0; fi < old.fields.size(); ++fi) values.push_back(oldValue(static_cast<int>(fi)));
+        }
+        std::fill(newPayload.begin(), newPayload.end(), 0);
+        for (std::size_t fi = 0; fi < fresh.fields.size(); ++fi) {
+          const FieldDescriptor& f = fresh.fields[fi];
+          Value v = fi < values.size() ? values[fi] : Value::Null();
+          if (f.type == FieldType::AutoInc) {
+            if (v.IsNull()) v = Value::Integer(static_cast<std::int64_t>(nextAutoInc));
+            nextAutoInc = std::max<std::uint64_t>(nextAutoInc, static_cast<std::uint64_t>(v.AsInteger()) + 1);
+          }
+          if (IsMemoLike(f.type)) {
+            const std::string bytes = v.IsNull() ? std::string() : MemoBytesOf(f, v);
+            WriteMemoRef(f, newPayload.data(), bytes.empty() ? MemoRef{} : memo->Write(bytes));
+          } else {
+            WriteScalar(f, newPayload.data(), v);
+          }
         }
       }
       ++written;
