@@ -468,8 +468,33 @@ void Table::Skip(std::int64_t count) {
   }
 }
 
+// One step in record order within the slot window, for a handle that is not exclusive: one read of the
+// counters in place of taking the read lock, refreshing the counters and letting the lock go again (three
+// system calls a step). False when the step needs the file: the caller then takes the usual way.
+bool Table::StepInWindow(int direction) {
+  if (options_.exclusive || order_ >= 0 || recno_ == 0) return false;
+  if (files_->CachedSlot(recno_ + (direction > 0 ? 1 : -1)) == nullptr) return false;
+  try {
+    if (!files_->CountersUnchanged()) return false;
+  } catch (const kv::fs::FsError&) {
+    return false;
+  }
+  for (std::uint64_t r = direction > 0 ? recno_ + 1 : recno_ - 1; r >= 1; direction > 0 ? ++r : --r) {
+    const std::uint8_t* slot = files_->CachedSlot(r);
+    if (slot == nullptr) return false;
+    if (slot[0] == TableHeader::kLive) {
+      eof_ = bof_ = false;
+      Position(r);
+      Preload(slot);
+      return true;
+    }
+  }
+  return false;
+}
+
 // One step in the current order, filter not considered.
 void Table::MoveRaw(int direction) {
+  if (StepInWindow(direction)) return;
   ReadScope read(*this);
   std::uint64_t steps = 1;
   if (order_ < 0) {

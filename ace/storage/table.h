@@ -8,7 +8,9 @@
 //    exclusively;
 //  - the "write" byte: held exclusively for the length of each change and shared for each read of a handle that
 //    is not exclusive, so no one reads a change half made; the change counter in the header tells the others
-//    that their caches are stale;
+//    that their caches are stale. A step in record order onto a record already read in the slot window skips
+//    the lock: it reads the counters instead, and goes on only when they show no change since and none under
+//    way (see TableFiles::CountersUnchanged);
 //  - one byte per record: the record locks taken for editing.
 // A handle opened exclusively skips the per-operation locks: no one else can have the table open.
 
@@ -148,6 +150,7 @@ class Table {
   void Preload(const std::uint8_t* slot);
   void PreloadCurrent();
   void MoveRaw(int direction);
+  bool StepInWindow(int direction);
   void GotoTopRaw();
   void GotoBottomRaw();
   void SettleOnFilter(int direction);

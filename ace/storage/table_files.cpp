@@ -251,6 +251,24 @@ bool TableFiles::ReadPayload(std::uint64_t recno, std::vector<std::uint8_t>& pay
   return DecodeSlot(recno, slotScratch_.data(), payload);
 }
 
+const std::uint8_t* TableFiles::CachedSlot(std::uint64_t recno) const {
+  const SlotWindow& w = window_;
+  if (w.count == 0 || w.change != header_.counters.change || w.slotSize != header_.SlotSize() || recno < w.first ||
+      recno >= w.first + w.count || recno > header_.counters.slots)
+    return nullptr;
+  return w.bytes.data() + (recno - w.first) * w.slotSize;
+}
+
+bool TableFiles::CountersUnchanged() {
+  std::uint8_t block[TableHeader::kCountersSize];
+  if (data_.ReadAt(TableHeader::kCountersOffset, block, sizeof block) != sizeof block) return false;
+  TableCounters c;
+  if (!TableHeader::DecodeCounters(block, c)) return false;
+  const TableCounters& mine = header_.counters;
+  return !c.busy && c.change == mine.change && c.slots == mine.slots && c.live == mine.live &&
+         c.nextAutoInc == mine.nextAutoInc;
+}
+
 const std::uint8_t* TableFiles::WindowSlot(std::uint64_t recno, int direction) {
   constexpr std::uint64_t kWindowBytes = 256 * 1024;
   const std::uint32_t size = header_.SlotSize();

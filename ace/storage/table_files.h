@@ -70,6 +70,12 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   // a record. The window holds the file as it was at the current change counter: any write through these files
   // and any change seen from another process drops it. The pointer is good until the next call.
   const std::uint8_t* WindowSlot(std::uint64_t recno, int direction);
+  // The slot of recno when the window already holds it for the current change counter; nullptr otherwise.
+  const std::uint8_t* CachedSlot(std::uint64_t recno) const;
+  // Reads the counter block without the write lock: true only when it reads whole, shows no change under way
+  // and matches the counters this process saw last. A writer marks the block busy before it touches anything
+  // and bumps the change counter when it is done, so then everything read since is still what the file holds.
+  bool CountersUnchanged();
   void WritePayload(std::uint64_t recno, const std::vector<std::uint8_t>& payload, std::uint8_t status);
   void WriteStatus(std::uint64_t recno, std::uint8_t status);
 
