@@ -1,0 +1,186 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "engine_fixture.h"
+
+namespace kv::engine::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using FT = TFieldType;
+
+class Dictionaries : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ace::AdsHandle admin = 0;
+    ASSERT_EQ(ace::AdsDDCreate(DictPath(), std::string(kTablePassword), "", &admin), 0u);
+    ace::AdsDisconnect(admin);
+    dictionary.SetConnectPath(DictPath());
+    dictionary.UserName = "ADSSYS";
+    dictionary.Password = std::string(kTablePassword);
+    company.SetConnectPath(DictPath());
+    company.Username = "ADSSYS";
+    company.Password = std::string(kTablePassword);
+  }
+  std::string DictPath() const { return dir.SuitePath() + "ABC.add"; }
+  // A table made through the dictionary connection: it is registered in the dictionary.
+  void MakeEmployee() {
+    TAdsTable t;
+    t.SetAdsConnection(&company);
+    t.SetTableName("EMPLOYEE");
+    t.SetExclusive(true);
+    t.FieldDefs.Add("EMP_NO", FT::ftString, 10);
+    t.FieldDefs.Add("NAME", FT::ftString, 30);
+    t.CreateTable();
+    t.Open();
+    t.AddIndex("EMP_NO", "EMP_NO", {TIndexOption::ixUnique, TIndexOption::ixExpression});
+    t.AddIndex("NAME", "NAME", {TIndexOption::ixExpression});
+    for (const char* no : {"S300", "S100", "S200"}) {
+      t.Append();
+      t.FieldByName("EMP_NO").SetAsString(no);
+      t.FieldByName("NAME").SetAsString(std::string("N") + no);
+      t.Post();
+    }
+    t.Close();
+  }
+
+  kv::testing::TempFolder dir;
+  TAdsDictionary dictionary;
+  TAdsConnection company;
+};
+
+TEST_F(Dictionaries, ObjectOperations) {
+  dictionary.Connect();
+  std::vector<std::string> names;
+  dictionary.TableNames(names);
+  EXPECT_THAT(names, IsEmpty());  // the first search call already answers "no more objects"
+
+  company.Connect();
+  MakeEmployee();
+  company.Disconnect();
+  {
+    TAdsConnection free;
+    free.SetConnectPath(dir.SuitePath());
+    TAdsTable t;
+    t.SetAdsConnection(&free);
+    t.SetTableName("CODE");
+    t.FieldDefs.Add("CODE", FT::ftString, 4);
+    t.CreateTable();
+  }
+  dictionary.AddTable("CODE", "CODE.ADT", "", "", TAdsTableTypes::ttAdsADT, TAdsCharTypes::ANSI);
+  names.clear();
+  dictionary.TableNames(names);
+  EXPECT_THAT(names, ElementsAre("EMPLOYEE", "CODE"));
+  dictionary.TableNames(names);  // adds, does not clear
+  EXPECT_EQ(names.size(), 4u);
+
+  dictionary.SetTableProperty16("CODE", ace::dd_property::kAutoCreate, 1);
+  EXPECT_EQ(dictionary.GetTableProperty16("CODE", ace::dd_property::kAutoCreate), 1);
+  EXPECT_EQ(dictionary.GetTableProperty16("CODE", ace::dd_property::kEncryption), 0);
+
+  std::vector<std::string> users;
+  dictionary.UserNames(users);
+  dictionary.CreateUser("", "UTC", "qzn507", "ZAZA USER");
+  std::vector<std::string> after;
+  dictionary.UserNames(after);
+  EXPECT_EQ(after.size(), users.size() + 1);
+  EXPECT_NE(std::find(after.begin(), after.end(), "UTC"), after.end());
+  dictionary.SetObjectAccessRights("CODE", "UTC", "RWI");
+  std::string rights;
+  EXPECT_EQ(ace::AdsDDGetObjectAccessRights(dictionary.Handle(), "CODE", "UTC", &rights), 0u);
+  EXPECT_EQ(rights, "RWI");
+
+  try {
+    dictionary.SetObjectAccessRights("CODE", "readuser", "RI");
+    FAIL() << "rights granted to an accessor the dictionary does not hold";
+  } catch (const EADSDatabaseError& e) {
+    EXPECT_THAT(e.what(), HasSubstr("readuser"));
+  }
+
+  dictionary.RemoveTable("CODE", false);
+  names.clear();
+  dictionary.TableNames(names);
+  EXPECT_THAT(names, ElementsAre("EMPLOYEE"));
+  EXPECT_TRUE(kv::fs::FileExists(dir.SuitePath() + "CODE.ADT"));  // the files stay
+  dictionary.Disconnect();
+  EXPECT_FALSE(dictionary.IsConnected());
+}
+
+TEST_F(Dictionaries, ConnectingToAFolderIsNotADictionary) {
+  TAdsDictionary wrong;
+  wrong.SetConnectPath(dir.SuitePath());
+  try {
+    wrong.Connect();
+    FAIL() << "a folder connected as a dictionary";
+  } catch (const EADSDatabaseError& e) {
+    EXPECT_EQ(std::string(e.what()), "The Data Dictionary path was invalid.");
+    EXPECT_EQ(e.ACEErrorCode(), 5121u);
+  }
+  EXPECT_FALSE(wrong.IsConnected());
+  TAdsDictionary empty;
+  EXPECT_EQ(MessageOf<AdsConnectionError>([&] { empty.Connect(); }),
+            "A connection string must be specified prior to connecting.");
+}
+
+TEST_F(Dictionaries, DictionaryConnectionSendsCredentialsAndGivesTablesTheDefaultOrder) {
+  company.Connect();
+  MakeEmployee();
+  company.Disconnect();
+  dictionary.Connect();
+  const std::string tag = "NAME";
+  ASSERT_EQ(ace::AdsDDSetTableProperty(dictionary.Handle(), "EMPLOYEE", ace::dd_property::kDefaultIndex, tag.data(),
+                                       static_cast<std::uint16_t>(tag.size()), 0, ""),
+            0u);
+  dictionary.Disconnect();
+
+  TAdsTable byDefault, ordered;
+  for (TAdsTable* t : {&byDefault, &ordered}) {
+    t->SetAdsConnection(&company);
+    t->SetTableName("EMPLOYEE");
+  }
+  ordered.SetIndexFieldNames("EMP_NO");
+  const auto trace = Traced([&] { company.Connect(); });
+  EXPECT_THAT(CallsOf(trace, "AdsConnect60").at(0), HasSubstr(", 3, ADSSYS, *, 0)"));
+  EXPECT_THAT(CallNames(CallsOf(trace, "AdsDDGetTableProperty")), ElementsAre("AdsDDGetTableProperty", "AdsDDGetTableProperty"));
+  EXPECT_EQ(byDefault.IndexName(), "ADS_DEFAULT");
+  EXPECT_EQ(ordered.IndexName(), "");
+  byDefault.Open();
+  EXPECT_TRUE(byDefault.FindKey({"NS200"}));  // ordered by the dictionary's default index, NAME
+  ordered.Open();
+  EXPECT_TRUE(ordered.FindKey({"S200"}));
+  EXPECT_EQ(byDefault.TableType(), TAdsTableTypes::ttAdsADT);
+}
+
+TEST_F(Dictionaries, ANameTheDictionaryDoesNotHoldOpensAsAFreeTableInItsFolder) {
+  {
+    TAdsConnection free;
+    free.SetConnectPath(dir.SuitePath());
+    TAdsTable t;
+    t.SetAdsConnection(&free);
+    t.SetTableName("LOOSE");
+    t.FieldDefs.Add("CODE", FT::ftString, 4);
+    t.CreateTable();
+    t.Open();
+    t.Append();
+    t.FieldByName("CODE").SetAsString("AB");
+    t.Post();
+  }
+  TAdsTable loose;
+  loose.SetAdsConnection(&company);
+  loose.SetTableName("LOOSE");
+  const auto trace = Traced([&] { loose.Open(); });
+  const auto opens = CallsOf(trace, "AdsOpenTable");
+  ASSERT_EQ(opens.size(), 2u);
+  EXPECT_THAT(opens[0], HasSubstr(", \"LOOSE\", \"\", 0, 1, 1, 1, 0)"));
+  EXPECT_THAT(opens[1], HasSubstr(", \"" + dir.Path().string() + "\\LOOSE\", \"\", 3, 1, 1, 1, 0)"));
+  const auto names = CallNames(trace);
+  const auto second = std::find(std::find(names.begin(), names.end(), "AdsOpenTable") + 1, names.end(), "AdsOpenTable");
+  ASSERT_NE(second, names.end());
+  EXPECT_EQ(*(second + 1), "AdsGetTableType");
+  EXPECT_EQ(loose.FieldByName("CODE").AsString(), "AB");
+}
+
+}  // namespace
+}  // namespace kv::engine::testing

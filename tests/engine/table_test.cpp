@@ -1,0 +1,533 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "engine_fixture.h"
+
+namespace kv::engine::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using FT = TFieldType;
+
+std::string FileBytes(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class Tables : public FreeTables {
+ protected:
+  void SetUp() override {
+    FreeTables::SetUp();
+    table.SetAdsConnection(&connection);
+  }
+  // The values of one field over the dataset, first to last.
+  static std::vector<std::string> Column(TAdsDataSet& ds, const std::string& field) {
+    std::vector<std::string> values;
+    for (ds.First(); !ds.Eof(); ds.Next()) values.push_back(ds.FieldByName(field).AsString());
+    return values;
+  }
+  void AddRow(TAdsDataSet& ds, const std::string& code, const std::string& period) {
+    ds.Append();
+    ds.FieldByName("EMPCODE").SetAsString(code);
+    ds.FieldByName("PPERIOD").SetAsString(period);
+    ds.Post();
+  }
+  void MakeCpfTrx() {
+    MakeTable("CPFTRX", [](TFieldDefs& f) {
+      f.Add("EMPCODE", FT::ftString, 10);
+      f.Add("PPERIOD", FT::ftString, 6);
+      f.Add("CPFEE", FT::ftFloat);
+    }, {{"EMPCODE", "EMPCODE;PPERIOD", true}});
+  }
+  TAdsTable table;
+};
+
+TEST_F(Tables, ExistsLooksForTheFileWithoutAskingTheEngine) {
+  struct Case {
+    const char* name;
+    const char* onDisk;
+    bool exists;
+  };
+  const Case cases[] = {
+      {"CPFTRX", "CPFTRX.adt", true},
+      {"CPFTRX", "cpftrx.ADT", true},  // the suite's names match without regard to case
+      {"CPFTRX", "CPFTRX", false},     // a name without extension means the .adt file
+      {"mcompany.ADT", "mcompany.ADT", true},
+      {"mcompany.ADT", "mcompany.ADT.adt", false},  // a name with extension is looked for unchanged
+      {"", "x.adt", false},
+  };
+  for (const Case& c : cases) {
+    kv::testing::TempFolder folder;
+    folder.Write(c.onDisk, "x");
+    TAdsConnection conn;
+    conn.SetConnectPath(folder.SuitePath());
+    TAdsTable t;
+    t.SetAdsConnection(&conn);
+    t.SetTableName(c.name);
+    bool exists = false;
+    const auto trace = Traced([&] { exists = t.Exists(); });
+    EXPECT_EQ(exists, c.exists) << c.name << " with " << c.onDisk;
+    EXPECT_TRUE(trace.empty()) << c.name;
+  }
+}
+
+TEST_F(Tables, ExistsIsTrueForAnOpenTableWithoutLookingAtTheDisk) {
+  MakeCpfTrx();
+  table.SetTableName("CPFTRX");
+  table.Open();
+  std::filesystem::remove(dir.Path() / "CPFTRX.adt");  // the open handle keeps the table alive
+  EXPECT_TRUE(table.Exists());
+  table.Close();
+  EXPECT_FALSE(table.Exists());
+}
+
+TEST(FieldDefinitions, WordsFollowTheTableType) {
+  struct Case {
+    FT type;
+    int size;
+    const char* adt;
+    const char* cdx;  // nullptr: unsupported there, with the type's message
+  };
+  const Case cases[] = {
+      {FT::ftString, 6, "Char,6;", "Char,6;"},       {FT::ftSmallint, 0, "ShortInt;", "Num,6,0;"},
+      {FT::ftWord, 0, "ShortInt;", "Num,6,0;"},      {FT::ftInteger, 0, "Integer;", "Num,11,0;"},
+      {FT::ftBoolean, 0, "Logical;", "Logical;"},    {FT::ftFloat, 0, "Double,6;", "Num,20,4;"},
+      {FT::ftCurrency, 0, "CurDouble,6;", nullptr},  {FT::ftDate, 0, "Date;", "Date;"},
+      {FT::ftTime, 0, "Time;", nullptr},             {FT::ftDateTime, 0, "TimeStamp;", nullptr},
+      {FT::ftBytes, 4, "Raw,4;", "Char,4;"},         {FT::ftVarBytes, 0, "Binary;", "Binary;"},
+      {FT::ftBlob, 0, "Binary;", "Binary;"},         {FT::ftTypedBinary, 0, "Binary;", "Binary;"},
+      {FT::ftAutoInc, 0, "AutoInc;", nullptr},       {FT::ftMemo, 0, "Memo;", "Memo;"},
+      {FT::ftFmtMemo, 0, "Memo;", "Memo;"},          {FT::ftGraphic, 0, "Image;", "Image;"},
+      {FT::ftLargeint, 0, "", ""},
+  };
+  for (const Case& c : cases) {
+    std::string word, error;
+    EXPECT_TRUE(FieldWord(c.type, c.size, TAdsTableTypes::ttAdsADT, word, error)) << FieldTypeName(c.type);
+    EXPECT_EQ(word, c.adt) << FieldTypeName(c.type);
+    for (auto other : {TAdsTableTypes::ttAdsCDX, TAdsTableTypes::ttAdsNTX}) {
+      error.clear();
+      const bool ok = FieldWord(c.type, c.size, other, word, error);
+      EXPECT_EQ(ok, c.cdx != nullptr) << FieldTypeName(c.type);
+      if (c.cdx) EXPECT_EQ(word, c.cdx) << FieldTypeName(c.type);
+      else EXPECT_EQ(error, std::string(FieldTypeName(c.type)) + " is not a supported field type.");
+    }
+  }
+  for (FT unsupported : {FT::ftBCD, FT::ftParadoxOle, FT::ftDBaseOle, FT::ftUnknown}) {
+    std::string word, error;
+    EXPECT_FALSE(FieldWord(unsupported, 0, TAdsTableTypes::ttAdsADT, word, error));
+    EXPECT_EQ(error, std::string(FieldTypeName(unsupported)) + " is not a supported field type.");
+  }
+}
+
+TEST_F(Tables, CreateTableSendsTheFieldStringAndStaysClosed) {
+  table.SetTableName("CPFTRX");
+  table.SetExclusive(true);
+  table.FieldDefs.Add("PPERIOD", FT::ftString, 6);
+  table.FieldDefs.Add("CPFEE", FT::ftFloat);
+  table.FieldDefs.Add("CPFER", FT::ftFloat);
+  const auto trace = Traced([&] { table.CreateTable(); });
+  const auto create = CallsOf(trace, "AdsCreateTable");
+  ASSERT_EQ(create.size(), 1u);
+  EXPECT_THAT(create[0], HasSubstr("\"" + Folder() + "\\CPFTRX\", \"\", 3, 1, 1, 1, 0, "
+                                   "\"PPERIOD,Char,6;CPFEE,Double,6;CPFER,Double,6;\")"));
+  EXPECT_EQ(CallNames(trace).back(), "AdsCloseTable");
+  EXPECT_FALSE(table.Active());
+  EXPECT_TRUE(table.Exists());
+  table.Open();
+  EXPECT_EQ(table.Fields().size(), 3u);
+  EXPECT_EQ(table.FieldByName("pperiod").Size(), 6);
+  EXPECT_EQ(table.FieldByName("CPFEE").DataType(), FT::ftFloat);
+}
+
+TEST_F(Tables, CurrencyIsCurDoubleOnAdtAndRefusedOnCdxBeforeAnythingIsMade) {
+  table.SetTableName("PAY");
+  table.FieldDefs.Add("AMOUNT", FT::ftCurrency);
+  auto trace = Traced([&] { table.CreateTable(); });
+  EXPECT_THAT(CallsOf(trace, "AdsCreateTable").at(0), HasSubstr("\"AMOUNT,CurDouble,6;\""));
+
+  TAdsTable cdx;
+  cdx.SetAdsConnection(&connection);
+  cdx.SetTableName("PAYCDX");
+  cdx.SetTableType(TAdsTableTypes::ttAdsCDX);
+  cdx.FieldDefs.Add("NAME", FT::ftString, 10);
+  cdx.FieldDefs.Add("AMOUNT", FT::ftCurrency);
+  const auto before = std::distance(std::filesystem::directory_iterator(dir.Path()), {});
+  trace = Traced([&] {
+    try {
+      cdx.CreateTable();
+      ADD_FAILURE() << "a currency field was made on a CDX table";
+    } catch (const EADSDatabaseError& e) {
+      EXPECT_EQ(std::string(e.what()), "ftCurrency is not a supported field type.");
+      EXPECT_EQ(e.ACEErrorCode(), 5121u);
+    }
+  });
+  EXPECT_TRUE(trace.empty());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), before);
+}
+
+TEST_F(Tables, AddIndexOptionBitsAndKeys) {
+  MakeTable("EMPLEAVE", [](TFieldDefs& f) {
+    f.Add("EMPCODE", FT::ftString, 10);
+    f.Add("START_DATE", FT::ftDate);
+    f.Add("ID", FT::ftInteger);
+  });
+  table.SetTableName("EMPLEAVE");
+  struct Case {
+    const char* tag;
+    const char* fields;
+    TIndexOptions options;
+    const char* key;
+    int bits;
+  };
+  using O = TIndexOption;
+  const Case cases[] = {
+      {"PLAIN", "EMPCODE", {O::ixExpression}, "EMPCODE", 2},
+      {"PK", "EMPCODE;START_DATE;ID", {O::ixUnique, O::ixExpression}, "EMPCODE;START_DATE;ID", 3},
+      {"DESC", "START_DATE;ID", {O::ixDescending, O::ixExpression}, "START_DATE;ID", 10},
+      {"EMPCODE1", "EMPCODE;START_DATE;ID", {O::ixUnique, O::ixDescending, O::ixExpression}, "EMPCODE;START_DATE;ID", 11},
+      {"NOCASE", "EMPCODE;ID", {O::ixCaseInsensitive}, "UPPER(EMPCODE);ID", 2},
+  };
+  for (const Case& c : cases) {
+    const auto trace = Traced([&] { table.AddIndex(c.tag, c.fields, c.options); });
+    // The closed table is opened for the call and closed again.
+    std::vector<std::string> names = CallNames(trace);
+    std::erase(names, "AdsGetFieldType");  // the case-insensitive rewrite asks for each field's type
+    EXPECT_THAT(names, ElementsAre("AdsOpenTable", "AdsCreateIndex61", "AdsCloseTable")) << c.tag;
+    EXPECT_THAT(CallsOf(trace, "AdsCreateIndex61").at(0),
+                HasSubstr(", \"\", \"" + std::string(c.tag) + "\", \"" + c.key + "\", \"\", \"\", " +
+                          std::to_string(c.bits) + ", 512)"))
+        << c.tag;
+  }
+  table.UpdateIndexDefs();
+  ASSERT_EQ(table.IndexDefs.Count(), 5u);
+  EXPECT_EQ(table.IndexDefs[1].Fields, "EMPCODE;START_DATE;ID");
+  EXPECT_TRUE(table.IndexDefs[1].Options.Has(O::ixUnique));
+  EXPECT_FALSE(table.IndexDefs[1].Options.Has(O::ixDescending));
+  EXPECT_TRUE(table.IndexDefs[3].Options.Has(O::ixDescending));
+  EXPECT_TRUE(table.IndexDefs.Find("nocase")->Options.Has(O::ixExpression));
+  EXPECT_FALSE(table.IndexDefsStale());
+
+  // A failed index still closes the private handle: the table opens exclusively afterwards.
+  const auto trace = Traced([&] {
+    EXPECT_THROW(table.AddIndex("BAD", "NO_SUCH_FIELD", {O::ixExpression}), EADSDatabaseError);
+  });
+  EXPECT_EQ(CallNames(trace).back(), "AdsCloseTable");
+  EXPECT_TRUE(table.IndexDefsStale());
+  table.SetExclusive(true);
+  EXPECT_NO_THROW(table.Open());
+}
+
+TEST_F(Tables, RoundTripThroughTheComponents) {
+  table.SetTableName("EMPPAY");
+  table.SetExclusive(true);
+  table.FieldDefs.Add("EMPCODE", FT::ftString, 10);
+  table.FieldDefs.Add("PPERIOD", FT::ftString, 6);
+  table.FieldDefs.Add("YEAR", FT::ftInteger);
+  table.FieldDefs.Add("RATE", FT::ftFloat);
+  table.FieldDefs.Add("PAY", FT::ftCurrency);
+  table.FieldDefs.Add("PAYDATE", FT::ftDate);
+  table.FieldDefs.Add("PAID", FT::ftBoolean);
+  table.FieldDefs.Add("NOTE", FT::ftMemo);
+  table.FieldDefs.Add("PHOTO", FT::ftBlob);
+  table.FieldDefs.Add("STAMP", FT::ftDateTime);
+  table.CreateTable();
+  table.Open();
+  table.AddIndex("EMPCODE", "EMPCODE;PPERIOD", {TIndexOption::ixUnique, TIndexOption::ixExpression});
+  table.AddIndex("YEAR", "YEAR", {TIndexOption::ixExpression});
+
+  const kv::Date payday = kv::Date::FromYmd(2024, 1, 31);
+  struct Row {
+    const char* code;
+    const char* period;
+    int year;
+    const char* pay;
+  };
+  const Row rows[] = {{"E2", "202401", 2024, "3100.55"}, {"E1", "202312", 2023, "2000"}, {"E1", "202401", 2024, "2100.25"}};
+  for (const Row& r : rows) {
+    table.Append();
+    table.FieldByName("EMPCODE").SetAsString(r.code);
+    table.FieldByName("PPERIOD").SetAsString(r.period);
+    table.FieldByName("YEAR").SetAsInteger(r.year);
+    table.FieldByName("RATE").SetAsFloat(0.17);
+    table.FieldByName("PAY").SetAsCurrency(*kv::Currency::Parse(r.pay));
+    table.FieldByName("PAYDATE").SetAsDate(payday);
+    table.FieldByName("PAID").SetAsBoolean(true);
+    table.FieldByName("NOTE").SetAsString(std::string("KUMAR SUPPIAH ") + r.code);
+    table.FieldByName("PHOTO").SetAsBlob({0xFF, 0xD8, 0x00, 0x01});
+    table.FieldByName("STAMP").SetAsDateTime(kv::DateTime(payday, 14, 5, 9));
+    table.Post();
+  }
+  EXPECT_EQ(table.RecordCount(), 3u);
+  table.Close();
+
+  table.SetExclusive(false);
+  table.SetIndexFieldNames("  EMPCODE;PPERIOD ");
+  table.Open();
+  EXPECT_EQ(table.IndexFieldNames(), "EMPCODE;PPERIOD");
+  EXPECT_THAT(Column(table, "PPERIOD"), ElementsAre("202312", "202401", "202401"));
+  EXPECT_THAT(Column(table, "EMPCODE"), ElementsAre("E1", "E1", "E2"));
+
+  ASSERT_TRUE(table.FindKey({"E2", "202401"}));
+  EXPECT_EQ(table.FieldByName("PAY").AsCurrency(), *kv::Currency::Parse("3100.55"));
+  EXPECT_EQ(table.FieldByName("YEAR").AsInteger(), 2024);
+  EXPECT_DOUBLE_EQ(table.FieldByName("RATE").AsFloat(), 0.17);
+  EXPECT_EQ(table.FieldByName("RATE").AsString(), "0.17");
+  EXPECT_EQ(table.FieldByName("PAYDATE").AsDate(), payday);
+  EXPECT_EQ(table.FieldByName("PAYDATE").AsString(), "2024-01-31");
+  EXPECT_TRUE(table.FieldByName("PAID").AsBoolean());
+  EXPECT_EQ(table.FieldByName("NOTE").AsString(), "KUMAR SUPPIAH E2");
+  EXPECT_EQ(table.FieldByName("PHOTO").AsBlob(), (ace::ByteVector{0xFF, 0xD8, 0x00, 0x01}));
+  EXPECT_EQ(table.FieldByName("STAMP").AsDateTime(), kv::DateTime(payday, 14, 5, 9));
+  EXPECT_FALSE(table.FindKey({"E9"}));
+  EXPECT_TRUE(table.FindKey({"E1"}));  // leading fields only
+  EXPECT_EQ(table.FieldByName("PPERIOD").AsString(), "202312");
+  table.FindNearest({"E15"});
+  EXPECT_EQ(table.FieldByName("EMPCODE").AsString(), "E2");
+
+  table.SetRange({"E1"}, {"E1"});
+  EXPECT_THAT(Column(table, "PPERIOD"), ElementsAre("202312", "202401"));
+  table.CancelRange();
+  EXPECT_EQ(Column(table, "PPERIOD").size(), 3u);
+
+  // Edit locks, assigns and posts; a second handle sees the change.
+  ASSERT_TRUE(table.FindKey({"E1", "202312"}));
+  table.Edit();
+  EXPECT_EQ(table.State(), TDataSetState::dsEdit);
+  table.FieldByName("PAY").SetAsCurrency(kv::Currency::FromScaled(25'000'000));
+  table.FieldByName("NOTE").Clear();
+  EXPECT_EQ(table.FieldByName("PAY").AsString(), "2500");  // the assigned value reads back before Post
+  table.Post();
+  EXPECT_EQ(table.State(), TDataSetState::dsBrowse);
+  {
+    TAdsTable other;
+    other.SetAdsConnection(&connection);
+    other.SetTableName("EMPPAY");
+    other.SetIndexName("EMPCODE");
+    other.Open();
+    ASSERT_TRUE(other.FindKey({"E1", "202312"}));
+    EXPECT_EQ(other.FieldByName("PAY").AsCurrency().Scaled(), 25'000'000);
+    EXPECT_TRUE(other.FieldByName("NOTE").IsNull());
+    EXPECT_TRUE(other.Locate("pay", kv::Currency::FromScaled(31'005'500)));
+    EXPECT_EQ(other.FieldByName("EMPCODE").AsString(), "E2");
+    EXPECT_TRUE(other.Locate("EMPCODE", "e1", {true, false}));
+    EXPECT_FALSE(other.Locate("EMPCODE", "E7"));
+  }
+  table.SetIndexFieldNames("YEAR");
+  EXPECT_THAT(Column(table, "YEAR"), ElementsAre("2023", "2024", "2024"));
+
+  // Encrypted with the table password: unreadable on disk, unreadable without the password.
+  table.Close();
+  table.SetExclusive(true);
+  table.Open();
+  table.EnableEncryption(kTablePassword);
+  table.EncryptTable();
+  EXPECT_TRUE(table.IsTableEncrypted());
+  table.Close();
+  EXPECT_EQ(FileBytes(dir.Path() / "EMPPAY.ADT").find("202401"), std::string::npos);
+  EXPECT_EQ(FileBytes(dir.Path() / "EMPPAY.ADM").find("KUMAR"), std::string::npos);
+
+  table.SetExclusive(false);
+  table.SetIndexFieldNames("EMPCODE;PPERIOD");
+  table.Open();
+  try {
+    table.FindKey({"E2", "202401"});
+    table.FieldByName("EMPCODE").AsString();
+    FAIL() << "an encrypted table read without its password";
+  } catch (const EADSDatabaseError& e) {
+    EXPECT_EQ(e.ACEErrorCode(), ace::code::kPasswordRequired);
+  }
+  table.EnableEncryption(kTablePassword);
+  ASSERT_TRUE(table.FindKey({"E2", "202401"}));
+  EXPECT_EQ(table.FieldByName("NOTE").AsString(), "KUMAR SUPPIAH E2");
+}
+
+TEST_F(Tables, EncryptionAnswersOfAlreadySoAreSuccess) {
+  MakeCpfTrx();
+  table.SetTableName("CPFTRX");
+  table.SetExclusive(true);
+  table.Open();
+  AddRow(table, "E1", "202401");
+  ace::AdsHandle h = table.Handle();
+  // The engine itself answers 5068 here; the components go on as if it had answered 0.
+  EXPECT_EQ(ace::AdsDecryptTable(h), ace::code::kEncryptionUnchanged);
+  EXPECT_NO_THROW(table.DecryptTable());
+  EXPECT_NO_THROW(table.EnableEncryption(kTablePassword));
+  EXPECT_EQ(ace::AdsEnableEncryption(h, kTablePassword), ace::code::kEncryptionUnchanged);
+  EXPECT_NO_THROW(table.EnableEncryption(kTablePassword));
+  table.EncryptTable();
+  EXPECT_EQ(ace::AdsEncryptTable(h), ace::code::kEncryptionUnchanged);
+  EXPECT_NO_THROW(table.EncryptTable());
+  EXPECT_TRUE(table.IsTableEncrypted());
+  // The cursor is on a record again after each of them.
+  EXPECT_EQ(table.FieldByName("EMPCODE").AsString(), "E1");
+  table.DecryptTable();
+  EXPECT_FALSE(table.IsTableEncrypted());
+  EXPECT_EQ(table.FieldByName("EMPCODE").AsString(), "E1");
+}
+
+TEST_F(Tables, PackEmptyAndDelete) {
+  MakeCpfTrx();
+  table.SetTableName("CPFTRX");
+  table.SetExclusive(true);
+  table.Open();
+  for (const char* code : {"E1", "E2", "E3"}) AddRow(table, code, "202401");
+  table.First();
+  table.Delete();
+  EXPECT_EQ(table.FieldByName("EMPCODE").AsString(), "E2");  // on to the next record
+  auto trace = Traced([&] { table.PackTable(); });
+  EXPECT_THAT(CallNames(trace), ::testing::IsSupersetOf({"AdsPackTable", "AdsGotoTop"}));
+  EXPECT_EQ(table.RecordCount(), 2u);
+  EXPECT_EQ(table.FieldByName("EMPCODE").AsString(), "E2");
+  table.Close();
+
+  trace = Traced([&] { table.EmptyTable(); });
+  EXPECT_THAT(CallNames(trace), ElementsAre("AdsOpenTable", "AdsZapTable", "AdsCloseTable"));
+  EXPECT_FALSE(table.Active());
+  table.Open();
+  EXPECT_TRUE(table.IsEmpty());
+  EXPECT_EQ(MessageOf<EADSDatabaseError>([&] { table.DeleteTable(); }), "Cannot perform this operation on an open dataset");
+  table.Close();
+  table.DeleteTable();
+  EXPECT_FALSE(table.Exists());
+  EXPECT_FALSE(kv::fs::FileExists(dir.SuitePath() + "CPFTRX.ADI"));
+}
+
+TEST_F(Tables, EditingStatesPostOnMoveAndCancelDiscards) {
+  MakeCpfTrx();
+  table.SetTableName("CPFTRX");
+  table.SetIndexFieldNames("EMPCODE;PPERIOD");
+  table.Open();
+  EXPECT_TRUE(table.IsEmpty());
+  table.Edit();  // an empty table goes to insert
+  EXPECT_EQ(table.State(), TDataSetState::dsInsert);
+  table.FieldByName("EMPCODE").SetAsString("E5");
+  table.FieldByName("PPERIOD").SetAsString("202401");
+  table.First();  // moving posts the changed record
+  EXPECT_EQ(table.State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(table.RecordCount(), 1u);
+  table.Append();
+  table.FieldByName("EMPCODE").SetAsString("E6");
+  table.Cancel();
+  EXPECT_EQ(table.RecordCount(), 1u);
+  table.Edit();
+  table.FieldByName("CPFEE").SetAsFloat(12.5);
+  table.Cancel();
+  EXPECT_TRUE(table.FieldByName("CPFEE").IsNull());
+  EXPECT_EQ(table.FieldByName("CPFEE").AsFloat(), 0.0);
+  EXPECT_EQ(MessageOf<EADSDatabaseError>([&] { table.FieldByName("CPFEE").SetAsFloat(1); }),
+            "Dataset not in edit or insert mode");
+  EXPECT_EQ(MessageOf<EADSDatabaseError>([&] { table.FieldByName("NOPE"); }), "Field 'NOPE' not found");
+
+  // Edit on a shared table locks the record: another handle cannot edit it meanwhile.
+  const auto trace = Traced([&] { table.Edit(); });
+  EXPECT_THAT(CallsOf(trace, "AdsLockRecord"), ElementsAre("AdsLockRecord(" + std::to_string(table.Handle()) + ", 0)"));
+  TAdsTable other;
+  other.SetAdsConnection(&connection);
+  other.SetTableName("CPFTRX");
+  other.Open();
+  EXPECT_THROW(other.Edit(), EADSDatabaseError);
+  table.Cancel();
+  EXPECT_NO_THROW(other.Edit());
+  other.Cancel();
+}
+
+TEST_F(Tables, PostWritesThroughTheEngineCallsInOrder) {
+  MakeCpfTrx();
+  table.SetTableName("CPFTRX");
+  table.Open();
+  const auto trace = Traced([&] {
+    table.Append();
+    table.FieldByName("EMPCODE").SetAsString("E1");
+    table.FieldByName("CPFEE").Clear();
+    table.Post();
+  });
+  EXPECT_THAT(CallNames(trace), ElementsAre("AdsAppendRecord", "AdsSetField", "AdsSetEmpty", "AdsWriteRecord",
+                                            "AdsUnlockRecord"));
+}
+
+TEST_F(Tables, HooksAndPostErrors) {
+  MakeCpfTrx();
+  table.SetTableName("CPFTRX");
+  table.SetIndexFieldNames("EMPCODE;PPERIOD");
+  std::vector<std::string> calls;
+  table.BeforeOpen = [&](TAdsDataSet& ds) { calls.push_back("before " + std::to_string(ds.Active())); };
+  table.AfterOpen = [&](TAdsDataSet& ds) { calls.push_back("after " + std::to_string(ds.Active())); };
+  table.OnNewRecord = [&](TAdsDataSet& ds) { ds.FieldByName("PPERIOD").SetAsString("200701"); };
+  table.Open();
+  EXPECT_THAT(calls, ElementsAre("before 0", "after 1"));
+  table.Append();
+  table.FieldByName("EMPCODE").SetAsString("E1");
+  table.Post();
+  EXPECT_EQ(table.FieldByName("PPERIOD").AsString(), "200701");
+
+  // A unique key violation: the handler sees the error, then it takes its normal course.
+  std::vector<std::string> reported;
+  table.OnPostError = [&](TAdsDataSet& ds, const EADSDatabaseError& e, TDataAction& action) {
+    reported.push_back(std::string(e.what()) + " Field No " + ds.FieldByName("EMPCODE").AsString());
+    if (reported.size() == 1) {
+      ds.FieldByName("PPERIOD").SetAsString("200702");
+      action = TDataAction::daRetry;
+    }
+  };
+  table.Append();
+  table.FieldByName("EMPCODE").SetAsString("E1");
+  table.Post();  // fails once, the handler changes the key and retries
+  EXPECT_EQ(reported.size(), 1u);
+  EXPECT_EQ(table.RecordCount(), 2u);
+  table.Append();
+  table.FieldByName("EMPCODE").SetAsString("E1");
+  EXPECT_THROW(table.Post(), EADSDatabaseError);  // 200701 again: the handler lets it fail this time
+  EXPECT_EQ(reported.size(), 2u);
+  EXPECT_THAT(reported[1], HasSubstr(" Field No E1"));
+  EXPECT_EQ(table.State(), TDataSetState::dsInsert);
+  table.Cancel();
+  EXPECT_EQ(table.RecordCount(), 2u);
+}
+
+TEST_F(Tables, DetailFollowsItsMastersCurrentRecord) {
+  MakeTable("TRNNO", [](TFieldDefs& f) { f.Add("TRNNO", FT::ftInteger); }, {{"TRNNO", "TRNNO"}});
+  MakeTable("MEDTBL", [](TFieldDefs& f) {
+    f.Add("TRNNO", FT::ftInteger);
+    f.Add("ID", FT::ftInteger);
+    f.Add("MAX_CLAIM", FT::ftCurrency);
+  }, {{"TRNNO", "TRNNO;ID"}});
+  TAdsTable master;
+  master.SetAdsConnection(&connection);
+  master.SetTableName("TRNNO");
+  master.SetIndexFieldNames("TRNNO");
+  master.Open();
+  for (int n : {1, 2, 3}) {
+    master.Append();
+    master.FieldByName("TRNNO").SetAsInteger(n);
+    master.Post();
+  }
+  table.SetTableName("MEDTBL");
+  table.SetIndexFieldNames("TRNNO;ID");
+  table.SetMasterSource(&master, "TRNNO");
+  table.Open();
+  const int tiers[][2] = {{1, 1}, {1, 2}, {2, 1}};
+  for (const auto& t : tiers) {
+    ASSERT_TRUE(master.FindKey({t[0]}));
+    table.Append();  // the link field comes from the master
+    table.FieldByName("ID").SetAsInteger(t[1]);
+    table.Post();
+  }
+  master.First();
+  EXPECT_THAT(Column(table, "ID"), ElementsAre("1", "2"));
+  EXPECT_THAT(Column(table, "TRNNO"), ElementsAre("1", "1"));
+  master.Next();
+  EXPECT_THAT(Column(table, "ID"), ElementsAre("1"));
+  EXPECT_EQ(table.FieldByName("TRNNO").AsInteger(), 2);
+  master.Last();
+  EXPECT_TRUE(table.IsEmpty());
+  table.SetMasterSource(nullptr, "");
+  table.CancelRange();
+  EXPECT_EQ(table.RecordCount(), 3u);
+}
+
+}  // namespace
+}  // namespace kv::engine::testing
