@@ -536,7 +536,8 @@ class ResultWriter {
   ExecuteResult Finish() {
     table_.reset();
     ExecuteResult r;
-    r.cursor = Table::Open(path_, {false, true});
+    // Private to this cursor (exclusive), and writable so that the caller can give it tags of its own columns.
+    r.cursor = Table::Open(path_, {true, false});
     r.cursor->GotoTop();
     r.scratch = scratch_;
     r.rows = rows_;
@@ -1264,9 +1265,14 @@ ExecuteResult RunAlter(const AlterTableStatement& a, const ParameterValues& para
     after.push_back(t);
   }
   mapping.tags = after;
+  // A new AutoInc column numbers the existing rows 1, 2, 3 ... in record order; any other new column is NULL.
+  std::int64_t row = 0;
   mapping.map = [&](const std::function<Value(int)>& old, std::vector<Value>& out) {
-    for (std::size_t i = 0; i < cols.size(); ++i)
-      out[i] = cols[i].source < 0 ? Value::Null() : ConvertColumn(cols[i], old(cols[i].source), table);
+    ++row;
+    for (std::size_t i = 0; i < cols.size(); ++i) {
+      if (cols[i].source >= 0) out[i] = ConvertColumn(cols[i], old(cols[i].source), table);
+      else out[i] = cols[i].spec.type == FieldType::AutoInc ? Value::Integer(row) : Value::Null();
+    }
   };
   b.table->Restructure(mapping);
   catalog.TagsReplaced(a.table, before, b.table->Tags());
