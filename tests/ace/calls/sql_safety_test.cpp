@@ -1,0 +1,95 @@
+// A process killed in the middle of ALTER TABLE leaves the table as it was or as the statement made it, with
+// every row, never a mixture and never a table that does not open.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "calls/sql_fixture.h"
+
+namespace ace::testing {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+constexpr int kRows = 20000;
+
+class AlterSafety : public SqlTest {
+ protected:
+  // Every row is there and found through the tag; the column X is there or not. Returns whether it is.
+  bool ExpectAllRows() {
+    const AdsHandle t = Open("HIST");
+    std::uint64_t count = 0;
+    EXPECT_ADS(AdsGetRecordCount(t, &count));
+    EXPECT_EQ(count, static_cast<std::uint64_t>(kRows));
+    std::uint16_t fields = 0;
+    EXPECT_ADS(AdsGetNumFields(t, &fields));
+    const AdsHandle byName = Index(t, "NAME");
+    for (int i : {0, 1, 7777, kRows - 1}) {
+      const Value key[] = {Value::String("EMP" + std::to_string(i))};
+      bool found = false;
+      EXPECT_ADS(AdsSeek(byName, key, seek_type::kExact, &found));
+      EXPECT_TRUE(found) << i;
+      EXPECT_EQ(Get(t, "PAY"), Value::Double(i));
+      EXPECT_EQ(Get(t, "NOTE"), i % 10 == 0 ? Value::String("note " + std::to_string(i)) : Value::Null());
+    }
+    AdsCloseTable(t);
+    EXPECT_TRUE(fields == 4 || fields == 5) << fields;
+    return fields == 5;
+  }
+};
+
+TEST_F(AlterSafety, KilledDuringAlterLeavesTheOldOrTheNewTable) {
+  {
+    const AdsHandle t = Create("HIST", "ID,AutoInc;NAME,Char,20;NOTE,Memo;PAY,CurDouble,2;");
+    ASSERT_ADS(AdsCreateIndex61(t, "", "NAME", "NAME", "", "", 2, 512, nullptr));
+    for (int i = 0; i < kRows; ++i)
+      Append(t, {{"NAME", Value::String("EMP" + std::to_string(i))},
+                 {"NOTE", Value::String(i % 10 == 0 ? "note " + std::to_string(i) : "")},
+                 {"PAY", Value::Double(i)}});
+    ASSERT_ADS(AdsCloseTable(t));
+  }
+  const std::string add = Lines({"ALTER TABLE \"HIST.ADT\"", "add column X char(4)"});
+  const std::string drop = Lines({"ALTER TABLE \"HIST.ADT\" ", "DROP column \"X\""});
+  // How long the two statements take here, to spread the kills over one of them.
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_ADS(Run(add));
+  ASSERT_ADS(Run(drop));
+  const auto twoAlters = std::chrono::steady_clock::now() - start;
+  AdsCloseSQLStatement(statement);
+  statement = 0;
+
+  const std::string folder = dir.Path().string();
+  int sawOld = 0, sawNew = 0;
+  bool hasX = false;
+  for (int round = 0; round < 8; ++round) {
+    const std::string text = hasX ? drop : add;
+    const pid_t pid = fork();
+    if (pid == 0) {
+      AdsHandle c = 0, s = 0;
+      if (AdsConnect60(folder, 3, "", "", 0, &c) || AdsCreateSQLStatement(c, &s)) _exit(2);
+      _exit(AdsExecuteSQLDirect(s, text, nullptr) == 0 ? 0 : 3);
+    }
+    std::this_thread::sleep_for(twoAlters * round / 14);
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status) || WEXITSTATUS(status) == 0) << "the statement failed in round " << round;
+    const bool nowX = ExpectAllRows();
+    for (const char* leftover : {"HIST.ADT.new", "HIST.ADM.new", "HIST.ADI.new", "HIST.ADT.swap"})
+      EXPECT_FALSE(stdfs::exists(dir.Path() / leftover)) << leftover << " in round " << round;
+    if (WIFEXITED(status)) {
+      EXPECT_NE(nowX, hasX) << "a finished statement changes the table, round " << round;
+    }
+    (nowX == hasX ? sawOld : sawNew)++;
+    hasX = nowX;
+  }
+  EXPECT_GT(sawOld, 0) << "no kill landed inside an ALTER";
+}
+
+}  // namespace
+}  // namespace ace::testing
