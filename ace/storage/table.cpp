@@ -266,12 +266,7 @@ void Table::CreateTag(const std::string& name, const std::string& expression, st
       index::TagInfo info{tag.name, tag.expression, tag.options, static_cast<std::uint16_t>(key.length), tag.pageSize};
       const index::TagId id = index->AddTag(info);
       auto builder = index->BuildTag(id);
-      std::vector<std::uint8_t> buffer, payload;
-      for (std::uint64_t r = 1; r <= h.counters.slots; r += 256) {
-        const std::uint64_t n = files_->ReadSlots(r, 256, buffer);
-        for (std::uint64_t i = 0; i < n; ++i)
-          if (files_->DecodeSlot(r + i, buffer.data() + i * h.SlotSize(), payload)) builder.Add(files_->KeyOf(t, payload), r + i);
-      }
+      files_->AddKeys(t, builder);
       builder.Finish();
     }
     write.Touch();

@@ -91,6 +91,8 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   void ReloadKeys();
   void RefreshTagIds();
   std::vector<std::uint8_t> KeyOf(int tag, const std::vector<std::uint8_t>& payload) const;
+  // Gives the builder every live record's key of a tag, in record order.
+  void AddKeys(int tag, index::IndexFile::Builder& builder);
 
   // After a whole-table rewrite: forget everything and read the new files.
   void Reload();
