@@ -67,16 +67,18 @@ bool TableHeader::HasMemo() const {
 int TableHeader::FindField(std::string_view name) const {
   const std::size_t n = fields.size();
   const std::size_t last = fieldHint.last.load(std::memory_order_relaxed);
-  for (const std::size_t i : {last, last + 1})
-    if (i < n && kv::SameText(fields[i].name, name)) {
+  // Callers mostly spell a name as it was defined: an exact compare first, the case-blind one after.
+  for (const std::size_t i : {last + 1, last})
+    if (i < n && (fields[i].name == name || kv::SameText(fields[i].name, name))) {
       fieldHint.last.store(static_cast<std::uint32_t>(i), std::memory_order_relaxed);
       return static_cast<int>(i);
     }
-  for (std::size_t i = 0; i < n; ++i)
-    if (kv::SameText(fields[i].name, name)) {
-      fieldHint.last.store(static_cast<std::uint32_t>(i), std::memory_order_relaxed);
-      return static_cast<int>(i);
-    }
+  for (const bool exact : {true, false})
+    for (std::size_t i = 0; i < n; ++i)
+      if (exact ? fields[i].name == name : kv::SameText(fields[i].name, name)) {
+        fieldHint.last.store(static_cast<std::uint32_t>(i), std::memory_order_relaxed);
+        return static_cast<int>(i);
+      }
   return -1;
 }
 
