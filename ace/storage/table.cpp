@@ -710,14 +710,8 @@ void Table::AppendRecord() {
   FlushPending();
   RequireData();
   if (options_.readOnly) Fail(code::kReadOnly, "table " + Name() + " was opened read-only");
-  const TableHeader& h = files_->Header();
-  payload_.assign(h.payloadSize, 0);
-  for (const FieldDescriptor& f : h.fields) WriteScalar(f.type == FieldType::Memo || f.type == FieldType::Binary ||
-                                                                f.type == FieldType::Image
-                                                            ? FieldDescriptor{}
-                                                            : f,
-                                                        payload_.data(), Value::Null());
-  for (const FieldDescriptor& f : h.fields) SetNull(f, payload_.data(), true);
+  const std::vector<std::uint8_t>& blank = files_->BlankPayload();
+  payload_.assign(blank.begin(), blank.end());
   appending_ = true;
   dirty_ = true;  // the blank record is written even when no field is set
   loaded_ = true;

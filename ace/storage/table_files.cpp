@@ -114,6 +114,7 @@ void TableFiles::OpenFiles(bool sole) {
   indexChecked_ = false;
   window_.count = 0;
   countersPending_ = false;
+  blank_.clear();
   ReloadKeys();
 }
 
@@ -338,6 +339,17 @@ std::vector<std::uint8_t> TableFiles::KeyOf(int tag, const std::vector<std::uint
   std::vector<std::uint8_t> key(keys_.at(tag).length);
   EncodeRecordKey(keys_[tag], header_, payload.data(), key.data());
   return key;
+}
+
+const std::vector<std::uint8_t>& TableFiles::BlankPayload() {
+  if (blank_.size() != header_.payloadSize || header_.payloadSize == 0) {
+    blank_.assign(header_.payloadSize, 0);
+    for (const FieldDescriptor& f : header_.fields) {
+      if (!IsMemoLike(f.type)) WriteScalar(f, blank_.data(), Value::Null());
+      SetNull(f, blank_.data(), true);
+    }
+  }
+  return blank_;
 }
 
 void TableFiles::AddKeys(int tag, index::IndexFile::Builder& builder) {

@@ -91,6 +91,8 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   void ReloadKeys();
   void RefreshTagIds();
   std::vector<std::uint8_t> KeyOf(int tag, const std::vector<std::uint8_t>& payload) const;
+  // The payload of a new record: every field empty. Made once for the current layout.
+  const std::vector<std::uint8_t>& BlankPayload();
   // Gives the builder every live record's key of a tag, in record order.
   void AddKeys(int tag, index::IndexFile::Builder& builder);
 
@@ -129,6 +131,7 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   };
   SlotWindow window_;
   std::vector<std::uint8_t> slotScratch_;  // one slot being read or written
+  std::vector<std::uint8_t> blank_;        // BlankPayload, empty until first asked for
 };
 
 // Finishes or rolls back a whole-table rewrite that a crash interrupted: with the commit marker present the new
