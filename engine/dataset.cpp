@@ -19,13 +19,12 @@ constexpr const char* kOpenDataset = "Cannot perform this operation on an open d
 constexpr const char* kClosedDataset = "Cannot perform this operation on a closed dataset";
 constexpr const char* kNotEditing = "Dataset not in edit or insert mode";
 
+// The shortest text that reads back as the same number, without an exponent ("90", "0.17", "2100.25").
 std::string ShortestDouble(double d) {
-  char buffer[64];
-  for (int precision = 1; precision <= 17; ++precision) {
-    std::snprintf(buffer, sizeof buffer, "%.*g", precision, d);
-    if (std::strtod(buffer, nullptr) == d) break;
-  }
-  return buffer;
+  char buffer[400];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, d, std::chars_format::fixed);
+  if (result.ec != std::errc()) return std::to_string(d);
+  return std::string(buffer, result.ptr);
 }
 
 std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
@@ -286,6 +285,7 @@ void TAdsDataSet::Open() {
     ApplyFilter(true);
     if (master_ && master_->Active()) ApplyMasterRange();
     else Check(ace::AdsGotoTop(Navigator()));
+    atFirst_ = true;
   } catch (...) {
     Close();
     throw;
@@ -303,6 +303,7 @@ void TAdsDataSet::Close() {
   cursor_ = 0;
   order_ = 0;
   ranged_ = false;
+  atFirst_ = false;
   fields_.clear();
   changed_.clear();
   modified_ = false;
@@ -430,12 +431,14 @@ void TAdsDataSet::First() {
   RequireActive();
   CheckBrowseMode();
   Check(ace::AdsGotoTop(Navigator()));
+  atFirst_ = true;
   DataChanged();
 }
 
 void TAdsDataSet::Next() {
   RequireActive();
   CheckBrowseMode();
+  atFirst_ = false;
   Check(ace::AdsSkip(Navigator(), 1));
   DataChanged();
 }
@@ -443,6 +446,7 @@ void TAdsDataSet::Next() {
 void TAdsDataSet::Prior() {
   RequireActive();
   CheckBrowseMode();
+  atFirst_ = false;
   Check(ace::AdsSkip(Navigator(), -1));
   DataChanged();
 }
@@ -450,6 +454,7 @@ void TAdsDataSet::Prior() {
 void TAdsDataSet::Last() {
   RequireActive();
   CheckBrowseMode();
+  atFirst_ = false;
   Check(ace::AdsGotoBottom(Navigator()));
   DataChanged();
 }
@@ -465,6 +470,7 @@ bool TAdsDataSet::Eof() const {
 bool TAdsDataSet::Bof() const {
   if (!Active()) return true;
   if (state_ == TDataSetState::dsInsert) return false;
+  if (atFirst_) return true;
   bool at = true;
   Check(ace::AdsAtBOF(Navigator(), &at));
   return at;
@@ -480,8 +486,10 @@ std::uint64_t TAdsDataSet::RecordCount() const {
 void TAdsDataSet::Resynchronise() {
   if (Bof()) {
     Check(ace::AdsGotoTop(Navigator()));
+    atFirst_ = true;
   } else if (Eof()) {
     Check(ace::AdsGotoBottom(Navigator()));
+    atFirst_ = false;
   } else {
     std::uint64_t recno = 0;
     if (Check(ace::AdsGetRecordNum(cursor_, &recno)) && recno != 0) Check(ace::AdsGotoRecord(cursor_, recno));
@@ -642,6 +650,7 @@ void TAdsDataSet::Delete() {
   Check(ace::AdsWriteRecord(cursor_));
   if (wasLocked) Check(ace::AdsUnlockRecord(cursor_, 0));
   // The deleted record stays current until the cursor moves: go on to the one after it.
+  atFirst_ = false;
   Check(ace::AdsSkip(Navigator(), 1));
   DataChanged();
 }
@@ -678,6 +687,7 @@ bool TAdsDataSet::FindKey(const TKeyValues& values) {
   RequireOrder(values.size(), &fields);
   const std::vector<Value> key = KeyOf(values, fields);
   bool found = false;
+  atFirst_ = false;
   if (!Check(ace::AdsSeek(order_, key, ace::seek_type::kExact, &found))) return false;
   DataChanged();
   return found;
@@ -690,6 +700,7 @@ void TAdsDataSet::FindNearest(const TKeyValues& values) {
   RequireOrder(values.size(), &fields);
   const std::vector<Value> key = KeyOf(values, fields);
   bool found = false;
+  atFirst_ = false;
   Check(ace::AdsSeek(order_, key, ace::seek_type::kNearest, &found));
   DataChanged();
 }
@@ -704,6 +715,7 @@ void TAdsDataSet::SetRange(const TKeyValues& start, const TKeyValues& end) {
   if (!Check(ace::AdsSetScope(order_, ace::scope_end::kBottom, bottom))) return;
   ranged_ = true;
   Check(ace::AdsGotoTop(order_));
+  atFirst_ = true;
   DataChanged();
 }
 
@@ -715,6 +727,7 @@ void TAdsDataSet::CancelRange() {
   Check(ace::AdsClearScope(order_, ace::scope_end::kBottom));
   ranged_ = false;
   Check(ace::AdsGotoTop(order_));
+  atFirst_ = true;
   DataChanged();
 }
 
@@ -725,6 +738,7 @@ bool TAdsDataSet::Locate(std::string_view field, const TKeyValue& value, TLocate
   std::uint64_t before = 0;
   if (!Eof()) ace::AdsGetRecordNum(cursor_, &before);
   if (!Check(ace::AdsGotoTop(Navigator()))) return false;
+  atFirst_ = false;
   while (!Eof()) {
     if (Matches(f.Value(), value.Value(), options)) {
       DataChanged();

@@ -146,8 +146,8 @@ class TAdsDataSet : public TComponent {
   void Next();
   void Prior();
   void Last();
-  bool Eof() const;
-  bool Bof() const;
+  bool Eof() const;  // past the last record (or no record at all)
+  bool Bof() const;  // on the first record after Open or First, or moved before the first record
   bool IsEmpty() const { return Eof() && Bof(); }
   std::uint64_t RecordCount() const;
 
@@ -221,6 +221,9 @@ class TAdsDataSet : public TComponent {
   std::string indexFieldNames_;
   std::string indexName_;
   std::string dictionaryDefaultIndex_;  // the tag "ADS_DEFAULT" stands for
+  // Bof as the suite's callers know it: true on the first record after Open or First (the engine's own flag
+  // is set only by a move before the first record), until the cursor moves.
+  bool atFirst_ = false;
 
  private:
   friend class TField;

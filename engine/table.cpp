@@ -221,7 +221,11 @@ void TAdsTable::ResultOrUnchanged(ace::ResultCode result) {
 
 void TAdsTable::EnableEncryption(std::string_view password) {
   RequireActive();
-  ResultOrUnchanged(ace::AdsEnableEncryption(Handle(), password));
+  const ace::ResultCode r = ace::AdsEnableEncryption(Handle(), password);
+  ResultOrUnchanged(r);
+  // The index order chosen at open could not be read before the password was known; one move in record order
+  // makes the engine take the order up afresh on the next move in it.
+  if (r == 0 && Navigator() != Handle()) Check(ace::AdsGotoTop(Handle()));
   Resynchronise();
 }
 
@@ -251,6 +255,7 @@ void TAdsTable::PackTable() {
   CheckBrowseMode();
   ResultOrUnchanged(ace::AdsPackTable(Handle()));
   Check(ace::AdsGotoTop(Navigator()));
+  atFirst_ = true;
   DataChanged();
 }
 
@@ -259,6 +264,7 @@ void TAdsTable::EmptyTable() {
     CheckBrowseMode();
     Check(ace::AdsZapTable(Handle()));
     Check(ace::AdsGotoTop(Navigator()));
+    atFirst_ = true;
     DataChanged();
     return;
   }
