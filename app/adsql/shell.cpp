@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ace/handles.h"
 #include "ace/storage/record_codec.h"
 #include "platform/fs.h"
 #include "support/strings.h"
@@ -355,8 +356,27 @@ void Shell::Meta(const std::vector<std::string>& w, const std::string& line) {
 }
 
 void Shell::Statement(const std::string& text) {
-  (void)text;
-  throw ShellError(ace::code::kSqlUnsupported, "this build of adsql runs meta commands only");
+  ace::AdsHandle statement = 0;
+  Check(ace::AdsCreateSQLStatement(connection_, &statement));
+  struct Closer {
+    ace::AdsHandle s;
+    ~Closer() { ace::AdsCloseSQLStatement(s); }
+  } closer{statement};
+  for (const auto& [table, password] : passwords_) Check(ace::AdsStmtSetTablePassword(statement, table, password));
+  Check(ace::AdsPrepareSQL(statement, text));
+  // -P values are texts; the engine compares and stores them by the columns' types.
+  std::vector<std::string> names;
+  Check(ace::AdsGetParameterNames(statement, &names));
+  for (const std::string& name : names)
+    for (const auto& [given, value] : parameters_)
+      if (SameText(given, name)) Check(ace::AdsSetParameter(statement, name, ace::Value::String(value)));
+  ace::AdsHandle cursor = 0;
+  Check(ace::AdsExecuteSQL(statement, &cursor));
+  if (cursor != 0) {
+    PrintRows(cursor, cursor);
+    return;
+  }
+  out_ << ace::detail::RecordCountOf(statement) << " rows affected\n";
 }
 
 int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
