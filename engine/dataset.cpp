@@ -532,7 +532,8 @@ void TAdsDataSet::AssignField(int index, const Value& value) {
 
 void TAdsDataSet::CheckBrowseMode() {
   if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert) return;
-  if (modified_ || (state_ == TDataSetState::dsInsert && !changed_.empty())) Post();
+  // Values set by OnNewRecord or a master link alone do not make a new record worth keeping.
+  if (modified_) Post();
   else Cancel();
 }
 

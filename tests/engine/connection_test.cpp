@@ -93,6 +93,22 @@ TEST_F(FreeTables, DisconnectClosesAttachedTablesAndQueriesFirst) {
   EXPECT_TRUE(connection.IsConnected());
 }
 
+TEST_F(FreeTables, AFailedDisconnectRaisesAdsErrorWithTheEngineText) {
+  connection.Connect();
+  ASSERT_EQ(ace::AdsDisconnect(connection.Handle()), 0u);  // the handle is gone behind the object's back
+  try {
+    connection.Disconnect();
+    FAIL() << "a dead handle disconnected";
+  } catch (const AdsError& e) {
+    ace::ResultCode code = 0;
+    std::string text;
+    ace::AdsGetLastError(&code, &text);
+    EXPECT_EQ(std::string(e.what()), text);
+    EXPECT_EQ(e.ACEErrorCode(), code);
+    EXPECT_EQ(code, ace::code::kInvalidHandle);
+  }
+}
+
 TEST_F(FreeTables, ExecuteRunsOneStatementAndClosesItEvenWhenItFails) {
   MakeTable("OLDTABLE", [](TFieldDefs& f) { f.Add("A", TFieldType::ftInteger); });
   auto trace = Traced([&] { connection.Execute("DROP TABLE [OLDTABLE];"); });

@@ -151,6 +151,12 @@ TEST_F(Dictionaries, DictionaryConnectionSendsCredentialsAndGivesTablesTheDefaul
   ordered.Open();
   EXPECT_TRUE(ordered.FindKey({"S200"}));
   EXPECT_EQ(byDefault.TableType(), TAdsTableTypes::ttAdsADT);
+  EXPECT_EQ(MessageOf<EADSDatabaseError>([&] { byDefault.SetTableType(TAdsTableTypes::ttAdsCDX); }),
+            "The table type must remain identical to the table type associated with the alias.");
+  // A new table name forgets the dictionary's default order of the old one.
+  byDefault.Close();
+  byDefault.SetTableName("OTHER");
+  EXPECT_EQ(byDefault.IndexName(), "");
 }
 
 TEST_F(Dictionaries, ANameTheDictionaryDoesNotHoldOpensAsAFreeTableInItsFolder) {

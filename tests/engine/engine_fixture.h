@@ -57,13 +57,13 @@ class FreeTables : public ::testing::Test {
  protected:
   void SetUp() override { connection.SetConnectPath(dir.SuitePath()); }
 
-  struct IndexSpec {
+  struct TagToMake {
     std::string tag, key;
     bool unique = false;
   };
   // A table of the folder with the given field definitions and indexes.
   void MakeTable(const std::string& name, const std::function<void(TFieldDefs&)>& fields,
-                 const std::vector<IndexSpec>& indexes = {}) {
+                 const std::vector<TagToMake>& indexes = {}) {
     TAdsTable t;
     t.SetAdsConnection(&connection);
     t.SetTableName(name);
@@ -71,7 +71,7 @@ class FreeTables : public ::testing::Test {
     fields(t.FieldDefs);
     t.CreateTable();
     t.Open();
-    for (const IndexSpec& i : indexes)
+    for (const TagToMake& i : indexes)
       t.AddIndex(i.tag, i.key,
                  i.unique ? TIndexOptions{TIndexOption::ixUnique, TIndexOption::ixExpression} : TIndexOptions{TIndexOption::ixExpression});
     t.Close();

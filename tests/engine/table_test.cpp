@@ -283,6 +283,7 @@ TEST_F(Tables, RoundTripThroughTheComponents) {
   EXPECT_EQ(table.FieldByName("PHOTO").AsBlob(), (ace::ByteVector{0xFF, 0xD8, 0x00, 0x01}));
   EXPECT_EQ(table.FieldByName("STAMP").AsDateTime(), kv::DateTime(payday, 14, 5, 9));
   EXPECT_FALSE(table.FindKey({"E9"}));
+  EXPECT_TRUE(table.Eof());  // a key that is not there leaves the cursor past the end
   EXPECT_TRUE(table.FindKey({"E1"}));  // leading fields only
   EXPECT_EQ(table.FieldByName("PPERIOD").AsString(), "202312");
   table.FindNearest({"E15"});
@@ -490,6 +491,46 @@ TEST_F(Tables, HooksAndPostErrors) {
   EXPECT_EQ(table.State(), TDataSetState::dsInsert);
   table.Cancel();
   EXPECT_EQ(table.RecordCount(), 2u);
+}
+
+TEST_F(Tables, ALiveQueryCanBeTheMasterOfATable) {
+  MakeTable("MEDSCH", [](TFieldDefs& f) {
+    f.Add("SCHEME_CODE", FT::ftString, 8);
+    f.Add("TRNNO", FT::ftInteger);
+  }, {{"SCHEME", "SCHEME_CODE"}});
+  MakeTable("MEDTBL", [](TFieldDefs& f) {
+    f.Add("TRNNO", FT::ftInteger);
+    f.Add("ID", FT::ftInteger);
+  }, {{"TRNNO", "TRNNO;ID"}});
+  TAdsQuery claim;
+  claim.SetAdsConnection(&connection);
+  claim.SQL().Add("SELECT * FROM  MEDSCH");
+  claim.SetIndexFieldNames("SCHEME_CODE");
+  claim.RequestLive = true;
+  claim.Open();
+  table.SetTableName("MEDTBL.adt");
+  table.SetIndexFieldNames("TRNNO;ID");
+  table.SetMasterSource(&claim, "TRNNO");
+  table.Open();
+  for (const auto& [scheme, trnno] : {std::pair{"B", 20}, std::pair{"A", 10}}) {
+    claim.Append();
+    claim.FieldByName("SCHEME_CODE").SetAsString(scheme);
+    claim.FieldByName("TRNNO").SetAsInteger(trnno);
+    claim.Post();
+    for (int id : {1, 2}) {
+      table.Append();
+      table.FieldByName("ID").SetAsInteger(id);
+      table.Post();
+    }
+  }
+  ASSERT_TRUE(claim.FindKey({"A"}));
+  EXPECT_THAT(Column(table, "TRNNO"), ElementsAre("10", "10"));
+  claim.Next();
+  EXPECT_THAT(Column(table, "TRNNO"), ElementsAre("20", "20"));
+  // An append that only got its link field is not kept when the cursor moves on.
+  table.Append();
+  table.First();
+  EXPECT_EQ(table.RecordCount(), 4u);
 }
 
 TEST_F(Tables, DetailFollowsItsMastersCurrentRecord) {
