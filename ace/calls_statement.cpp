@@ -48,6 +48,11 @@ void Execute(AdsHandle statement, AdsHandle* cursor) {
   t.connection = s.connection;
   t.statement = statement;
   t.name = result.onTable ? result.cursor->Name() : "";
+  if (result.onTable) {
+    // Edits through a live cursor need the user's rights on the table, as edits through a table handle do.
+    t.dictionaryName = catalog.LastDictionaryName();
+    t.checkRights = s.options.rightsCheck != rights_check::kIgnore;
+  }
   t.table = std::move(result.cursor);
   t.baseFilter = std::move(result.filter);
   const AdsHandle h = r.Add(std::move(t));

@@ -61,6 +61,7 @@ std::unique_ptr<storage::Table> ConnectionCatalog::Open(const sql::TableRef& tab
   const Located where = Locate(table);
   RequireTableRight(where, right);
   std::unique_ptr<storage::Table> t = storage::Table::Open(where.path, options);
+  lastDictionaryName_ = where.dictionaryName;
   if (t->Header().encrypted) {
     std::string secret;
     if (where.dictionarySecret) {

@@ -27,6 +27,10 @@ class ConnectionCatalog : public sql::Catalog {
                     const std::vector<storage::TagDefinition>& after) override;
   void CreateProcedure(const sql::CreateProcedureStatement& procedure) override;
 
+  // The registered name of the table opened last ("" for a free table): a SELECT * cursor checks the user's
+  // rights for its edits under it.
+  const std::string& LastDictionaryName() const { return lastDictionaryName_; }
+
  private:
   struct Located {
     std::filesystem::path path;
@@ -39,6 +43,7 @@ class ConnectionCatalog : public sql::Catalog {
 
   AdsHandle connection_;
   const StatementObject& statement_;
+  std::string lastDictionaryName_;
 };
 
 // A table name as statements and passwords name it: without folder and ".ADT", in upper case.

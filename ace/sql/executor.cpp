@@ -1274,7 +1274,13 @@ ExecuteResult RunAlter(const AlterTableStatement& a, const ParameterValues& para
       else out[i] = cols[i].spec.type == FieldType::AutoInc ? Value::Integer(row) : Value::Null();
     }
   };
-  b.table->Restructure(mapping);
+  try {
+    b.table->Restructure(mapping);
+  } catch (const AceError& e) {
+    if (e.Code() != code::kUniqueKeyViolation) throw;
+    Fail(e.Code(), "the changed columns give two records of table " + table +
+                       " one key of a unique index tag; nothing was changed (" + e.what() + ")");
+  }
   catalog.TagsReplaced(a.table, before, b.table->Tags());
   return {};
 }

@@ -291,6 +291,15 @@ TEST_F(Alter, NumbersBecomeTextOnlyWhenTheyFit) {
   EXPECT_EQ(Contents("T"), (std::vector<std::string>{"N Char(7)", "12345.5", "7"}));
 }
 
+TEST_F(Alter, UniqueTagThatTheNewValuesBreakLeavesTheTable) {
+  Make({"T", "CODE,Char,4;", {{"AB1"}, {"AB2"}}, {{"CODE", "CODE"}}, index_option::kCompound | index_option::kUnique});
+  EXPECT_EQ(Run("ALTER TABLE T ALTER CODE CODE char(2)"), code::kUniqueKeyViolation);
+  EXPECT_NE(ErrorText().find("give two records of table T one key of a unique index tag"), std::string::npos)
+      << ErrorText();
+  EXPECT_EQ(Contents("T"), (std::vector<std::string>{"CODE Char(4)", "AB1", "AB2"}));
+  EXPECT_EQ(Tags("T"), std::vector<std::string>{"CODE=CODE"});
+}
+
 TEST_F(Alter, EncryptedTableStaysEncrypted) {
   Make({"PAYSLIP", "CODE,Char,4;SECRET,Char,20;", {{"E1", "SALARYOFTAN"}}});
   {
@@ -456,7 +465,14 @@ TEST_F(SqlDictionary, RegisteredEncryptionAndRights) {
   AdsHandle clerk = 0, s = 0;
   ASSERT_ADS(AdsConnect60((dir.Path() / "ABC.add").string(), 3, "CLERK", "pw", 0, &clerk));
   ASSERT_ADS(AdsCreateSQLStatement(clerk, &s));
+  StatementOptions live;
+  live.readOnly = false;
+  ASSERT_ADS(AdsStmtSetOptions(s, live));
   ASSERT_ADS(AdsExecuteSQLDirect(s, "SELECT * FROM EMPLOYEE", &cursor));
+  ASSERT_ADS(AdsGotoTop(cursor));
+  ASSERT_ADS(AdsSetField(cursor, "NAME", Value::String("Y")));
+  EXPECT_EQ(AdsWriteRecord(cursor), code::kAccessDenied) << "a live cursor edits with the user's rights only";
+  ASSERT_ADS(AdsCancelUpdate(cursor));
   EXPECT_EQ(AdsExecuteSQLDirect(s, "UPDATE EMPLOYEE SET NAME = 'X'", nullptr), code::kAccessDenied);
   StatementOptions ignore;
   ignore.rightsCheck = rights_check::kIgnore;
