@@ -482,12 +482,20 @@ struct RecordFilter {
   Resolver resolver;
 };
 
-std::function<bool()> BuildFilter(std::shared_ptr<RecordFilter> f, Table& table, const char* what) {
+// names: what a qualified column may call the table besides its file name (the name and alias a statement gave).
+std::function<bool()> BuildFilter(std::shared_ptr<RecordFilter> f, Table& table, const char* what,
+                                  const std::vector<std::string>& names = {}) {
   f->table = &table;
   const storage::TableHeader& header = table.Header();
+  auto namesTable = [&](const std::string& qualifier) {
+    if (kv::SameText(Stem(qualifier), table.Name())) return true;
+    for (const std::string& n : names)
+      if (!n.empty() && (kv::SameText(qualifier, n) || kv::SameText(Stem(qualifier), Stem(n)))) return true;
+    return false;
+  };
   Walk(*f->expr, [&](const Expr& node, bool) {
     if (const auto* c = std::get_if<ColumnRef>(&node.node)) {
-      if (!c->table.empty() && !kv::SameText(Stem(c->table), table.Name()))
+      if (!c->table.empty() && !namesTable(c->table))
         Fail(code::kSqlUnknownTable, "Table " + c->table + " of column " + c->table + "." + c->column + " is not " +
                                          table.Name() + At(node.pos) + what);
       const int i = header.FindField(c->column);
@@ -565,7 +573,7 @@ ExecuteResult LiveSelect(const std::shared_ptr<const Statement>& tree, const Sel
     f->owner = tree;
     f->expr = s.where.get();
     f->params = params;
-    r.filter = BuildFilter(f, *b.table, "");
+    r.filter = BuildFilter(f, *b.table, "", {b.ref.name, b.ref.alias});
     b.table->SetFilter(r.filter);
   }
   b.table->GotoTop();

@@ -36,7 +36,7 @@ class Cursors : public SqlTest {
 
 TEST_F(Cursors, SelectStarIsTheTableWithItsTagsAndWhere) {
   AdsHandle cursor = 0;
-  ASSERT_ADS(Run("SELECT * FROM emp WHERE DEPT = 'IT'", {}, &cursor));
+  ASSERT_ADS(Run("SELECT * FROM emp E WHERE E.DEPT = 'IT' AND EMP.PAY > 0", {}, &cursor));
   EXPECT_EQ(Registry::Get().KindOf(cursor), handle_type::kCursor);
   EXPECT_EQ(Registry::Get().KindOf(statement), handle_type::kStatement);
   EXPECT_EQ(RowsOf(cursor), (std::vector<std::string>{"E1|Tan|IT|4000", "E2|Lim|IT|3500"}));
