@@ -4,6 +4,7 @@
 // (the new files are removed on the next open); a crash after it leaves the new one (the next open finishes the
 // moves). docs/formats/adt.md describes the protocol.
 
+#include <algorithm>
 #include <cstring>
 
 #include "ace/core/error.h"
@@ -133,7 +134,8 @@ void Table::RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping
   std::vector<std::uint8_t> in, payload, newPayload(fresh.payloadSize), outBuffer;
   std::vector<Value> values;
   const std::uint32_t outSlot = fresh.SlotSize();
-  constexpr std::uint64_t kChunk = 1024;
+  // Chunks of about 1 MiB of slots (at least one), so the buffers stay small whatever the record size.
+  const std::uint64_t kChunk = std::max<std::uint64_t>(1, (std::uint64_t{1} << 20) / std::max(old.SlotSize(), outSlot));
   // Pack, encrypt and decrypt keep the layout: with no memo blocks to carry over, a record's payload is copied as
   // it is instead of being taken apart into values and put together again.
   bool sameLayout = mapping == nullptr && !old.HasMemo() && fresh.payloadSize == old.payloadSize &&
