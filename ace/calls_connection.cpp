@@ -83,12 +83,8 @@ ResultCode AdsGetConnectionType(AdsHandle connection, std::uint16_t* type) {
 ResultCode AdsGetHandleType(AdsHandle handle, std::uint16_t* type) {
   Trace("AdsGetHandleType", std::to_string(handle));
   return Guard([&] {
-    Registry& r = Registry::Get();
-    std::uint16_t kind = 0;
-    if (r.IsConnection(handle)) kind = r.Connection(handle).dictionary ? handle_type::kDictionaryConnection : handle_type::kConnection;
-    else if (r.IsTable(handle)) kind = handle_type::kTable;
-    else if (r.IsIndex(handle)) kind = handle_type::kIndex;
-    else Fail(code::kInvalidHandle, "handle " + std::to_string(handle) + " is not known");
+    const std::uint16_t kind = Registry::Get().KindOf(handle);
+    if (kind == 0) Fail(code::kInvalidHandle, "handle " + std::to_string(handle) + " is not known");
     if (type) *type = kind;
   });
 }

@@ -68,8 +68,7 @@ ResultCode AdsAtBOF(AdsHandle handle, bool* bof) {
 ResultCode AdsGetRecordCount(AdsHandle handle, std::uint64_t* count) {
   Trace("AdsGetRecordCount", H(handle));
   return Guard([&] {
-    Registry& r = Registry::Get();
-    const auto n = r.Table(r.IsIndex(handle) ? r.Index(handle).table : handle).table->RecordCount();
+    const std::uint64_t n = detail::RecordCountOf(handle);
     if (count) *count = n;
   });
 }

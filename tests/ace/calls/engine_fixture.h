@@ -66,6 +66,16 @@ class EngineTest : public ::testing::Test {
     }
     return values;
   }
+  std::uint64_t Count(AdsHandle handle) {
+    std::uint64_t n = 0;
+    EXPECT_ADS(AdsGetRecordCount(handle, &n));
+    return n;
+  }
+  std::uint16_t HandleType(AdsHandle handle) {
+    std::uint16_t type = 0;
+    EXPECT_ADS(AdsGetHandleType(handle, &type));
+    return type;
+  }
   std::string FileBytes(const std::string& name) const {
     std::ifstream in(dir.Path() / name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});

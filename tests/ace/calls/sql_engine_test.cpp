@@ -37,8 +37,11 @@ class Cursors : public SqlTest {
 TEST_F(Cursors, SelectStarIsTheTableWithItsTagsAndWhere) {
   AdsHandle cursor = 0;
   ASSERT_ADS(Run("SELECT * FROM emp E WHERE E.DEPT = 'IT' AND EMP.PAY > 0", {}, &cursor));
-  EXPECT_EQ(Registry::Get().KindOf(cursor), handle_type::kCursor);
-  EXPECT_EQ(Registry::Get().KindOf(statement), handle_type::kStatement);
+  std::uint16_t type = 0;
+  ASSERT_ADS(AdsGetHandleType(cursor, &type));
+  EXPECT_EQ(type, handle_type::kCursor);
+  ASSERT_ADS(AdsGetHandleType(statement, &type));
+  EXPECT_EQ(type, handle_type::kStatement);
   EXPECT_EQ(RowsOf(cursor), (std::vector<std::string>{"E1|Tan|IT|4000", "E2|Lim|IT|3500"}));
   // Any tag of the table is an order of the cursor, searched and scoped within the WHERE.
   const AdsHandle byCode = Index(cursor, "CODE");
@@ -50,7 +53,11 @@ TEST_F(Cursors, SelectStarIsTheTableWithItsTagsAndWhere) {
   EXPECT_EQ(Text(cursor, "NAME"), "Lim");
   ASSERT_ADS(AdsSeek(byCode, e3, seek_type::kExact, &found));
   EXPECT_FALSE(found) << "E3 is in HR, outside the WHERE";
-  EXPECT_EQ(detail::RecordCountOf(statement), 2u);
+  std::uint64_t count = 0;
+  ASSERT_ADS(AdsGetRecordCount(statement, &count));
+  EXPECT_EQ(count, 2u);
+  ASSERT_ADS(AdsGetRecordCount(cursor, &count));
+  EXPECT_EQ(count, 2u) << "a cursor counts the rows of its WHERE";
   ASSERT_ADS(AdsSetScope(byCode, scope_end::kTop, e2));
   EXPECT_EQ(Column(byCode, cursor, "CODE"), (std::vector<std::string>{"E2"}));
   // Not live: the cursor cannot change the table.
@@ -82,11 +89,11 @@ TEST_F(Cursors, StaticResultIsItsOwnTableRemovedOnClose) {
   AdsHandle cursor = 0;
   ASSERT_ADS(Run("SELECT DEPT, COUNT(*) AS N, SUM(PAY) AS TOTAL, MAX(NAME) FROM EMP GROUP BY DEPT ORDER BY N DESC, 1",
                  {}, &cursor));
-  EXPECT_EQ(Registry::Get().KindOf(cursor), handle_type::kCursor);
+  EXPECT_EQ(HandleType(cursor), handle_type::kCursor);
   EXPECT_EQ(Header(cursor), "DEPT Char(4)|N Integer|TOTAL CurDouble|EXPR Char(12)");
   EXPECT_EQ(RowsOf(cursor), (std::vector<std::string>{"HR|2|3000|Ng", "IT|2|7500|Tan"}));
-  EXPECT_EQ(detail::RecordCountOf(statement), 2u);
-  EXPECT_EQ(detail::RecordCountOf(cursor), 2u);
+  EXPECT_EQ(Count(statement), 2u);
+  EXPECT_EQ(Count(cursor), 2u);
   // Searched like any table: a tag of its own columns.
   AdsHandle byTotal = 0;
   ASSERT_ADS(AdsCreateIndex61(cursor, "", "TOTAL", "TOTAL", "", "", 2, 512, &byTotal));
@@ -238,9 +245,9 @@ TEST_F(Errors, ChangesStopBeforeTheFirstWriteWhenARecordIsLocked) {
   EXPECT_EQ(Contents("T"), before);
   ASSERT_ADS(AdsUnlockRecord(other, 0));
   ASSERT_ADS(Run("UPDATE T SET N = N + 100 WHERE N > 1"));
-  EXPECT_EQ(detail::RecordCountOf(statement), 2u);
+  EXPECT_EQ(Count(statement), 2u);
   ASSERT_ADS(Run("DELETE FROM T WHERE N > 100"));
-  EXPECT_EQ(detail::RecordCountOf(statement), 2u);
+  EXPECT_EQ(Count(statement), 2u);
   EXPECT_EQ(Contents("T"), (std::vector<std::string>{"ID AutoInc|CODE Char(4)|N Integer|TXT Char(6)|D Date", "1|A|1|10|2026-01-31"}));
   AdsCloseTable(other);
 }
@@ -355,23 +362,23 @@ TEST_F(SqlTest, RecordFiltersOnTablesAndCursors) {
   const AdsHandle t = Open("RTABLE");
   ASSERT_ADS(AdsSetFilter(t, "database1='ALLW'"));
   EXPECT_EQ(Column(t, t, "WIDTH"), (std::vector<std::string>{"20", "40"}));
-  EXPECT_EQ(detail::RecordCountOf(t), 2u);
+  EXPECT_EQ(Count(t), 2u);
   EXPECT_EQ(AdsSetFilter(t, "DATABASE2 = 'X'"), code::kSqlUnknownColumn);
   EXPECT_NE(ErrorText().find("Column 'DATABASE2' is not in table RTABLE at line 1, column 1 of the record filter"),
             std::string::npos) << ErrorText();
   EXPECT_EQ(AdsSetFilter(t, "DATABASE1 = "), code::kSqlSyntax);
   EXPECT_EQ(Column(t, t, "WIDTH"), (std::vector<std::string>{"20", "40"})) << "a bad filter leaves the old one";
   ASSERT_ADS(AdsClearFilter(t));
-  EXPECT_EQ(detail::RecordCountOf(t), 4u);
+  EXPECT_EQ(Count(t), 4u);
   AdsCloseTable(t);
   // On a SELECT * cursor a filter narrows the WHERE, and clearing it gives the WHERE back.
   AdsHandle cursor = 0;
   ASSERT_ADS(Run("SELECT * FROM RTABLE WHERE NO > 1", {}, &cursor));
   ASSERT_ADS(AdsSetFilter(cursor, "WIDTH = 40 OR WIDTH IS NULL"));
   EXPECT_EQ(Column(cursor, cursor, "WIDTH"), (std::vector<std::string>{"40", "<null>"}));
-  EXPECT_EQ(detail::RecordCountOf(statement), 2u);
+  EXPECT_EQ(Count(statement), 2u);
   ASSERT_ADS(AdsClearFilter(cursor));
-  EXPECT_EQ(detail::RecordCountOf(statement), 3u);
+  EXPECT_EQ(Count(statement), 3u);
 }
 
 // An equality on a tag's leading field reads only that tag's range: the other records are never looked at, so a
@@ -390,7 +397,7 @@ TEST_F(SqlTest, EqualityOnATagReadsOnlyItsRange) {
   EXPECT_EQ(RowsOf(cursor), (std::vector<std::string>{"A", "B"}));
   // A join reads the inner table through its tag, with the outer row's value.
   ASSERT_ADS(Run("UPDATE PLAIN SET W = 'new' FROM TAGGED WHERE TAGGED.K = PLAIN.K AND TAGGED.W = '020'"));
-  EXPECT_EQ(detail::RecordCountOf(statement), 1u);
+  EXPECT_EQ(Count(statement), 1u);
   EXPECT_EQ(Contents("PLAIN")[2], "B|2026-01-01|new");
 }
 

@@ -242,7 +242,7 @@ TEST_F(ToolStatementsRun, EachTextLeavesItsRows) {
       EXPECT_EQ(Contents(c.check), c.expected);
     }
     if (c.affected >= 0) {
-      EXPECT_EQ(detail::RecordCountOf(statement), static_cast<std::uint64_t>(c.affected));
+      EXPECT_EQ(Count(statement), static_cast<std::uint64_t>(c.affected));
     }
     ASSERT_ADS(AdsCloseSQLStatement(statement));
     statement = 0;
@@ -369,7 +369,7 @@ TEST_F(ToolStatementsRun, NationalitySeedingInserts) {
   std::vector<std::string> expected{"CODE Char(3)|NATIONALITY Char(40)|COUNTRY Char(40)"};
   for (const auto& row : rows) {
     ASSERT_ADS(Run(Lines({"INSERT INTO IRAS_NAT_2007 VALUES( '" + row[0] + "', '" + row[1] + "', '" + row[2] + "' ) "})));
-    EXPECT_EQ(detail::RecordCountOf(statement), 1u);
+    EXPECT_EQ(Count(statement), 1u);
     expected.push_back(row[0] + "|" + row[1] + "|" + row[2]);
   }
   EXPECT_EQ(Contents("IRAS_NAT_2007"), expected);
@@ -428,7 +428,7 @@ TEST_F(ToolStatementsRun, CpfRateInsertIfAbsent) {
   AdsHandle none = 1;
   ASSERT_ADS(AdsExecuteSQL(s, &none));
   EXPECT_EQ(none, 0u);
-  EXPECT_EQ(detail::RecordCountOf(s), 1u);
+  EXPECT_EQ(Count(s), 1u);
   // An empty text parameter stored as an empty text, not NULL: the next count with '' finds the row.
   EXPECT_EQ(countOf(""), "1");
   EXPECT_EQ(countOf("X"), "0");
