@@ -376,7 +376,9 @@ void Shell::Statement(const std::string& text) {
     PrintRows(cursor, cursor);
     return;
   }
-  out_ << ace::detail::RecordCountOf(statement) << " rows affected\n";
+  std::uint64_t rows = 0;
+  Check(ace::AdsGetRecordCount(statement, &rows));
+  out_ << rows << " rows affected\n";
 }
 
 int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -113,6 +113,26 @@ TEST(Adsql, DictionaryCommands) {
   EXPECT_EQ(RunShell({dir.Path().string(), "-e", ".users"}).exit, 1);  // not a dictionary
 }
 
+TEST(Adsql, StatementsPrintResultsAndCounts) {
+  testing::TempFolder dir;
+  const std::string path = dir.Path().string();
+  dir.Write("script.sql",
+            "-- a payroll table\n"
+            ".create PAY EMP,Char,6;AMT,CurDouble,2;\n"
+            "INSERT INTO PAY (EMP, AMT) VALUES ('E1', 100);\n"
+            "INSERT INTO PAY (EMP, AMT)\n  VALUES (:who, 250.5);\n"
+            "UPDATE PAY SET AMT = AMT + 1 WHERE EMP = :WHO;\n"
+            "SELECT EMP, AMT FROM PAY ORDER BY AMT DESC;\n");
+  const Result r = RunShell({path, "-P", "who=E2", "-f", (dir.Path() / "script.sql").string(), "-e",
+                             "SELECT COUNT(*) AS N FROM PAY WHERE AMT > 200"});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(r.out, "created PAY\n1 rows affected\n1 rows affected\n1 rows affected\nEMP\tAMT\nE2\t251.5\nE1\t100\nN\n1\n");
+  const Result bad = RunShell({path, "-e", "SELECT NOPE FROM PAY", "-e", ".tables"});
+  EXPECT_EQ(bad.exit, 1);
+  EXPECT_NE(bad.err.find("NOPE"), std::string::npos) << bad.err;
+  EXPECT_EQ(bad.out, "");
+}
+
 TEST(Adsql, ScriptsSplitIntoMetaCommandsAndStatements) {
   const auto commands = SplitScript(
       "-- a comment\r\n.tables\nUPDATE T SET A = 1\n  WHERE B = 2;\n\n.count T\nDELETE FROM T");
