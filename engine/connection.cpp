@@ -150,10 +150,8 @@ std::uint64_t TAdsConnection::Execute(std::string_view statement) {
   r = ace::AdsExecuteSQLDirect(handle, statement, &cursor);
   CheckEngine(r, Source());
   if (r != 0) return 0;
-  // The count is what the statement reports about itself; an engine that cannot say gives 0 rather than
-  // failing a statement that ran.
   std::uint64_t count = 0;
-  if (ace::AdsGetRecordCount(handle, &count) != 0) return 0;
+  CheckEngine(ace::AdsGetRecordCount(handle, &count), Source());
   return count;
 }
 

@@ -185,7 +185,7 @@ void TAdsQuery::ConnectionClosing() {
 std::uint64_t TAdsQuery::RowsAffected() {
   if (!statement_) return 0;
   std::uint64_t count = 0;
-  if (ace::AdsGetRecordCount(statement_, &count) != 0) return 0;
+  Check(ace::AdsGetRecordCount(statement_, &count));
   return count;
 }
 

@@ -111,6 +111,8 @@ TEST_F(FreeTables, AFailedDisconnectRaisesAdsErrorWithTheEngineText) {
 
 TEST_F(FreeTables, ExecuteRunsOneStatementAndClosesItEvenWhenItFails) {
   MakeTable("OLDTABLE", [](TFieldDefs& f) { f.Add("A", TFieldType::ftInteger); });
+  for (int i = 0; i < 3; ++i) connection.Execute("INSERT INTO OLDTABLE (A) VALUES (" + std::to_string(i) + ")");
+  EXPECT_EQ(connection.Execute("UPDATE OLDTABLE SET A = 7 WHERE A > 0"), 2u);
   auto trace = Traced([&] { connection.Execute("DROP TABLE [OLDTABLE];"); });
   EXPECT_THAT(CallNames(trace), ::testing::IsSupersetOf({"AdsCreateSQLStatement", "AdsPrepareSQL",
                                                           "AdsExecuteSQLDirect", "AdsCloseSQLStatement"}));

@@ -124,8 +124,11 @@ TEST_F(Queries, AStaticResultReadsLikeATable) {
 }
 
 TEST_F(Queries, CloseStatementTreatsAnAlreadyClosedStatementAsClosed) {
-  query.SQL().Add("DELETE FROM MEDSCH WHERE SCHEME_CODE IS NULL");
+  Insert("OUT", "SP", "80");
+  query.SQL().Clear();
+  query.SQL().Add("DELETE FROM MEDSCH WHERE SCHEME_CODE = 'OUT'");
   query.ExecSQL();
+  EXPECT_EQ(query.RowsAffected(), 1u);
   ASSERT_NE(query.StatementHandle(), 0u);
   EXPECT_EQ(ace::AdsCloseSQLStatement(query.StatementHandle()), 0u);
   const auto trace = Traced([&] { EXPECT_NO_THROW(query.CloseStatement()); });
