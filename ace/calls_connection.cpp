@@ -11,7 +11,6 @@ namespace ace {
 
 using detail::Guard;
 using detail::Registry;
-using detail::Trace;
 
 namespace {
 
@@ -26,7 +25,7 @@ void CloseConnectionObjects(AdsHandle connection) {
 }  // namespace
 
 ResultCode AdsGetVersion(std::uint32_t* major, std::uint32_t* minor, char* letter, std::string* description) {
-  Trace("AdsGetVersion", "");
+  ACE_TRACE("AdsGetVersion", "");
   if (major) *major = 10;
   if (minor) *minor = 0;
   if (letter) *letter = ' ';
@@ -36,7 +35,7 @@ ResultCode AdsGetVersion(std::uint32_t* major, std::uint32_t* minor, char* lette
 
 ResultCode AdsConnect60(std::string_view path, std::uint16_t serverTypes, std::string_view user,
                         std::string_view password, std::uint32_t options, AdsHandle* connection) {
-  Trace("AdsConnect60", std::string(path) + ", " + std::to_string(serverTypes) + ", " + std::string(user) + ", " +
+  ACE_TRACE("AdsConnect60", std::string(path) + ", " + std::to_string(serverTypes) + ", " + std::string(user) + ", " +
                             (password.empty() ? "" : "*") + ", " + std::to_string(options));
   return Guard([&] {
     if (connection == nullptr) Fail(code::kInvalidArgument, "AdsConnect60 needs a place for the handle");
@@ -63,7 +62,7 @@ ResultCode AdsConnect60(std::string_view path, std::uint16_t serverTypes, std::s
 }
 
 ResultCode AdsDisconnect(AdsHandle connection) {
-  Trace("AdsDisconnect", std::to_string(connection));
+  ACE_TRACE("AdsDisconnect", std::to_string(connection));
   return Guard([&] {
     Registry& r = Registry::Get();
     r.Connection(connection);
@@ -73,7 +72,7 @@ ResultCode AdsDisconnect(AdsHandle connection) {
 }
 
 ResultCode AdsGetConnectionType(AdsHandle connection, std::uint16_t* type) {
-  Trace("AdsGetConnectionType", std::to_string(connection));
+  ACE_TRACE("AdsGetConnectionType", std::to_string(connection));
   return Guard([&] {
     Registry::Get().Connection(connection);
     if (type) *type = 1;
@@ -81,7 +80,7 @@ ResultCode AdsGetConnectionType(AdsHandle connection, std::uint16_t* type) {
 }
 
 ResultCode AdsGetHandleType(AdsHandle handle, std::uint16_t* type) {
-  Trace("AdsGetHandleType", std::to_string(handle));
+  ACE_TRACE("AdsGetHandleType", std::to_string(handle));
   return Guard([&] {
     const std::uint16_t kind = Registry::Get().KindOf(handle);
     if (kind == 0) Fail(code::kInvalidHandle, "handle " + std::to_string(handle) + " is not known");

@@ -15,7 +15,6 @@ namespace ace {
 
 using detail::Guard;
 using detail::Registry;
-using detail::Trace;
 
 namespace {
 
@@ -71,7 +70,7 @@ std::string Quote(std::string_view s) { return "\"" + std::string(s) + "\""; }
 
 ResultCode AdsDDCreate(std::string_view path, std::string_view adminPassword, std::string_view description,
                        AdsHandle* connection) {
-  Trace("AdsDDCreate", Quote(path));
+  ACE_TRACE("AdsDDCreate", Quote(path));
   return Guard([&] {
     if (connection) *connection = 0;
     (void)description;
@@ -90,7 +89,7 @@ ResultCode AdsDDCreate(std::string_view path, std::string_view adminPassword, st
 
 ResultCode AdsDDAddTable(AdsHandle connection, std::string_view name, std::string_view file, std::uint16_t tableType,
                          std::uint16_t charType, std::string_view indexFiles, std::string_view comment) {
-  Trace("AdsDDAddTable", std::to_string(connection) + ", " + Quote(name) + ", " + Quote(file) + ", " +
+  ACE_TRACE("AdsDDAddTable", std::to_string(connection) + ", " + Quote(name) + ", " + Quote(file) + ", " +
                              std::to_string(tableType) + ", " + std::to_string(charType) + ", " + Quote(indexFiles) +
                              ", " + Quote(comment));
   return Guard([&] {
@@ -115,7 +114,7 @@ ResultCode AdsDDAddTable(AdsHandle connection, std::string_view name, std::strin
 }
 
 ResultCode AdsDDRemoveTable(AdsHandle connection, std::string_view name, bool deleteFiles) {
-  Trace("AdsDDRemoveTable", std::to_string(connection) + ", " + Quote(name) + ", " + (deleteFiles ? "true" : "false"));
+  ACE_TRACE("AdsDDRemoveTable", std::to_string(connection) + ", " + Quote(name) + ", " + (deleteFiles ? "true" : "false"));
   return Guard([&] {
     detail::ConnectionObject& c = DictionaryOf(connection);
     RequireAdministrator(c);
@@ -134,7 +133,7 @@ ResultCode AdsDDSetTableProperty(AdsHandle connection, std::string_view table, s
                                  std::string_view failTable) {
   std::uint16_t v = 0;
   if (value && length == 2) std::memcpy(&v, value, 2);
-  Trace("AdsDDSetTableProperty", std::to_string(connection) + ", " + Quote(table) + ", " + std::to_string(property) +
+  ACE_TRACE("AdsDDSetTableProperty", std::to_string(connection) + ", " + Quote(table) + ", " + std::to_string(property) +
                                      ", " + std::to_string(v) + ", " + std::to_string(length) + ", " +
                                      std::to_string(validation) + ", " + Quote(failTable));
   return Guard([&] {
@@ -157,7 +156,7 @@ ResultCode AdsDDSetTableProperty(AdsHandle connection, std::string_view table, s
 
 ResultCode AdsDDGetTableProperty(AdsHandle connection, std::string_view table, std::uint16_t property, void* value,
                                  std::uint16_t* length) {
-  Trace("AdsDDGetTableProperty", std::to_string(connection) + ", " + Quote(table) + ", " + std::to_string(property));
+  ACE_TRACE("AdsDDGetTableProperty", std::to_string(connection) + ", " + Quote(table) + ", " + std::to_string(property));
   return Guard([&] {
     detail::ConnectionObject& c = DictionaryOf(connection);
     const dict::TableEntry entry = TableOf(c, table);
@@ -177,7 +176,7 @@ ResultCode AdsDDGetTableProperty(AdsHandle connection, std::string_view table, s
 
 ResultCode AdsDDCreateUser(AdsHandle connection, std::string_view group, std::string_view user,
                            std::string_view password, std::string_view description) {
-  Trace("AdsDDCreateUser", std::to_string(connection) + ", " + Quote(group) + ", " + Quote(user) + ", *, " + Quote(description));
+  ACE_TRACE("AdsDDCreateUser", std::to_string(connection) + ", " + Quote(group) + ", " + Quote(user) + ", *, " + Quote(description));
   return Guard([&] {
     detail::ConnectionObject& c = DictionaryOf(connection);
     RequireAdministrator(c);
@@ -187,7 +186,7 @@ ResultCode AdsDDCreateUser(AdsHandle connection, std::string_view group, std::st
 
 ResultCode AdsDDSetObjectAccessRights(AdsHandle connection, std::string_view object, std::string_view accessor,
                                       std::string_view rights) {
-  Trace("AdsDDSetObjectAccessRights", std::to_string(connection) + ", " + Quote(object) + ", " + Quote(accessor) + ", " + Quote(rights));
+  ACE_TRACE("AdsDDSetObjectAccessRights", std::to_string(connection) + ", " + Quote(object) + ", " + Quote(accessor) + ", " + Quote(rights));
   return Guard([&] {
     detail::ConnectionObject& c = DictionaryOf(connection);
     RequireAdministrator(c);
@@ -206,7 +205,7 @@ ResultCode AdsDDGetObjectAccessRights(AdsHandle connection, std::string_view obj
 
 ResultCode AdsDDFindFirstObject(AdsHandle connection, std::uint16_t kind, std::string_view parent, std::string* name,
                                 AdsHandle* search) {
-  Trace("AdsDDFindFirstObject", std::to_string(connection) + ", " + std::to_string(kind) + ", " + Quote(parent));
+  ACE_TRACE("AdsDDFindFirstObject", std::to_string(connection) + ", " + std::to_string(kind) + ", " + Quote(parent));
   return Guard([&] {
     if (search) *search = 0;
     detail::ConnectionObject& c = DictionaryOf(connection);
@@ -222,7 +221,7 @@ ResultCode AdsDDFindFirstObject(AdsHandle connection, std::uint16_t kind, std::s
 }
 
 ResultCode AdsDDFindNextObject(AdsHandle connection, AdsHandle search, std::string* name) {
-  Trace("AdsDDFindNextObject", std::to_string(connection) + ", " + std::to_string(search));
+  ACE_TRACE("AdsDDFindNextObject", std::to_string(connection) + ", " + std::to_string(search));
   return Guard([&] {
     DictionaryOf(connection);
     auto it = g_searches.find(search);
@@ -236,7 +235,7 @@ ResultCode AdsDDFindNextObject(AdsHandle connection, AdsHandle search, std::stri
 }
 
 ResultCode AdsDDFindClose(AdsHandle connection, AdsHandle search) {
-  Trace("AdsDDFindClose", std::to_string(connection) + ", " + std::to_string(search));
+  ACE_TRACE("AdsDDFindClose", std::to_string(connection) + ", " + std::to_string(search));
   return Guard([&] {
     DictionaryOf(connection);
     if (g_searches.erase(search) == 0) Fail(code::kInvalidHandle, "search " + std::to_string(search) + " is not open");
@@ -244,7 +243,7 @@ ResultCode AdsDDFindClose(AdsHandle connection, AdsHandle search) {
 }
 
 ResultCode AdsDDDeleteIndex(AdsHandle connection, std::string_view table, std::string_view tag) {
-  Trace("AdsDDDeleteIndex", std::to_string(connection) + ", " + Quote(table) + ", " + Quote(tag));
+  ACE_TRACE("AdsDDDeleteIndex", std::to_string(connection) + ", " + Quote(table) + ", " + Quote(tag));
   return Guard([&] {
     detail::ConnectionObject& c = DictionaryOf(connection);
     RequireAdministrator(c);

@@ -8,7 +8,6 @@ namespace ace {
 
 using detail::Guard;
 using detail::Registry;
-using detail::Trace;
 
 namespace {
 
@@ -23,22 +22,22 @@ int FieldNumber(storage::Table& table, std::string_view name) {
 }  // namespace
 
 ResultCode AdsGotoTop(AdsHandle handle) {
-  Trace("AdsGotoTop", H(handle));
+  ACE_TRACE("AdsGotoTop", H(handle));
   return Guard([&] { Registry::Get().Navigable(handle).table->GotoTop(); });
 }
 
 ResultCode AdsGotoBottom(AdsHandle handle) {
-  Trace("AdsGotoBottom", H(handle));
+  ACE_TRACE("AdsGotoBottom", H(handle));
   return Guard([&] { Registry::Get().Navigable(handle).table->GotoBottom(); });
 }
 
 ResultCode AdsSkip(AdsHandle handle, std::int64_t count) {
-  Trace("AdsSkip", H(handle) + ", " + std::to_string(count));
+  ACE_TRACE("AdsSkip", H(handle) + ", " + std::to_string(count));
   return Guard([&] { Registry::Get().Navigable(handle).table->Skip(count); });
 }
 
 ResultCode AdsGotoRecord(AdsHandle table, std::uint64_t recno) {
-  Trace("AdsGotoRecord", H(table) + ", " + std::to_string(recno));
+  ACE_TRACE("AdsGotoRecord", H(table) + ", " + std::to_string(recno));
   return Guard([&] { Registry::Get().Table(table).table->GotoRecord(recno); });
 }
 
@@ -66,7 +65,7 @@ ResultCode AdsAtBOF(AdsHandle handle, bool* bof) {
 }
 
 ResultCode AdsGetRecordCount(AdsHandle handle, std::uint64_t* count) {
-  Trace("AdsGetRecordCount", H(handle));
+  ACE_TRACE("AdsGetRecordCount", H(handle));
   return Guard([&] {
     const std::uint64_t n = detail::RecordCountOf(handle);
     if (count) *count = n;
@@ -74,7 +73,7 @@ ResultCode AdsGetRecordCount(AdsHandle handle, std::uint64_t* count) {
 }
 
 ResultCode AdsSeek(AdsHandle index, std::span<const Value> key, std::uint16_t seekType, bool* found) {
-  Trace("AdsSeek", H(index) + ", " + std::to_string(key.size()) + " values, " + std::to_string(seekType));
+  ACE_TRACE("AdsSeek", H(index) + ", " + std::to_string(key.size()) + " values, " + std::to_string(seekType));
   return Guard([&] {
     if (!Registry::Get().IsIndex(index)) Fail(code::kInvalidHandle, "AdsSeek needs an index handle");
     if (seekType != seek_type::kExact && seekType != seek_type::kNearest)
@@ -85,7 +84,7 @@ ResultCode AdsSeek(AdsHandle index, std::span<const Value> key, std::uint16_t se
 }
 
 ResultCode AdsSetScope(AdsHandle index, std::uint16_t end, std::span<const Value> key) {
-  Trace("AdsSetScope", H(index) + ", " + std::to_string(end) + ", " + std::to_string(key.size()) + " values");
+  ACE_TRACE("AdsSetScope", H(index) + ", " + std::to_string(end) + ", " + std::to_string(key.size()) + " values");
   return Guard([&] {
     Registry& r = Registry::Get();
     if (!r.IsIndex(index)) Fail(code::kInvalidHandle, "AdsSetScope needs an index handle");
@@ -100,7 +99,7 @@ ResultCode AdsSetScope(AdsHandle index, std::uint16_t end, std::span<const Value
 }
 
 ResultCode AdsClearScope(AdsHandle index, std::uint16_t end) {
-  Trace("AdsClearScope", H(index) + ", " + std::to_string(end));
+  ACE_TRACE("AdsClearScope", H(index) + ", " + std::to_string(end));
   return Guard([&] {
     Registry& r = Registry::Get();
     if (!r.IsIndex(index)) Fail(code::kInvalidHandle, "AdsClearScope needs an index handle");
@@ -133,7 +132,7 @@ ResultCode AdsIsEmpty(AdsHandle cursor, std::string_view field, bool* empty) {
 }
 
 ResultCode AdsSetField(AdsHandle cursor, std::string_view field, const Value& value) {
-  Trace("AdsSetField", H(cursor) + ", \"" + std::string(field) + "\"");
+  ACE_TRACE("AdsSetField", H(cursor) + ", \"" + std::string(field) + "\"");
   return Guard([&] {
     auto& t = Registry::Get().Table(cursor);
     t.table->SetField(FieldNumber(*t.table, field), value);
@@ -141,7 +140,7 @@ ResultCode AdsSetField(AdsHandle cursor, std::string_view field, const Value& va
 }
 
 ResultCode AdsSetFieldRaw(AdsHandle cursor, std::string_view field, const ByteVector& bytes) {
-  Trace("AdsSetFieldRaw", H(cursor) + ", \"" + std::string(field) + "\"");
+  ACE_TRACE("AdsSetFieldRaw", H(cursor) + ", \"" + std::string(field) + "\"");
   return Guard([&] {
     auto& t = Registry::Get().Table(cursor);
     t.table->SetField(FieldNumber(*t.table, field), Value::Blob(bytes));
@@ -149,7 +148,7 @@ ResultCode AdsSetFieldRaw(AdsHandle cursor, std::string_view field, const ByteVe
 }
 
 ResultCode AdsSetEmpty(AdsHandle cursor, std::string_view field) {
-  Trace("AdsSetEmpty", H(cursor) + ", \"" + std::string(field) + "\"");
+  ACE_TRACE("AdsSetEmpty", H(cursor) + ", \"" + std::string(field) + "\"");
   return Guard([&] {
     auto& t = Registry::Get().Table(cursor);
     t.table->SetField(FieldNumber(*t.table, field), Value::Null());
@@ -159,7 +158,7 @@ ResultCode AdsSetEmpty(AdsHandle cursor, std::string_view field) {
 // --- editing ---
 
 ResultCode AdsLockRecord(AdsHandle table, std::uint64_t recno) {
-  Trace("AdsLockRecord", H(table) + ", " + std::to_string(recno));
+  ACE_TRACE("AdsLockRecord", H(table) + ", " + std::to_string(recno));
   return Guard([&] {
     auto& t = Registry::Get().Table(table);
     if (recno != 0 && recno != t.table->RecordNumber()) t.table->GotoRecord(recno);
@@ -168,7 +167,7 @@ ResultCode AdsLockRecord(AdsHandle table, std::uint64_t recno) {
 }
 
 ResultCode AdsUnlockRecord(AdsHandle table, std::uint64_t recno) {
-  Trace("AdsUnlockRecord", H(table) + ", " + std::to_string(recno));
+  ACE_TRACE("AdsUnlockRecord", H(table) + ", " + std::to_string(recno));
   return Guard([&] {
     auto& t = Registry::Get().Table(table);
     if (t.table->HasPendingChanges()) t.table->WriteRecord();
@@ -178,7 +177,7 @@ ResultCode AdsUnlockRecord(AdsHandle table, std::uint64_t recno) {
 }
 
 ResultCode AdsAppendRecord(AdsHandle table) {
-  Trace("AdsAppendRecord", H(table));
+  ACE_TRACE("AdsAppendRecord", H(table));
   return Guard([&] {
     auto& t = Registry::Get().Table(table);
     detail::RequireRight(t, 'I');
@@ -187,7 +186,7 @@ ResultCode AdsAppendRecord(AdsHandle table) {
 }
 
 ResultCode AdsWriteRecord(AdsHandle table) {
-  Trace("AdsWriteRecord", H(table));
+  ACE_TRACE("AdsWriteRecord", H(table));
   return Guard([&] {
     auto& t = Registry::Get().Table(table);
     if (t.table->HasPendingChanges()) detail::RequireRight(t, 'W');
@@ -196,12 +195,12 @@ ResultCode AdsWriteRecord(AdsHandle table) {
 }
 
 ResultCode AdsCancelUpdate(AdsHandle table) {
-  Trace("AdsCancelUpdate", H(table));
+  ACE_TRACE("AdsCancelUpdate", H(table));
   return Guard([&] { Registry::Get().Table(table).table->CancelRecord(); });
 }
 
 ResultCode AdsDeleteRecord(AdsHandle table) {
-  Trace("AdsDeleteRecord", H(table));
+  ACE_TRACE("AdsDeleteRecord", H(table));
   return Guard([&] {
     auto& t = Registry::Get().Table(table);
     detail::RequireRight(t, 'D');

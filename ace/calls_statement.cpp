@@ -11,7 +11,6 @@ namespace ace {
 
 using detail::Guard;
 using detail::Registry;
-using detail::Trace;
 
 namespace {
 
@@ -64,7 +63,7 @@ void Execute(AdsHandle statement, AdsHandle* cursor) {
 }  // namespace
 
 ResultCode AdsSetFilter(AdsHandle table, std::string_view expression) {
-  Trace("AdsSetFilter", H(table) + ", " + Quote(expression));
+  ACE_TRACE("AdsSetFilter", H(table) + ", " + Quote(expression));
   return Guard([&] {
     detail::TableObject& t = Registry::Get().Table(table);
     if (kv::TrimBlanks(expression).empty()) {
@@ -78,7 +77,7 @@ ResultCode AdsSetFilter(AdsHandle table, std::string_view expression) {
 }
 
 ResultCode AdsClearFilter(AdsHandle table) {
-  Trace("AdsClearFilter", H(table));
+  ACE_TRACE("AdsClearFilter", H(table));
   return Guard([&] {
     detail::TableObject& t = Registry::Get().Table(table);
     t.table->SetFilter(t.baseFilter);
@@ -86,7 +85,7 @@ ResultCode AdsClearFilter(AdsHandle table) {
 }
 
 ResultCode AdsCreateSQLStatement(AdsHandle connection, AdsHandle* statement) {
-  Trace("AdsCreateSQLStatement", H(connection));
+  ACE_TRACE("AdsCreateSQLStatement", H(connection));
   return Guard([&] {
     if (statement == nullptr) Fail(code::kInvalidArgument, "AdsCreateSQLStatement needs a place for the handle");
     *statement = 0;
@@ -99,7 +98,7 @@ ResultCode AdsCreateSQLStatement(AdsHandle connection, AdsHandle* statement) {
 }
 
 ResultCode AdsStmtSetOptions(AdsHandle statement, const StatementOptions& options) {
-  Trace("AdsStmtSetOptions", H(statement) + ", lock " + std::to_string(options.lockType) + ", char " +
+  ACE_TRACE("AdsStmtSetOptions", H(statement) + ", lock " + std::to_string(options.lockType) + ", char " +
                                  std::to_string(options.charType) + ", rights " + std::to_string(options.rightsCheck) +
                                  ", " + (options.readOnly ? "read-only" : "live") + ", type " +
                                  std::to_string(options.tableType) + (options.constrained ? ", constrained" : "") +
@@ -115,7 +114,7 @@ ResultCode AdsStmtGetOptions(AdsHandle statement, StatementOptions* options) {
 }
 
 ResultCode AdsPrepareSQL(AdsHandle statement, std::string_view text) {
-  Trace("AdsPrepareSQL", H(statement) + ", " + Quote(text));
+  ACE_TRACE("AdsPrepareSQL", H(statement) + ", " + Quote(text));
   return Guard([&] { Prepare(Registry::Get().Statement(statement), text); });
 }
 
@@ -128,7 +127,7 @@ ResultCode AdsGetParameterNames(AdsHandle statement, std::vector<std::string>* n
 }
 
 ResultCode AdsSetParameter(AdsHandle statement, std::string_view name, const Value& value) {
-  Trace("AdsSetParameter", H(statement) + ", " + Quote(name));
+  ACE_TRACE("AdsSetParameter", H(statement) + ", " + Quote(name));
   return Guard([&] {
     std::string_view bare = kv::TrimBlanks(name);
     if (!bare.empty() && bare.front() == ':') bare.remove_prefix(1);
@@ -138,17 +137,17 @@ ResultCode AdsSetParameter(AdsHandle statement, std::string_view name, const Val
 }
 
 ResultCode AdsClearParameters(AdsHandle statement) {
-  Trace("AdsClearParameters", H(statement));
+  ACE_TRACE("AdsClearParameters", H(statement));
   return Guard([&] { Registry::Get().Statement(statement).parameters = {}; });
 }
 
 ResultCode AdsExecuteSQL(AdsHandle statement, AdsHandle* cursor) {
-  Trace("AdsExecuteSQL", H(statement));
+  ACE_TRACE("AdsExecuteSQL", H(statement));
   return Guard([&] { Execute(statement, cursor); });
 }
 
 ResultCode AdsExecuteSQLDirect(AdsHandle statement, std::string_view text, AdsHandle* cursor) {
-  Trace("AdsExecuteSQLDirect", H(statement) + ", " + Quote(text));
+  ACE_TRACE("AdsExecuteSQLDirect", H(statement) + ", " + Quote(text));
   return Guard([&] {
     if (cursor) *cursor = 0;
     Prepare(Registry::Get().Statement(statement), text);
@@ -157,7 +156,7 @@ ResultCode AdsExecuteSQLDirect(AdsHandle statement, std::string_view text, AdsHa
 }
 
 ResultCode AdsCloseSQLStatement(AdsHandle statement) {
-  Trace("AdsCloseSQLStatement", H(statement));
+  ACE_TRACE("AdsCloseSQLStatement", H(statement));
   return Guard([&] {
     Registry& r = Registry::Get();
     r.Statement(statement);
@@ -166,7 +165,7 @@ ResultCode AdsCloseSQLStatement(AdsHandle statement) {
 }
 
 ResultCode AdsStmtSetTablePassword(AdsHandle statement, std::string_view table, std::string_view password) {
-  Trace("AdsStmtSetTablePassword", H(statement) + ", " + Quote(table) + ", *");
+  ACE_TRACE("AdsStmtSetTablePassword", H(statement) + ", " + Quote(table) + ", *");
   return Guard([&] {
     if (detail::TableKey(table).empty()) Fail(code::kInvalidArgument, "a table password needs a table name");
     Registry::Get().Statement(statement).tablePasswords[detail::TableKey(table)] = std::string(password);
@@ -174,12 +173,12 @@ ResultCode AdsStmtSetTablePassword(AdsHandle statement, std::string_view table, 
 }
 
 ResultCode AdsStmtEnableEncryption(AdsHandle statement, std::string_view password) {
-  Trace("AdsStmtEnableEncryption", H(statement) + ", *");
+  ACE_TRACE("AdsStmtEnableEncryption", H(statement) + ", *");
   return Guard([&] { Registry::Get().Statement(statement).generalPassword = std::string(password); });
 }
 
 ResultCode AdsStmtClearTablePasswords(AdsHandle statement) {
-  Trace("AdsStmtClearTablePasswords", H(statement));
+  ACE_TRACE("AdsStmtClearTablePasswords", H(statement));
   return Guard([&] { Registry::Get().Statement(statement).tablePasswords.clear(); });
 }
 

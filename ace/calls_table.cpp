@@ -15,7 +15,6 @@ namespace ace {
 
 using detail::Guard;
 using detail::Registry;
-using detail::Trace;
 
 namespace detail {
 
@@ -61,7 +60,7 @@ std::string Quote(std::string_view s) { return "\"" + std::string(s) + "\""; }
 ResultCode AdsOpenTable(AdsHandle connection, std::string_view name, std::string_view alias, std::uint16_t tableType,
                         std::uint16_t charType, std::uint16_t lockType, std::uint16_t rightsCheck,
                         std::uint32_t openMode, AdsHandle* table) {
-  Trace("AdsOpenTable", std::to_string(connection) + ", " + Quote(name) + ", " + Quote(alias) + ", " +
+  ACE_TRACE("AdsOpenTable", std::to_string(connection) + ", " + Quote(name) + ", " + Quote(alias) + ", " +
                             std::to_string(tableType) + ", " + std::to_string(charType) + ", " + std::to_string(lockType) +
                             ", " + std::to_string(rightsCheck) + ", " + std::to_string(openMode));
   return Guard([&] {
@@ -76,8 +75,13 @@ ResultCode AdsOpenTable(AdsHandle connection, std::string_view name, std::string
     std::string secret;
     stdfs::path path;
     if (c && c->dictionary && tableType == table_type::kDefault) {
+      // "EMPLOYEE.ADT" and "EMPLOYEE" name one table, whichever of the two the dictionary registered.
       auto entry = c->dict->FindTable(name);
-      if (!entry) Fail(code::kNotInDictionary, "table " + std::string(name) + " is not in the data dictionary");
+      const std::string text(name);
+      if (!entry && text.size() > 4 && kv::SameText(text.substr(text.size() - 4), ".ADT"))
+        entry = c->dict->FindTable(text.substr(0, text.size() - 4));
+      if (!entry && kv::fs::FileNamePart(text).find('.') == std::string::npos) entry = c->dict->FindTable(text + ".ADT");
+      if (!entry) Fail(code::kNotInDictionary, "table " + text + " is not in the data dictionary");
       t.dictionaryName = entry->name;
       t.checkRights = rightsCheck != rights_check::kIgnore;
       path = kv::fs::Resolve(c->folder.string() + "/" + entry->file);
@@ -94,7 +98,7 @@ ResultCode AdsOpenTable(AdsHandle connection, std::string_view name, std::string
 }
 
 ResultCode AdsCloseTable(AdsHandle table) {
-  Trace("AdsCloseTable", std::to_string(table));
+  ACE_TRACE("AdsCloseTable", std::to_string(table));
   return Guard([&] {
     Registry& r = Registry::Get();
     detail::TableObject& t = r.Table(table);
@@ -105,7 +109,7 @@ ResultCode AdsCloseTable(AdsHandle table) {
 }
 
 ResultCode AdsGetTableType(AdsHandle table, std::uint16_t* type) {
-  Trace("AdsGetTableType", std::to_string(table));
+  ACE_TRACE("AdsGetTableType", std::to_string(table));
   return Guard([&] {
     const auto& t = Registry::Get().Table(table);
     if (type) *type = t.table->Header().tableType;
@@ -123,7 +127,7 @@ ResultCode AdsCreateTable(AdsHandle connection, std::string_view name, std::stri
                           std::uint16_t tableType, std::uint16_t charType, std::uint16_t lockType,
                           std::uint16_t rightsCheck, std::uint16_t memoBlockSize, std::string_view fields,
                           AdsHandle* table) {
-  Trace("AdsCreateTable", std::to_string(connection) + ", " + Quote(name) + ", " + Quote(alias) + ", " +
+  ACE_TRACE("AdsCreateTable", std::to_string(connection) + ", " + Quote(name) + ", " + Quote(alias) + ", " +
                               std::to_string(tableType) + ", " + std::to_string(charType) + ", " +
                               std::to_string(lockType) + ", " + std::to_string(rightsCheck) + ", " +
                               std::to_string(memoBlockSize) + ", " + Quote(fields));
@@ -164,7 +168,7 @@ ResultCode AdsCreateTable(AdsHandle connection, std::string_view name, std::stri
 }
 
 ResultCode AdsDeleteTable(AdsHandle table) {
-  Trace("AdsDeleteTable", std::to_string(table));
+  ACE_TRACE("AdsDeleteTable", std::to_string(table));
   return Guard([&] {
     Registry& r = Registry::Get();
     detail::TableObject& t = r.Table(table);
@@ -177,12 +181,12 @@ ResultCode AdsDeleteTable(AdsHandle table) {
 }
 
 ResultCode AdsPackTable(AdsHandle table) {
-  Trace("AdsPackTable", std::to_string(table));
+  ACE_TRACE("AdsPackTable", std::to_string(table));
   return Guard([&] { Registry::Get().Table(table).table->Pack(); });
 }
 
 ResultCode AdsZapTable(AdsHandle table) {
-  Trace("AdsZapTable", std::to_string(table));
+  ACE_TRACE("AdsZapTable", std::to_string(table));
   return Guard([&] {
     auto& t = Registry::Get().Table(table);
     detail::RequireRight(t, 'D');
@@ -191,7 +195,7 @@ ResultCode AdsZapTable(AdsHandle table) {
 }
 
 ResultCode AdsEnableEncryption(AdsHandle table, std::string_view password) {
-  Trace("AdsEnableEncryption", std::to_string(table) + ", *");
+  ACE_TRACE("AdsEnableEncryption", std::to_string(table) + ", *");
   return Guard([&] {
     if (!Registry::Get().Table(table).table->GivePassword(password))
       Fail(code::kEncryptionUnchanged, "the password was given already");
@@ -199,17 +203,17 @@ ResultCode AdsEnableEncryption(AdsHandle table, std::string_view password) {
 }
 
 ResultCode AdsEncryptTable(AdsHandle table) {
-  Trace("AdsEncryptTable", std::to_string(table));
+  ACE_TRACE("AdsEncryptTable", std::to_string(table));
   return Guard([&] { Registry::Get().Table(table).table->Encrypt(); });
 }
 
 ResultCode AdsDecryptTable(AdsHandle table) {
-  Trace("AdsDecryptTable", std::to_string(table));
+  ACE_TRACE("AdsDecryptTable", std::to_string(table));
   return Guard([&] { Registry::Get().Table(table).table->Decrypt(); });
 }
 
 ResultCode AdsIsTableEncrypted(AdsHandle table, bool* encrypted) {
-  Trace("AdsIsTableEncrypted", std::to_string(table));
+  ACE_TRACE("AdsIsTableEncrypted", std::to_string(table));
   return Guard([&] {
     const bool is = Registry::Get().Table(table).table->IsEncrypted();
     if (encrypted) *encrypted = is;
@@ -244,7 +248,7 @@ ResultCode AdsGetFieldName(AdsHandle table, std::uint16_t number, std::string* n
 }
 
 ResultCode AdsGetFieldType(AdsHandle table, std::string_view field, std::uint16_t* type) {
-  Trace("AdsGetFieldType", std::to_string(table) + ", " + Quote(field));
+  ACE_TRACE("AdsGetFieldType", std::to_string(table) + ", " + Quote(field));
   return Guard([&] {
     const auto& f = FieldOf(*Registry::Get().Table(table).table, field);
     if (type) *type = static_cast<std::uint16_t>(f.type);
@@ -270,7 +274,7 @@ ResultCode AdsGetFieldDecimals(AdsHandle table, std::string_view field, std::uin
 ResultCode AdsCreateIndex61(AdsHandle table, std::string_view file, std::string_view tag, std::string_view expression,
                             std::string_view condition, std::string_view whileCondition, std::uint32_t options,
                             std::uint32_t pageSize, AdsHandle* index) {
-  Trace("AdsCreateIndex61", std::to_string(table) + ", " + Quote(file) + ", " + Quote(tag) + ", " + Quote(expression) +
+  ACE_TRACE("AdsCreateIndex61", std::to_string(table) + ", " + Quote(file) + ", " + Quote(tag) + ", " + Quote(expression) +
                                 ", " + Quote(condition) + ", " + Quote(whileCondition) + ", " + std::to_string(options) +
                                 ", " + std::to_string(pageSize));
   return Guard([&] {
@@ -353,7 +357,7 @@ ResultCode AdsGetIndexPageSize(AdsHandle index, std::uint32_t* pageSize) {
 }
 
 ResultCode AdsDeleteIndex(AdsHandle index) {
-  Trace("AdsDeleteIndex", std::to_string(index));
+  ACE_TRACE("AdsDeleteIndex", std::to_string(index));
   return Guard([&] {
     Registry& r = Registry::Get();
     const auto i = r.Index(index);

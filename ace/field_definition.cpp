@@ -49,7 +49,11 @@ std::vector<FieldSpec> ParseFieldDefinitions(std::string_view text) {
     definition.name = parts[0];
     if (kv::TrimBlanks(definition.name).empty()) bad("the name is empty");
     const auto type = FieldTypeFromWord(parts[1]);
-    if (!type) bad("\"" + std::string(kv::TrimBlanks(parts[1])) + "\" is not a field type of ADT tables");
+    if (!type) {
+      std::string why = "\"";
+      why.append(kv::TrimBlanks(parts[1])).append("\" is not a field type of ADT tables");
+      bad(why);
+    }
     definition.type = *type;
     const std::size_t numbers = parts.size() - 2;
     switch (definition.type) {

@@ -1,5 +1,6 @@
 #include "ace/handles.h"
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -17,7 +18,7 @@ struct LastError {
 thread_local LastError g_lastError;
 
 std::mutex g_traceMutex;
-bool g_tracing = false;
+std::atomic<bool> g_tracing = false;
 std::vector<std::string> g_trace;
 
 }  // namespace
@@ -162,15 +163,16 @@ void SetLastError(ResultCode code, std::string text) {
 
 void ClearLastError() { g_lastError = {}; }
 
+bool Tracing() { return g_tracing.load(std::memory_order_relaxed); }
+
 void Trace(const std::string& call, const std::string& arguments) {
   std::lock_guard lock(g_traceMutex);
   if (g_tracing) g_trace.push_back(call + "(" + arguments + ")");
 }
 
-ResultCode Guard(const std::function<void()>& body) {
+ResultCode FailedCall() {
   try {
-    body();
-    return code::kSuccess;
+    throw;
   } catch (const AceError& e) {
     SetLastError(e.Code(), e.what());
     return e.Code();
@@ -182,6 +184,9 @@ ResultCode Guard(const std::function<void()>& body) {
     return code::kOutOfMemory;
   } catch (const std::exception& e) {
     SetLastError(code::kInternal, std::string("internal engine error: ") + e.what());
+    return code::kInternal;
+  } catch (...) {
+    SetLastError(code::kInternal, "internal engine error");
     return code::kInternal;
   }
 }

@@ -110,9 +110,26 @@ std::uint64_t RecordCountOf(AdsHandle h);
 
 void SetLastError(ResultCode code, std::string text);
 void ClearLastError();
+bool Tracing();
 void Trace(const std::string& call, const std::string& arguments);
+// Records a call only while a trace runs, so the argument text is built only then.
+#define ACE_TRACE(call, arguments)                                     \
+  do {                                                                 \
+    if (::ace::detail::Tracing()) ::ace::detail::Trace(call, arguments); \
+  } while (false)
+
+// The result of a call that failed with the exception being handled: its code, kept as the last error.
+ResultCode FailedCall();
 
 // Runs body; an AceError, a file error or any other exception becomes its result code and the last error.
-ResultCode Guard(const std::function<void()>& body);
+template <typename Body>
+ResultCode Guard(Body&& body) {
+  try {
+    body();
+    return code::kSuccess;
+  } catch (...) {
+    return FailedCall();
+  }
+}
 
 }  // namespace ace::detail

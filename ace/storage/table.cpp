@@ -202,6 +202,8 @@ bool Table::GivePassword(std::string_view password) {
     password_ = std::string(password);
     files_->SetCipher(cipher);
     files_->EnsureIndex(TrySole(lock_, options_.exclusive));
+    // An order chosen before the password could not open its tag: open it now.
+    if (order_ >= 0) SetOrder(order_);
     positionUnknown_ = false;
     return true;
   }

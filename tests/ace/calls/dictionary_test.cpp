@@ -80,6 +80,8 @@ TEST_F(Dictionary, TablesMadeThroughTheDictionaryAreRegisteredAndOpenByName) {
   EXPECT_EQ(Names(admin, dd_object::kTable), std::vector<std::string>{"EMPLOYEE"});
   EXPECT_EQ(Names(admin, dd_object::kIndex, "EMPLOYEE"), std::vector<std::string>{"EMP_NO"});
   AdsHandle t = 0;
+  ASSERT_ADS(AdsOpenTable(admin, "EMPLOYEE.ADT", "", 0, 1, 1, 1, 0, &t));  // with or without the extension
+  ASSERT_ADS(AdsCloseTable(t));
   ASSERT_ADS(AdsOpenTable(admin, "employee", "", 0, 1, 1, 1, 0, &t));
   ASSERT_ADS(AdsGotoTop(t));
   Value v;

@@ -56,6 +56,26 @@ TEST_F(Encryption, RoundTripAndNothingReadableOnDisk) {
   EXPECT_EQ(Text(t, "EMP"), "S1234567D");  // clear again: no password needed
 }
 
+TEST_F(Encryption, AnOrderChosenBeforeThePasswordWorksOnceItIsGiven) {
+  AdsHandle t = Create("BANK", "EMP,Char,6;ACCT,Char,10;");
+  ASSERT_ADS(AdsCreateIndex61(t, "", "EMP", "EMP", "", "", 2, 512, nullptr));
+  Append(t, {{"EMP", Value::String("E2")}, {"ACCT", Value::String("222")}});
+  Append(t, {{"EMP", Value::String("E1")}, {"ACCT", Value::String("111")}});
+  ASSERT_ADS(AdsEnableEncryption(t, "MOLAR3816"));
+  ASSERT_ADS(AdsEncryptTable(t));
+  ASSERT_ADS(AdsCloseTable(t));
+  t = Open("BANK");
+  const AdsHandle byEmp = Index(t, "EMP");
+  EXPECT_EQ(AdsGotoTop(byEmp), 0u);  // moves are allowed; where it stands is known once the password is given
+  ASSERT_ADS(AdsEnableEncryption(t, "MOLAR3816"));
+  bool found = false;
+  const Value e1[] = {Value::String("E1")};
+  ASSERT_ADS(AdsSeek(byEmp, e1, seek_type::kExact, &found));
+  EXPECT_TRUE(found);
+  EXPECT_EQ(Text(t, "ACCT"), "111");
+  EXPECT_EQ(Column(byEmp, t, "EMP"), (std::vector<std::string>{"E1", "E2"}));
+}
+
 TEST_F(Encryption, AnotherHandleNeedsThePasswordToo) {
   AdsHandle t = Create("T", "A,Char,5;");
   ASSERT_ADS(AdsEnableEncryption(t, "pw"));

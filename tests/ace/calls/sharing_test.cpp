@@ -75,5 +75,28 @@ TEST_F(Sharing, ChangesOfAnotherProcessAreSeen) {
   EXPECT_EQ(Get(t, "N"), Value::Integer(42));
 }
 
+TEST_F(Sharing, AScanInRecordOrderSeesAnotherProcessChangingRecordsAhead) {
+  AdsHandle t = Create("T", "A,Char,8;N,Integer;");
+  for (int i = 1; i <= 10; ++i) Append(t, {{"A", Value::String("r" + std::to_string(i))}, {"N", Value::Integer(i)}});
+  ASSERT_ADS(AdsCloseTable(t));
+  t = Open("T");
+  ASSERT_ADS(AdsGotoTop(t));
+  ASSERT_ADS(AdsSkip(t, 1));  // record 2: records 3 to 10 are in this handle's read window by now
+  EXPECT_EQ(Get(t, "N"), Value::Integer(2));
+  const std::string folder = dir.Path().string();
+  ASSERT_EQ(InChild([folder] {
+              AdsHandle c = 0, h = 0;
+              if (AdsConnect60(folder, 3, "", "", 0, &c) || AdsOpenTable(c, "T", "", 3, 1, 1, 1, 0, &h)) return 2;
+              if (AdsGotoRecord(h, 3) || AdsSetField(h, "A", Value::String("changed")) || AdsWriteRecord(h)) return 3;
+              if (AdsGotoRecord(h, 4) || AdsDeleteRecord(h)) return 4;
+              return AdsCloseTable(h) == 0 ? 0 : 5;
+            }),
+            0);
+  ASSERT_ADS(AdsSkip(t, 1));
+  EXPECT_EQ(Text(t, "A"), "changed");
+  ASSERT_ADS(AdsSkip(t, 1));
+  EXPECT_EQ(Get(t, "N"), Value::Integer(5)) << "the record deleted by the other process is passed over";
+}
+
 }  // namespace
 }  // namespace ace::testing
