@@ -97,7 +97,11 @@ void TAdsConnection::ApplyDictionaryDefaultOrders() {
 void TAdsConnection::Disconnect() {
   if (!IsConnected()) return;
   const std::vector<TAdsDataSet*> attached = dataSets_;
-  for (TAdsDataSet* ds : attached) ds->ConnectionClosing();
+  for (TAdsDataSet* ds : attached) {
+    ds->ConnectionClosing();
+    // The next connection may reach another company: its dictionary gives its own default, or none.
+    ds->ForgetDictionaryDefaultIndex();
+  }
   const ace::ResultCode r = ace::AdsDisconnect(handle_);
   if (r != 0 && !EADSDatabaseError::InFlight()) {
     ace::ResultCode code = 0;

@@ -234,6 +234,7 @@ void TAdsDataSet::SetAdsConnection(TAdsConnection* connection) {
   if (connection == connection_) return;
   RequireInactive();
   if (connection_) connection_->Detach(this);
+  ForgetDictionaryDefaultIndex();
   connection_ = connection;
   if (connection_) connection_->Attach(this);
 }
@@ -385,9 +386,18 @@ void TAdsDataSet::ApplyOrder() {
   Check(ace::AdsGetIndexHandle(cursor_, tag, &order_));
 }
 
+void TAdsDataSet::ForgetDictionaryDefaultIndex() {
+  if (defaultOrderFromDictionary_) indexName_.clear();
+  defaultOrderFromDictionary_ = false;
+  dictionaryDefaultIndex_.clear();
+}
+
 void TAdsDataSet::SetIndexFieldNames(std::string names) {
   indexFieldNames_ = std::string(kv::TrimBlanks(names));
-  if (!indexFieldNames_.empty()) indexName_.clear();
+  if (!indexFieldNames_.empty()) {
+    indexName_.clear();
+    defaultOrderFromDictionary_ = false;
+  }
   if (!Active()) return;
   CheckBrowseMode();
   ApplyOrder();
@@ -396,6 +406,7 @@ void TAdsDataSet::SetIndexFieldNames(std::string names) {
 
 void TAdsDataSet::SetIndexName(std::string name) {
   indexName_ = std::move(name);
+  defaultOrderFromDictionary_ = false;  // the caller's own order, even when it is "ADS_DEFAULT"
   if (!indexName_.empty()) indexFieldNames_.clear();
   if (!Active()) return;
   CheckBrowseMode();

@@ -217,10 +217,15 @@ class TAdsDataSet : public TComponent {
   void BindFields();
   void Resynchronise();
   void DataChanged();  // the current record changed: tell the details
+  // The dictionary that gave the default index is no longer reached (disconnect, another connection, another
+  // table): its tag is forgotten, and so is the order "ADS_DEFAULT" when the dictionary gave it.
+  void ForgetDictionaryDefaultIndex();
 
   std::string indexFieldNames_;
   std::string indexName_;
   std::string dictionaryDefaultIndex_;  // the tag "ADS_DEFAULT" stands for
+  // IndexName is "ADS_DEFAULT" because the dictionary gave it, not because the caller chose it.
+  bool defaultOrderFromDictionary_ = false;
   // Bof as the suite's callers know it: true on the first record after Open or First (the engine's own flag
   // is set only by a move before the first record), until the cursor moves.
   bool atFirst_ = false;

@@ -63,11 +63,7 @@ void TAdsTable::SetTableName(std::string name) {
   if (Active()) Refuse(kOpenDataset);
   tableName_ = std::move(name);
   // The dictionary's default index belonged to the table of the old name.
-  if (defaultOrderFromDictionary_) {
-    if (kv::SameText(indexName_, "ADS_DEFAULT")) indexName_.clear();
-    dictionaryDefaultIndex_.clear();
-    defaultOrderFromDictionary_ = false;
-  }
+  ForgetDictionaryDefaultIndex();
 }
 
 void TAdsTable::SetTableType(TAdsTableTypes type) {

@@ -78,7 +78,6 @@ class TAdsTable : public TAdsDataSet {
   TAdsTableTypes tableType_ = TAdsTableTypes::ttAdsADT;
   bool exclusive_ = false;
   bool readOnly_ = false;
-  bool defaultOrderFromDictionary_ = false;
   bool indexDefsStale_ = true;
 };
 

@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "engine_fixture.h"
 
 namespace kv::engine::testing {
@@ -26,9 +28,11 @@ class Dictionaries : public ::testing::Test {
   }
   std::string DictPath() const { return dir.SuitePath() + "ABC.add"; }
   // A table made through the dictionary connection: it is registered in the dictionary.
-  void MakeEmployee() {
+  void MakeEmployee() { MakeEmployee(company, true); }
+  // EMPLOYEE through any connection, with the tag NAME or without it; rows S300, S100, S200 in that order.
+  static void MakeEmployee(TAdsConnection& via, bool nameTag) {
     TAdsTable t;
-    t.SetAdsConnection(&company);
+    t.SetAdsConnection(&via);
     t.SetTableName("EMPLOYEE");
     t.SetExclusive(true);
     t.FieldDefs.Add("EMP_NO", FT::ftString, 10);
@@ -36,7 +40,7 @@ class Dictionaries : public ::testing::Test {
     t.CreateTable();
     t.Open();
     t.AddIndex("EMP_NO", "EMP_NO", {TIndexOption::ixUnique, TIndexOption::ixExpression});
-    t.AddIndex("NAME", "NAME", {TIndexOption::ixExpression});
+    if (nameTag) t.AddIndex("NAME", "NAME", {TIndexOption::ixExpression});
     for (const char* no : {"S300", "S100", "S200"}) {
       t.Append();
       t.FieldByName("EMP_NO").SetAsString(no);
@@ -157,6 +161,58 @@ TEST_F(Dictionaries, DictionaryConnectionSendsCredentialsAndGivesTablesTheDefaul
   byDefault.Close();
   byDefault.SetTableName("OTHER");
   EXPECT_EQ(byDefault.IndexName(), "");
+}
+
+TEST_F(Dictionaries, ACompanySwitchDropsTheDefaultOrderTheOldDictionaryGave) {
+  company.Connect();
+  MakeEmployee();
+  company.Disconnect();
+  dictionary.Connect();
+  const std::string tag = "NAME";
+  dictionary.SetTableProperty("EMPLOYEE", ace::dd_property::kDefaultIndex, tag.data(),
+                              static_cast<std::uint16_t>(tag.size()), 0, "");
+  dictionary.Disconnect();
+  // The companies switched to hold an EMPLOYEE without the tag NAME: a free-table folder, and a dictionary that
+  // names no default index.
+  const std::string freeFolder = dir.SuitePath() + "FREE\\";
+  const std::string otherDictionary = dir.SuitePath() + "XYZ\\XYZ.add";
+  std::filesystem::create_directories(dir.Path() / "FREE");
+  std::filesystem::create_directories(dir.Path() / "XYZ");
+  ace::AdsHandle admin = 0;
+  ASSERT_EQ(ace::AdsDDCreate(otherDictionary, std::string(kTablePassword), "", &admin), 0u);
+  ace::AdsDisconnect(admin);
+  for (const std::string& path : {freeFolder, otherDictionary}) {
+    TAdsConnection other;
+    other.SetConnectPath(path);
+    other.Username = "ADSSYS";
+    other.Password = std::string(kTablePassword);
+    MakeEmployee(other, false);
+  }
+
+  TAdsTable byDefault, ordered;
+  for (TAdsTable* t : {&byDefault, &ordered}) {
+    t->SetAdsConnection(&company);
+    t->SetTableName("EMPLOYEE");
+  }
+  ordered.SetIndexFieldNames("EMP_NO");
+  for (const std::string& path : {freeFolder, otherDictionary}) {
+    company.SetConnectPath(DictPath());
+    company.Connect();
+    ASSERT_EQ(byDefault.IndexName(), "ADS_DEFAULT");
+    byDefault.Open();
+    EXPECT_EQ(byDefault.FieldByName("EMP_NO").AsString(), "S100");
+    // The run driver's switch to the next company: disconnect, new path, connect.
+    company.Disconnect();
+    EXPECT_EQ(byDefault.IndexName(), "") << path;
+    company.SetConnectPath(path);
+    company.Connect();
+    ASSERT_NO_THROW(byDefault.Open()) << path;
+    EXPECT_EQ(byDefault.FieldByName("EMP_NO").AsString(), "S300") << path;  // record order: no order at all
+    ordered.Open();  // the caller's own order stays
+    EXPECT_EQ(ordered.IndexFieldNames(), "EMP_NO");
+    EXPECT_EQ(ordered.FieldByName("EMP_NO").AsString(), "S100") << path;
+    company.Disconnect();
+  }
 }
 
 TEST_F(Dictionaries, ANameTheDictionaryDoesNotHoldOpensAsAFreeTableInItsFolder) {
