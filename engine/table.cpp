@@ -217,11 +217,8 @@ void TAdsTable::ResultOrUnchanged(ace::ResultCode result) {
 
 void TAdsTable::EnableEncryption(std::string_view password) {
   RequireActive();
-  const ace::ResultCode r = ace::AdsEnableEncryption(Handle(), password);
-  ResultOrUnchanged(r);
-  // The index order chosen at open could not be read before the password was known; one move in record order
-  // makes the engine take the order up afresh on the next move in it.
-  if (r == 0 && Navigator() != Handle()) Check(ace::AdsGotoTop(Handle()));
+  ResultOrUnchanged(ace::AdsEnableEncryption(Handle(), password));
+  // The engine opens the tag of an order chosen before the password by itself; the cursor stays in that order.
   Resynchronise();
 }
 

@@ -374,6 +374,25 @@ TEST_F(Tables, EncryptionAnswersOfAlreadySoAreSuccess) {
   EXPECT_EQ(table.FieldByName("EMPCODE").AsString(), "E1");
 }
 
+TEST_F(Tables, EnableEncryptionKeepsTheCurrentRecordOfAnOrder) {
+  MakeCpfTrx();
+  table.SetTableName("CPFTRX");
+  table.Open();
+  for (const char* code : {"E3", "E1", "E2"}) AddRow(table, code, "202401");  // record order differs from the tag's
+  table.Close();
+  table.SetIndexName("EMPCODE");
+  table.Open();
+  table.Next();
+  ASSERT_EQ(table.FieldByName("EMPCODE").AsString(), "E2");
+  table.EnableEncryption(kTablePassword);
+  EXPECT_EQ(table.FieldByName("EMPCODE").AsString(), "E2");
+  table.Next();
+  EXPECT_EQ(table.FieldByName("EMPCODE").AsString(), "E3");  // still in the tag's order
+  table.Prior();
+  table.Prior();
+  EXPECT_EQ(table.FieldByName("EMPCODE").AsString(), "E1");
+}
+
 TEST_F(Tables, PackEmptyAndDelete) {
   MakeCpfTrx();
   table.SetTableName("CPFTRX");
