@@ -148,11 +148,14 @@ ace::AdsHandle TAdsTable::OpenCursor() { return OpenEngineTable(OpenMode(), true
 bool TAdsTable::Exists() {
   if (Active()) return true;
   if (tableName_.empty()) return false;
-  RequireConnection();
+  // Only a question: without a connection or folder there is no file of the table to find.
+  ResolveConnection();
+  const std::string folder = TableFolder();
+  if (folder.empty()) return false;
   std::string name = tableName_;
   if (kv::fs::FileNamePart(name).find('.') == std::string::npos)
     name += tableType_ == TAdsTableTypes::ttAdsADT ? ".adt" : ".dbf";
-  return kv::fs::FileExists(TableFolder() + "\\" + name);
+  return kv::fs::FileExists(folder + "\\" + name);
 }
 
 void TAdsTable::CreateTable() {

@@ -31,7 +31,7 @@ class TAdsTable : public TAdsDataSet {
   TIndexDefs IndexDefs;
 
   // Open: an open table, or a file of the table in the table folder (".adt" / ".dbf" added to a name without
-  // extension). The engine is not asked.
+  // extension); false without a name or without a table folder. The engine is not asked.
   bool Exists();
   // Creates the table from FieldDefs (and IndexDefs); the table stays closed.
   void CreateTable();

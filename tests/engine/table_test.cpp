@@ -73,6 +73,18 @@ TEST_F(Tables, ExistsLooksForTheFileWithoutAskingTheEngine) {
     EXPECT_EQ(exists, c.exists) << c.name << " with " << c.onDisk;
     EXPECT_TRUE(trace.empty()) << c.name;
   }
+  // Without a table folder there is no file to look for: the answer is false, not a refusal.
+  TAdsConnection pathless;
+  TAdsTable loose, onPathless, byUnknownName;
+  onPathless.SetAdsConnection(&pathless);
+  byUnknownName.SetDatabaseName("AdsConnectionX");
+  for (TAdsTable* t : {&loose, &onPathless, &byUnknownName}) {
+    t->SetTableName("CPFTRX");
+    bool exists = true;
+    const auto trace = Traced([&] { EXPECT_NO_THROW(exists = t->Exists()); });
+    EXPECT_FALSE(exists);
+    EXPECT_TRUE(trace.empty());
+  }
 }
 
 TEST_F(Tables, ExistsIsTrueForAnOpenTableWithoutLookingAtTheDisk) {
