@@ -394,10 +394,9 @@ void TAdsDataSet::ForgetDictionaryDefaultIndex() {
 
 void TAdsDataSet::SetIndexFieldNames(std::string names) {
   indexFieldNames_ = std::string(kv::TrimBlanks(names));
-  if (!indexFieldNames_.empty()) {
-    indexName_.clear();
-    defaultOrderFromDictionary_ = false;
-  }
+  // Names replace an order chosen by IndexName; blank removes every order, "ADS_DEFAULT" included.
+  indexName_.clear();
+  defaultOrderFromDictionary_ = false;
   if (!Active()) return;
   CheckBrowseMode();
   ApplyOrder();

@@ -132,7 +132,8 @@ class TAdsDataSet : public TComponent {
 
   // --- order, filter ---
   const std::string& IndexFieldNames() const { return indexFieldNames_; }
-  // Field names joined by ";" (blanks around it trimmed); blank removes the order. Applied at once when open.
+  // Field names joined by ";" (blanks around it trimmed); blank removes the order, also one chosen by
+  // IndexName ("ADS_DEFAULT" included). Applied at once when open.
   void SetIndexFieldNames(std::string names);
   const std::string& IndexName() const { return indexName_; }
   void SetIndexName(std::string name);

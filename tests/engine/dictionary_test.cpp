@@ -161,6 +161,15 @@ TEST_F(Dictionaries, DictionaryConnectionSendsCredentialsAndGivesTablesTheDefaul
   byDefault.Close();
   byDefault.SetTableName("OTHER");
   EXPECT_EQ(byDefault.IndexName(), "");
+  // A blank IndexFieldNames removes the dictionary's order as well.
+  byDefault.SetTableName("EMPLOYEE");
+  company.Disconnect();
+  company.Connect();
+  ASSERT_EQ(byDefault.IndexName(), "ADS_DEFAULT");
+  byDefault.Open();
+  byDefault.SetIndexFieldNames("");
+  EXPECT_EQ(byDefault.IndexName(), "");
+  EXPECT_EQ(byDefault.FieldByName("EMP_NO").AsString(), "S300");  // record order
 }
 
 TEST_F(Dictionaries, ACompanySwitchDropsTheDefaultOrderTheOldDictionaryGave) {

@@ -405,6 +405,32 @@ TEST_F(Tables, EnableEncryptionKeepsTheCurrentRecordOfAnOrder) {
   EXPECT_EQ(table.FieldByName("EMPCODE").AsString(), "E1");
 }
 
+TEST_F(Tables, BlankIndexFieldNamesRemovesTheOrderHoweverItWasSet) {
+  MakeCpfTrx();
+  table.SetTableName("CPFTRX");
+  table.Open();
+  for (const char* code : {"E3", "E1", "E2"}) AddRow(table, code, "202401");
+  table.Close();
+  const std::pair<const char*, std::function<void(TAdsTable&)>> orders[] = {
+      {"IndexName", [](TAdsTable& t) { t.SetIndexName("EMPCODE"); }},
+      {"IndexFieldNames", [](TAdsTable& t) { t.SetIndexFieldNames("EMPCODE;PPERIOD"); }},
+  };
+  for (const auto& [how, order] : orders) {
+    for (bool whileOpen : {true, false}) {
+      order(table);
+      if (whileOpen) {
+        table.Open();
+        ASSERT_THAT(Column(table, "EMPCODE"), ElementsAre("E1", "E2", "E3")) << how;
+      }
+      table.SetIndexFieldNames("  ");
+      if (!whileOpen) table.Open();
+      EXPECT_EQ(table.IndexName(), "") << how;
+      EXPECT_THAT(Column(table, "EMPCODE"), ElementsAre("E3", "E1", "E2")) << how << (whileOpen ? " open" : " closed");
+      table.Close();
+    }
+  }
+}
+
 TEST_F(Tables, PackEmptyAndDelete) {
   MakeCpfTrx();
   table.SetTableName("CPFTRX");
