@@ -773,7 +773,10 @@ void TAdsDataSet::RemoveDetail(TAdsDataSet* detail) {
 }
 
 void TAdsDataSet::SetMasterSource(TAdsDataSet* master, std::string masterFields) {
-  if (master == this) Refuse("Circular datalinks are not allowed");
+  // A link back to this dataset, however far up its masters, would have every move tell itself again without
+  // end; the chain of masters is free of circles as long as each new link is checked.
+  for (const TAdsDataSet* m = master; m; m = m->master_)
+    if (m == this) Refuse("Circular datalinks are not allowed");
   if (master_) master_->RemoveDetail(this);
   master_ = master;
   masterFields_.clear();

@@ -175,7 +175,8 @@ class TAdsDataSet : public TComponent {
 
   // --- master-detail ---
   // Restricts this dataset to the master's current values of masterFields (names joined by ";"), matched to
-  // the leading fields of this dataset's order. nullptr unlinks.
+  // the leading fields of this dataset's order. nullptr unlinks. A link that would close a circle (this dataset
+  // among the new master's own masters, or itself) is refused, leaving the old link.
   void SetMasterSource(TAdsDataSet* master, std::string masterFields);
   TAdsDataSet* MasterSource() const { return master_; }
 

@@ -590,6 +590,43 @@ TEST_F(Tables, ALiveQueryCanBeTheMasterOfATable) {
   EXPECT_EQ(table.RecordCount(), 4u);
 }
 
+TEST_F(Tables, MasterDetailLinksThatWouldCloseACircleAreRefused) {
+  MakeTable("TRNNO", [](TFieldDefs& f) { f.Add("TRNNO", FT::ftInteger); }, {{"TRNNO", "TRNNO"}});
+  TAdsTable a, b, c;
+  for (TAdsTable* t : {&a, &b, &c}) {
+    t->SetAdsConnection(&connection);
+    t->SetTableName("TRNNO");
+    t->SetIndexFieldNames("TRNNO");
+  }
+  b.SetMasterSource(&a, "TRNNO");
+  c.SetMasterSource(&b, "TRNNO");
+  const std::pair<TAdsTable*, TAdsTable*> circles[] = {{&a, &a}, {&a, &b}, {&a, &c}};  // detail, master
+  for (const auto& [detail, master] : circles) {
+    try {
+      detail->SetMasterSource(master, "TRNNO");
+      ADD_FAILURE() << "a circular link was made";
+    } catch (const EADSDatabaseError& e) {
+      EXPECT_EQ(e.ACEErrorCode(), 5121u);
+      EXPECT_EQ(std::string(e.what()), "Circular datalinks are not allowed");
+    }
+    ASSERT_EQ(detail->MasterSource(), nullptr);
+  }
+  // The chain a -> b -> c still follows its masters.
+  a.Open();
+  for (int n : {1, 2}) {
+    a.Append();
+    a.FieldByName("TRNNO").SetAsInteger(n);
+    a.Post();
+  }
+  b.Open();
+  c.Open();
+  a.First();
+  EXPECT_EQ(c.FieldByName("TRNNO").AsInteger(), 1);
+  a.Next();
+  EXPECT_EQ(c.FieldByName("TRNNO").AsInteger(), 2);
+  EXPECT_THAT(Column(c, "TRNNO"), ElementsAre("2"));
+}
+
 TEST_F(Tables, DetailFollowsItsMastersCurrentRecord) {
   MakeTable("TRNNO", [](TFieldDefs& f) { f.Add("TRNNO", FT::ftInteger); }, {{"TRNNO", "TRNNO"}});
   MakeTable("MEDTBL", [](TFieldDefs& f) {
