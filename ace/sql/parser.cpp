@@ -55,7 +55,16 @@ ExprPtr MakeExpr(const Position& pos, Node node) {
 
 class Parser {
  public:
-  explicit Parser(std::string_view text) : tokens_(Tokenize(text)) {}
+  explicit Parser(std::string_view text) : tokens_(Tokenize(text)) {
+    // Expressions are parsed, evaluated and freed recursively: a bound on the statement's size bounds the depth
+    // of all of them, far above the longest statement the suite sends.
+    if (tokens_.size() > kMaxTokens)
+      Fail(code::kSqlSyntax, "The statement is too long: it holds more than " + std::to_string(kMaxTokens) +
+                                 " names, values and signs");
+  }
+  static constexpr std::size_t kMaxTokens = 5000;
+  static constexpr int kMaxNesting = 200;
+  int nesting_ = 0;
 
   Statement StatementText() {
     Statement statement = ParseStatement();
@@ -577,9 +586,13 @@ class Parser {
       }
       case TokenKind::Symbol:
         if (t.text == "(") {
+          if (++nesting_ > kMaxNesting)
+            Fail(code::kSqlSyntax, "Parentheses are nested more than " + std::to_string(kMaxNesting) + " deep at line " +
+                                       std::to_string(pos.line) + ", column " + std::to_string(pos.column));
           Skip();
           ExprPtr inner = ParseExpr();
           ExpectSymbol(")");
+          --nesting_;
           return inner;
         }
         break;

@@ -27,10 +27,20 @@ namespace {
                                    f.name + "'");
 }
 
+// A plain decimal number: optional sign, digits, at most one decimal point. Exponents, "nan" and "inf" are no
+// numbers a payroll value is written as, and would pass into money columns unnoticed.
 bool ParseDouble(std::string_view text, double& out) {
   text = kv::TrimBlanks(text);
   if (text.empty()) return false;
   if (text.front() == '+') text.remove_prefix(1);
+  bool digit = false, point = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') digit = true;
+    else if (c == '.' && !point) point = true;
+    else if (!(c == '-' && i == 0)) return false;
+  }
+  if (!digit) return false;
   const auto r = std::from_chars(text.data(), text.data() + text.size(), out);
   return r.ec == std::errc() && r.ptr == text.data() + text.size();
 }
@@ -87,8 +97,18 @@ std::string FormatDouble(double d) {
 bool ParseDateText(std::string_view text, kv::Date& out) {
   const std::string t(kv::TrimBlanks(text));
   int y = 0, m = 0, d = 0, n = 0;
-  if ((std::sscanf(t.c_str(), "%4d-%2d-%2d%n", &y, &m, &d, &n) == 3 && n == static_cast<int>(t.size())) ||
-      (std::sscanf(t.c_str(), "%2d/%2d/%4d%n", &m, &d, &y, &n) == 3 && n == static_cast<int>(t.size()))) {
+  // Years are written with four digits: "12/31/99" is refused rather than read as the year 99.
+  const auto fourDigitYear = [&t](std::size_t from, std::size_t to) {
+    if (to - from != 4) return false;
+    for (std::size_t i = from; i < to; ++i)
+      if (t[i] < '0' || t[i] > '9') return false;
+    return true;
+  };
+  const std::size_t dash = t.find('-'), slash = t.rfind('/');
+  if ((dash != std::string::npos && fourDigitYear(0, dash) &&
+       std::sscanf(t.c_str(), "%4d-%2d-%2d%n", &y, &m, &d, &n) == 3 && n == static_cast<int>(t.size())) ||
+      (slash != std::string::npos && fourDigitYear(slash + 1, t.size()) &&
+       std::sscanf(t.c_str(), "%2d/%2d/%4d%n", &m, &d, &y, &n) == 3 && n == static_cast<int>(t.size()))) {
     if (!kv::Date::IsValidYmd(y, m, d)) return false;
     out = kv::Date::FromYmd(y, m, d);
     return true;
@@ -179,7 +199,8 @@ void WriteScalar(const FieldDescriptor& f, std::uint8_t* payload, const Value& v
       }
       std::string text = v.GetKind() == Value::Kind::Double ? FormatDouble(v.AsDouble()) : ValueToText(v);
       if (v.GetKind() == Value::Kind::Bytes) Mismatch(f, v);
-      if (text.size() > f.length) text.resize(f.length);  // a longer text is cut to the field
+      // A number or date cut to the field's width would be another value: refuse it. Only text is cut.
+      if (text.size() > f.length) OutOfRange(f, text);
       std::memset(p, ' ', f.length);
       std::memcpy(p, text.data(), text.size());
       SetNull(f, payload, false);

@@ -128,3 +128,35 @@ TEST(SqlSyntax, ExpressionAloneForFiltersAndKeys) {
 
 }  // namespace
 }  // namespace ace::sql
+
+namespace ace::sql {
+namespace {
+
+// Parsing, evaluating and freeing are recursive: input nested or chained without end is refused, never a crash.
+TEST(SqlSyntax, EndlessNestingAndChainsAreRefused) {
+  std::string parens = "SELECT * FROM T WHERE ";
+  for (int i = 0; i < 20000; ++i) parens += "(";
+  parens += "A = 1";
+  for (int i = 0; i < 20000; ++i) parens += ")";
+  std::string negations = "SELECT * FROM T WHERE A = ";
+  for (int i = 0; i < 100000; ++i) negations += "- ";
+  negations += "1";
+  std::string chain = "SELECT * FROM T WHERE A = 1";
+  for (int i = 0; i < 200000; ++i) chain += " AND A = 1";
+  for (const std::string* text : {&parens, &negations, &chain}) {
+    try {
+      Parse(*text);
+      ADD_FAILURE() << "accepted a statement of " << text->size() << " characters";
+    } catch (const AceError& e) {
+      EXPECT_EQ(e.Code(), code::kSqlSyntax);
+    }
+  }
+  std::string deepButFine = "SELECT * FROM T WHERE ";
+  for (int i = 0; i < 50; ++i) deepButFine += "(";
+  deepButFine += "A = 1";
+  for (int i = 0; i < 50; ++i) deepButFine += ")";
+  EXPECT_NO_THROW(Parse(deepButFine));
+}
+
+}  // namespace
+}  // namespace ace::sql
