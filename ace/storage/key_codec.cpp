@@ -118,6 +118,17 @@ KeyDefinition ParseKeyExpression(const TableHeader& header, std::string_view exp
   return key;
 }
 
+bool KeyFieldsPresent(const TableHeader& header, std::string_view expression) {
+  for (const std::string& text : SplitParts(expression)) {
+    std::string name = text;
+    if (kv::UpperCase(text).rfind("UPPER(", 0) == 0 && !text.empty() && text.back() == ')')
+      name = std::string(kv::TrimBlanks(std::string_view(text).substr(6, text.size() - 7)));
+    const int field = header.FindField(name);
+    if (field < 0 || IsMemoLike(header.fields[field].type)) return false;
+  }
+  return true;
+}
+
 void EncodeRecordKey(const KeyDefinition& key, const TableHeader& header, const std::uint8_t* payload,
                      std::uint8_t* out) {
   std::uint8_t* p = out;

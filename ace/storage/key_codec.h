@@ -35,6 +35,10 @@ struct KeyDefinition {
 // Throws AceError(kBadIndexKey) for an empty text, an unknown field, a memo field or a key over 1024 bytes.
 KeyDefinition ParseKeyExpression(const TableHeader& header, std::string_view expression, std::uint32_t options);
 
+// True when every field the key text names is in the header and can be a key (not a memo field): a tag whose
+// fields went away in a restructure goes with them; any other fault of its key is an error.
+bool KeyFieldsPresent(const TableHeader& header, std::string_view expression);
+
 // The key of a record payload.
 void EncodeRecordKey(const KeyDefinition& key, const TableHeader& header, const std::uint8_t* payload,
                      std::uint8_t* out);

@@ -85,12 +85,11 @@ void Table::RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping
   fresh.charType = old.charType;
   fresh.tableType = old.tableType;
   for (const TagDefinition& tag : mapping && mapping->tags ? *mapping->tags : old.tags) {
-    try {
-      ParseKeyExpression(fresh, tag.expression, tag.options);
-      fresh.tags.push_back(tag);
-    } catch (const AceError&) {
-      // A tag whose key names a field the new layout lacks goes with that field.
-    }
+    // A tag whose key names a field the new layout lacks (or made a memo) goes with that field; any other fault
+    // of the key in the new layout (a key grown past its limit) stops the change before anything is written.
+    if (!KeyFieldsPresent(fresh, tag.expression)) continue;
+    ParseKeyExpression(fresh, tag.expression, tag.options);
+    fresh.tags.push_back(tag);
   }
   if (!fresh.EncodeTagArea()) {
     std::size_t need = 8;
@@ -143,6 +142,25 @@ void Table::RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping
   for (std::size_t fi = 0; sameLayout && fi < fresh.fields.size(); ++fi)
     sameLayout = fresh.fields[fi].type == old.fields[fi].type && fresh.fields[fi].offset == old.fields[fi].offset &&
                  fresh.fields[fi].nullBit == old.fields[fi].nullBit && FieldValueSize(fresh.fields[fi]) == FieldValueSize(old.fields[fi]);
+  // Fields that take an old field's bytes over unchanged (a restructure that adds, drops or retypes other columns).
+  std::vector<int> copied(fresh.fields.size(), -1);
+  for (std::size_t fi = 0; mapping && fi < mapping->copied.size() && fi < fresh.fields.size(); ++fi) {
+    const int from = mapping->copied[fi];
+    if (from < 0) continue;
+    const FieldDescriptor& n = fresh.fields[fi];
+    if (from >= static_cast<int>(old.fields.size()) || old.fields[from].type != n.type ||
+        old.fields[from].length != n.length || old.fields[from].decimals != n.decimals || IsMemoLike(n.type) ||
+        n.type == FieldType::AutoInc)
+      Fail(code::kInternal, "field " + n.name + " of table " + Name() + " cannot take over an old field's bytes");
+    copied[fi] = from;
+  }
+  const auto oldValue = [&](int field) -> Value {
+    const FieldDescriptor& f = old.fields.at(field);
+    if (!IsMemoLike(f.type)) return ReadScalar(f, payload.data());
+    const MemoRef ref = ReadMemoRef(f, payload.data());
+    return ref.block == 0 ? Value::Null() : MemoValueOf(f, files_->Memo().Read(ref));
+  };
+  const std::function<Value(int)> oldValues = oldValue;  // made once: map is called for every record
   for (std::uint64_t r = 1; keepRecords && r <= old.counters.slots; r += kChunk) {
     const std::uint64_t n = files_->ReadSlots(r, kChunk, in);
     outBuffer.clear();
@@ -161,15 +179,9 @@ void Table::RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping
             nextAutoInc = std::max<std::uint64_t>(nextAutoInc, static_cast<std::uint64_t>(v.AsInteger()) + 1);
           }
       } else {
-        const auto oldValue = [&](int field) -> Value {
-          const FieldDescriptor& f = old.fields.at(field);
-          if (!IsMemoLike(f.type)) return ReadScalar(f, payload.data());
-          const MemoRef ref = ReadMemoRef(f, payload.data());
-          return ref.block == 0 ? Value::Null() : MemoValueOf(f, files_->Memo().Read(ref));
-        };
         if (mapping) {
           values.assign(fresh.fields.size(), Value::Null());
-          mapping->map(oldValue, values);
+          mapping->map(oldValues, values);
         } else {
           values.clear();
           for (std::size_t fi = 0; fi < old.fields.size(); ++fi) values.push_back(oldValue(static_cast<int>(fi)));
@@ -177,6 +189,12 @@ void Table::RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping
         std::fill(newPayload.begin(), newPayload.end(), 0);
         for (std::size_t fi = 0; fi < fresh.fields.size(); ++fi) {
           const FieldDescriptor& f = fresh.fields[fi];
+          if (copied[fi] >= 0) {
+            const FieldDescriptor& o = old.fields[copied[fi]];
+            std::memcpy(newPayload.data() + f.offset, payload.data() + o.offset, FieldValueSize(f));
+            SetNull(f, newPayload.data(), IsNull(o, payload.data()));
+            continue;
+          }
           Value v = fi < values.size() ? values[fi] : Value::Null();
           if (f.type == FieldType::AutoInc) {
             if (v.IsNull()) v = Value::Integer(static_cast<std::int64_t>(nextAutoInc));

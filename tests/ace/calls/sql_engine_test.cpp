@@ -307,6 +307,13 @@ TEST_F(Alter, UniqueTagThatTheNewValuesBreakLeavesTheTable) {
   EXPECT_EQ(Tags("T"), std::vector<std::string>{"CODE=CODE"});
 }
 
+TEST_F(Alter, AKeyGrownPastItsLimitStopsTheChangeRatherThanDroppingTheTag) {
+  Make({"T", "A,Char,1000;", {{"x"}}, {{"PK", "A"}}, index_option::kCompound | index_option::kUnique});
+  EXPECT_EQ(Run("ALTER TABLE T ALTER A A char(1100)"), code::kBadIndexKey);
+  EXPECT_EQ(Tags("T"), std::vector<std::string>{"PK=A"});
+  EXPECT_NE(Run("INSERT INTO T (A) VALUES ('x')"), 0u) << "the unique tag still guards the table";
+}
+
 TEST_F(Alter, EncryptedTableStaysEncrypted) {
   Make({"PAYSLIP", "CODE,Char,4;SECRET,Char,20;", {{"E1", "SALARYOFTAN"}}});
   {
