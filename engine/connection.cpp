@@ -1,6 +1,7 @@
 #include "engine/connection.h"
 
 #include <algorithm>
+#include <exception>
 #include <map>
 
 #include "engine/cursor.h"
@@ -35,7 +36,7 @@ TAdsConnection::~TAdsConnection() {
   try {
     Disconnect();
   } catch (...) {
-    // A destructor reports nothing; the engine drops what it still holds for this handle when it goes.
+    // A destructor reports nothing; Disconnect has given the handle back even when closing a dataset failed.
   }
   for (TAdsDataSet* ds : dataSets_) ds->connection_ = nullptr;
   Unregister(Name(), this);
@@ -96,20 +97,30 @@ void TAdsConnection::ApplyDictionaryDefaultOrders() {
 
 void TAdsConnection::Disconnect() {
   if (!IsConnected()) return;
+  // Every attached dataset is closed and the handle goes back to the engine whatever fails on the way, so that
+  // nothing stays open behind a connection that reports itself closed; the first failure is raised at the end.
+  std::exception_ptr failure;
   const std::vector<TAdsDataSet*> attached = dataSets_;
   for (TAdsDataSet* ds : attached) {
-    ds->ConnectionClosing();
+    try {
+      ds->ConnectionClosing();
+    } catch (...) {
+      if (!failure) failure = std::current_exception();
+    }
     // The next connection may reach another company: its dictionary gives its own default, or none.
     ds->ForgetDictionaryDefaultIndex();
   }
   const ace::ResultCode r = ace::AdsDisconnect(handle_);
+  // A handle the engine refused to let go is kept, so that another Disconnect (or the destructor) tries again;
+  // one it does not know any more holds nothing.
+  if (r == 0 || r == ace::code::kInvalidHandle) handle_ = 0;
+  if (failure) std::rethrow_exception(failure);
   if (r != 0 && !EADSDatabaseError::InFlight()) {
     ace::ResultCode code = 0;
     std::string text;
     ace::AdsGetLastError(&code, &text);
     throw AdsError(r, text);
   }
-  handle_ = 0;
 }
 
 std::string TAdsConnection::TableFolderOf(std::string_view connectPath) {

@@ -54,7 +54,9 @@ class TAdsConnection : public TComponent {
   bool IsConnected() const { return handle_ != 0; }
   void SetIsConnected(bool connected);
   void Connect();     // AdsConnectionError without a path; EADSDatabaseError when the engine refuses
-  void Disconnect();  // closes attached tables and queries first; AdsError when the engine refuses
+  // Closes every attached table and query, then AdsDisconnect, also when a closing failed; then raises the first
+  // failure (a closing's error, else AdsError when the engine refuses). A refused handle is kept for another try.
+  void Disconnect();
   ace::AdsHandle Handle() const { return handle_; }
 
   // The folder of the connection's tables in the suite's form: ConnectPath without a dictionary file name and

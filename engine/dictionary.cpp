@@ -39,13 +39,14 @@ void TAdsDictionary::Connect() {
 void TAdsDictionary::Disconnect() {
   if (!IsConnected()) return;
   const ace::ResultCode r = ace::AdsDisconnect(handle_);
+  // As on a connection: a handle the engine refused to let go is kept for another try, an unknown one forgotten.
+  if (r == 0 || r == ace::code::kInvalidHandle) handle_ = 0;
   if (r != 0 && !EADSDatabaseError::InFlight()) {
     ace::ResultCode code = 0;
     std::string text;
     ace::AdsGetLastError(&code, &text);
     throw AdsError(r, text);
   }
-  handle_ = 0;
 }
 
 void TAdsDictionary::RequireConnected() const {

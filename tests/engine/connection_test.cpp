@@ -107,6 +107,53 @@ TEST_F(FreeTables, AFailedDisconnectRaisesAdsErrorWithTheEngineText) {
     EXPECT_EQ(e.ACEErrorCode(), code);
     EXPECT_EQ(code, ace::code::kInvalidHandle);
   }
+  EXPECT_FALSE(connection.IsConnected());  // the engine holds nothing under that handle: it is forgotten
+  EXPECT_NO_THROW(connection.Connect());
+}
+
+TEST_F(FreeTables, DisconnectClosesEveryDatasetAndGivesTheHandleBackWhenAClosingFails) {
+  MakeTable("CODE", [](TFieldDefs& f) { f.Add("CODE", TFieldType::ftString, 4); });
+  TAdsTable first, broken, last;
+  TAdsQuery query;
+  for (TAdsTable* t : {&first, &broken, &last}) {
+    t->SetAdsConnection(&connection);
+    t->SetTableName("CODE");
+    t->Open();
+  }
+  query.SetAdsConnection(&connection);
+  query.SQL().Add("SELECT * FROM CODE");
+  query.Open();
+  ASSERT_EQ(ace::AdsCloseTable(broken.Handle()), 0u);  // closing it again fails
+  const ace::AdsHandle handle = connection.Handle();
+  ace::AdsTraceStart();
+  try {
+    connection.Disconnect();
+    ADD_FAILURE() << "the failed close was not reported";
+  } catch (const EADSDatabaseError& e) {
+    EXPECT_EQ(e.ACEErrorCode(), ace::code::kInvalidHandle);
+  }
+  const auto names = CallNames(ace::AdsTraceStop());
+  ASSERT_FALSE(names.empty());
+  EXPECT_EQ(names.back(), "AdsDisconnect");
+  for (TAdsDataSet* ds : std::initializer_list<TAdsDataSet*>{&first, &broken, &last, &query})
+    EXPECT_FALSE(ds->Active());
+  EXPECT_FALSE(connection.IsConnected());
+  std::uint16_t type = 0;
+  EXPECT_EQ(ace::AdsGetConnectionType(handle, &type), ace::code::kInvalidHandle);  // the engine let it go
+
+  // A connection destroyed in the same state gives its handle back too.
+  ace::AdsHandle dropped = 0;
+  TAdsTable t;
+  {
+    TAdsConnection shortLived;
+    shortLived.SetConnectPath(dir.SuitePath());
+    t.SetAdsConnection(&shortLived);
+    t.SetTableName("CODE");
+    t.Open();
+    dropped = shortLived.Handle();
+    ASSERT_EQ(ace::AdsCloseTable(t.Handle()), 0u);
+  }
+  EXPECT_EQ(ace::AdsGetConnectionType(dropped, &type), ace::code::kInvalidHandle);
 }
 
 TEST_F(FreeTables, ExecuteRunsOneStatementAndClosesItEvenWhenItFails) {

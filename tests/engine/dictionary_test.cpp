@@ -123,6 +123,11 @@ TEST_F(Dictionaries, ConnectingToAFolderIsNotADictionary) {
     EXPECT_EQ(e.ACEErrorCode(), 5121u);
   }
   EXPECT_FALSE(wrong.IsConnected());
+  // A handle gone behind the object's back: the failed disconnect is raised and the handle forgotten.
+  dictionary.Connect();
+  ASSERT_EQ(ace::AdsDisconnect(dictionary.Handle()), 0u);
+  EXPECT_THROW(dictionary.Disconnect(), AdsError);
+  EXPECT_FALSE(dictionary.IsConnected());
   TAdsDictionary empty;
   EXPECT_EQ(MessageOf<AdsConnectionError>([&] { empty.Connect(); }),
             "A connection string must be specified prior to connecting.");
