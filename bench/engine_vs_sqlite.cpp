@@ -84,14 +84,15 @@ std::string EngineFieldList() {
   return s;
 }
 
-std::string SqliteCreate() {
-  std::string s = "CREATE TABLE payhist (";
+// retyped: the layout the SQL steps' ALTER COLUMN leaves (BANKACC VARCHAR(20), the added PAYNOTE at the end).
+std::string SqliteCreate(const std::string& table = "payhist", bool retyped = false) {
+  std::string s = "CREATE TABLE " + table + " (";
   for (std::size_t i = 0; i < kColumns.size(); ++i) {
     const Column& c = kColumns[i];
     if (i) s += ", ";
     s += c.name;
     switch (c.kind) {
-      case Kind::Char: s += " TEXT"; break;
+      case Kind::Char: s += retyped && std::string_view(c.name) == "BANKACC" ? " VARCHAR(20)" : " TEXT"; break;
       case Kind::Date:
       case Kind::Integer:
       case Kind::Logical: s += " INTEGER"; break;
@@ -99,7 +100,7 @@ std::string SqliteCreate() {
       case Kind::Money: s += " REAL"; break;
     }
   }
-  return s + ")";
+  return s + (retyped ? ", PAYNOTE TEXT)" : ")");
 }
 
 // --- the rows -----------------------------------------------------------------------------------------------
@@ -380,16 +381,51 @@ struct Plan {
   Shape shape;
   std::uint64_t seeks = 100000;
   stdfs::path folder;
+  bool storageSteps = true;  // steps 1 to 5b
+  bool sqlSteps = true;      // steps 6a to 6f
 };
+
+// --- SQL statements ----------------------------------------------------------------------------------------
+// Steps 6a to 6f run on a table of their own (PAYSQL: the same 1 000 000 rows, 40 columns and PERIOD + EMPCODE
+// index, made outside the timed sections), one statement after another in this order. Both sides run the same
+// text wherever the two dialects allow; each step's outcome (rows changed, the count, the groups and their sums,
+// the rows kept) is printed for both and must agree.
+
+struct SqlStatement {
+  const char* key;
+  const char* label;
+  const char* ours;
+  const char* lite;  // the SQLite text where it differs
+};
+
+constexpr const char* kSqliteRebuild = "12-step rebuild in one transaction: CREATE TABLE PAYSQL_NEW (... BANKACC VARCHAR(20) ...), "
+                                       "INSERT INTO PAYSQL_NEW SELECT ... FROM PAYSQL, DROP TABLE PAYSQL, ALTER TABLE "
+                                       "PAYSQL_NEW RENAME TO PAYSQL, CREATE INDEX again";
+
+const std::array<SqlStatement, 6> kSql = {{
+    {"sql_update", "6a UPDATE 10%", "UPDATE PAYSQL SET BASICPAY = BASICPAY * 1.05 WHERE OTHOURS < 2", nullptr},
+    {"sql_delete", "6b DELETE WHERE 10%", "DELETE FROM PAYSQL WHERE REMARKS = 'TRANSPORT CLAIM'", nullptr},
+    {"sql_count", "6c COUNT(*) WHERE", "SELECT COUNT(*) AS N FROM PAYSQL WHERE DEPTCODE = 'SALES' AND GROSSPAY > 3000",
+     nullptr},
+    {"sql_group", "6d GROUP BY + SUM", "SELECT PERIOD, SUM(NETPAY) AS TOTAL FROM PAYSQL GROUP BY PERIOD", nullptr},
+    {"sql_add", "6e ADD COLUMN", "ALTER TABLE PAYSQL ADD COLUMN PAYNOTE Char(20)", "ALTER TABLE PAYSQL ADD COLUMN PAYNOTE TEXT"},
+    {"sql_alter", "6f ALTER COLUMN retype", "ALTER TABLE PAYSQL ALTER COLUMN BANKACC BANKACC Char(20)", kSqliteRebuild},
+}};
+
+// The outcome of the GROUP BY step: groups and the sum of their sums in whole cents (each group's sum rounded to
+// cents first, so that both sides' ways of adding give the same text).
+std::string GroupOutcome(std::uint64_t groups, long long cents) {
+  char text[96];
+  std::snprintf(text, sizeof text, "%llu groups, sums total %lld.%02lld", static_cast<unsigned long long>(groups),
+                cents / 100, cents % 100);
+  return text;
+}
 
 std::uint64_t SeekRow(const Plan& plan, std::uint64_t k) { return Mix(k * 2654435761ULL + 17) % plan.shape.rows; }
 bool DeletedRow(std::uint64_t i) { return i % 100 == 37; }
 
-std::vector<Step> RunEngine(const Plan& plan) {
-  std::vector<Step> steps;
+void EngineStorageSteps(const Plan& plan, ace::AdsHandle connection, std::vector<Step>& steps) {
   const std::string fields = EngineFieldList();
-  ace::AdsHandle connection = 0;
-  Check(ace::AdsConnect60((plan.folder / "ace").string(), 1, "", "", 0, &connection), "AdsConnect60");
   ace::AdsHandle t = 0;
   const std::string expression = "PERIOD;EMPCODE";
 
@@ -515,6 +551,95 @@ std::vector<Step> RunEngine(const Plan& plan) {
   for (const auto& entry : stdfs::directory_iterator(plan.folder / "ace"))
     if (entry.path().stem() == "PAYHIST") bytes += entry.file_size();
   steps.push_back({"files", static_cast<double>(bytes), -1, "PAYHIST.ADT + .ADI after the pack"});
+}
+
+// --- SQL statements through the engine calls ------------------------------------------------------------------
+
+double Number(const ace::Value& v) {
+  switch (v.GetKind()) {
+    case ace::Value::Kind::Integer: return static_cast<double>(v.AsInteger());
+    case ace::Value::Kind::Double: return v.AsDouble();
+    case ace::Value::Kind::Currency: return v.AsCurrency().ToDouble();
+    default: Die("a statement result is not a number");
+  }
+}
+
+// Prepares, executes and closes one statement, reading its whole result; gives its outcome.
+std::string EngineStatement(ace::AdsHandle connection, const SqlStatement& s) {
+  ace::AdsHandle statement = 0, cursor = 0;
+  Check(ace::AdsCreateSQLStatement(connection, &statement), "AdsCreateSQLStatement");
+  Check(ace::AdsPrepareSQL(statement, s.ours), "AdsPrepareSQL");
+  Check(ace::AdsExecuteSQL(statement, &cursor), "AdsExecuteSQL");
+  std::string outcome;
+  const std::string_view key = s.key;
+  if (key == "sql_count") {
+    ace::Value n;
+    Check(ace::AdsGetField(cursor, "N", &n), "AdsGetField");
+    outcome = "count " + std::to_string(static_cast<long long>(Number(n)));
+  } else if (key == "sql_group") {
+    std::uint64_t groups = 0;
+    long long cents = 0;
+    Check(ace::AdsGotoTop(cursor), "AdsGotoTop");
+    for (;;) {
+      bool eof = false;
+      Check(ace::AdsAtEOF(cursor, &eof), "AdsAtEOF");
+      if (eof) break;
+      ace::Value total;
+      Check(ace::AdsGetField(cursor, "TOTAL", &total), "AdsGetField");
+      cents += std::llround(Number(total) * 100);
+      ++groups;
+      Check(ace::AdsSkip(cursor, 1), "AdsSkip");
+    }
+    outcome = GroupOutcome(groups, cents);
+  } else if (key == "sql_update" || key == "sql_delete") {
+    std::uint64_t rows = 0;
+    Check(ace::AdsGetRecordCount(statement, &rows), "AdsGetRecordCount");
+    outcome = std::to_string(rows) + " rows";
+  }
+  Check(ace::AdsCloseSQLStatement(statement), "AdsCloseSQLStatement");
+  return outcome;
+}
+
+void EngineSqlSteps(const Plan& plan, ace::AdsHandle connection, std::vector<Step>& steps) {
+  ace::AdsHandle t = 0;
+  Check(ace::AdsCreateTable(connection, "PAYSQL", "", ace::table_type::kAdt, 1, 1, 1, 0, EngineFieldList(), &t),
+        "AdsCreateTable");
+  Check(ace::AdsCloseTable(t), "AdsCloseTable");
+  t = OpenEngineTable(connection, "PAYSQL", ace::open_mode::kExclusive);
+  FillEngineTable(t, plan.shape, nullptr);
+  Check(ace::AdsCreateIndex61(t, "", "PERIODEMP", "PERIOD;EMPCODE", "", "", ace::index_option::kCompound, 512, nullptr),
+        "AdsCreateIndex61");
+  Check(ace::AdsCloseTable(t), "AdsCloseTable");
+  for (const SqlStatement& s : kSql) {
+    ResetPeak();
+    const auto t0 = Clock::now();
+    std::string outcome = EngineStatement(connection, s);
+    const double secs = Seconds(Clock::now() - t0);
+    const long peak = StatusKiB("VmHWM");
+    Step step = Timed(s.key, secs, peak, "");
+    if (outcome.empty()) {  // ALTER: the rows the table keeps
+      t = OpenEngineTable(connection, "PAYSQL", ace::open_mode::kShared);
+      std::uint64_t rows = 0;
+      Check(ace::AdsGetRecordCount(t, &rows), "AdsGetRecordCount");
+      std::uint32_t bankacc = 0, paynote = 0;
+      Check(ace::AdsGetFieldLength(t, "BANKACC", &bankacc), "AdsGetFieldLength");
+      Check(ace::AdsGetFieldLength(t, "PAYNOTE", &paynote), "AdsGetFieldLength");  // fails when ADD left none
+      Check(ace::AdsCloseTable(t), "AdsCloseTable");
+      if (std::string_view(s.key) == "sql_alter" && bankacc != 21)
+        Die("ALTER COLUMN left BANKACC with data size " + std::to_string(bankacc));
+      outcome = std::to_string(rows) + " rows kept";
+    }
+    step.note = outcome;
+    steps.push_back(step);
+  }
+}
+
+std::vector<Step> RunEngine(const Plan& plan) {
+  std::vector<Step> steps;
+  ace::AdsHandle connection = 0;
+  Check(ace::AdsConnect60((plan.folder / "ace").string(), 1, "", "", 0, &connection), "AdsConnect60");
+  if (plan.storageSteps) EngineStorageSteps(plan, connection, steps);
+  if (plan.sqlSteps) EngineSqlSteps(plan, connection, steps);
   Check(ace::AdsDisconnect(connection), "AdsDisconnect");
   return steps;
 }
@@ -542,8 +667,33 @@ std::string PragmaText(sqlite3* db, const char* pragma) {
   return v;
 }
 
-std::vector<Step> RunSqlite(const Plan& plan) {
-  std::vector<Step> steps;
+// Binds one row's 40 values to a prepared INSERT of all columns.
+void BindRow(sqlite3_stmt* insert, const Row& r) {
+  for (int c = 0; c < 40; ++c) {
+    if (r.null[c]) {
+      sqlite3_bind_null(insert, c + 1);
+      continue;
+    }
+    switch (kColumns[c].kind) {
+      case Kind::Char:
+        sqlite3_bind_text(insert, c + 1, r.text[c].data(), static_cast<int>(r.text[c].size()), SQLITE_STATIC);
+        break;
+      case Kind::Date:
+      case Kind::Integer:
+      case Kind::Logical: sqlite3_bind_int64(insert, c + 1, r.whole[c]); break;
+      case Kind::Double:
+      case Kind::Money: sqlite3_bind_double(insert, c + 1, r.number[c]); break;
+    }
+  }
+}
+
+std::string SqliteInsert(const std::string& table) {
+  std::string sql = "INSERT INTO " + table + " VALUES (";
+  for (int c = 0; c < 40; ++c) sql += c ? ",?" : "?";
+  return sql + ")";
+}
+
+void SqliteStorageSteps(const Plan& plan, std::vector<Step>& steps) {
   const std::string path = (plan.folder / "payhist.sqlite").string();
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
@@ -559,9 +709,7 @@ std::vector<Step> RunSqlite(const Plan& plan) {
   {  // 1. bulk append: one prepared INSERT, one transaction
     ResetPeak();
     Stopwatch watch;
-    std::string sql = "INSERT INTO payhist VALUES (";
-    for (int c = 0; c < 40; ++c) sql += c ? ",?" : "?";
-    sql += ")";
+    const std::string sql = SqliteInsert("payhist");
     watch.Start();
     Exec(db, "BEGIN");
     sqlite3_stmt* insert = Prepare(db, sql);
@@ -572,23 +720,7 @@ std::vector<Step> RunSqlite(const Plan& plan) {
       for (std::uint64_t k = 0; k < n; ++k) MakeRow(plan.shape, first + k, batch[k]);
       watch.Start();
       for (std::uint64_t k = 0; k < n; ++k) {
-        const Row& r = batch[k];
-        for (int c = 0; c < 40; ++c) {
-          if (r.null[c]) {
-            sqlite3_bind_null(insert, c + 1);
-            continue;
-          }
-          switch (kColumns[c].kind) {
-            case Kind::Char:
-              sqlite3_bind_text(insert, c + 1, r.text[c].data(), static_cast<int>(r.text[c].size()), SQLITE_STATIC);
-              break;
-            case Kind::Date:
-            case Kind::Integer:
-            case Kind::Logical: sqlite3_bind_int64(insert, c + 1, r.whole[c]); break;
-            case Kind::Double:
-            case Kind::Money: sqlite3_bind_double(insert, c + 1, r.number[c]); break;
-          }
-        }
+        BindRow(insert, batch[k]);
         Ok(db, sqlite3_step(insert), "INSERT");
         sqlite3_reset(insert);
       }
@@ -675,6 +807,111 @@ std::vector<Step> RunSqlite(const Plan& plan) {
   }
   sqlite3_close(db);
   steps.push_back({"files", static_cast<double>(stdfs::file_size(path)), -1, "payhist.sqlite after VACUUM"});
+}
+
+// --- SQL statements in SQLite -----------------------------------------------------------------------------------
+
+std::uint64_t SqliteCount(sqlite3* db, const char* table) {
+  sqlite3_stmt* c = Prepare(db, std::string("SELECT count(*) FROM ") + table);
+  Ok(db, sqlite3_step(c), "SELECT count(*)");
+  const auto n = static_cast<std::uint64_t>(sqlite3_column_int64(c, 0));
+  sqlite3_finalize(c);
+  return n;
+}
+
+// Changing a column's type: SQLite's documented procedure of making a new table, copying the rows, dropping the
+// old one and renaming the new one, with the index made again, all in one transaction.
+void SqliteRebuild(sqlite3* db) {
+  std::string columns;
+  for (const Column& c : kColumns) columns += std::string(columns.empty() ? "" : ", ") + c.name;
+  columns += ", PAYNOTE";
+  Exec(db, "BEGIN");
+  Exec(db, SqliteCreate("PAYSQL_NEW", true));
+  Exec(db, "INSERT INTO PAYSQL_NEW (" + columns + ") SELECT " + columns + " FROM PAYSQL");
+  Exec(db, "DROP TABLE PAYSQL");
+  Exec(db, "ALTER TABLE PAYSQL_NEW RENAME TO PAYSQL");
+  Exec(db, "CREATE INDEX paysql_key ON PAYSQL(PERIOD, EMPCODE)");
+  Exec(db, "COMMIT");
+}
+
+std::string SqliteStatement(sqlite3* db, const SqlStatement& s) {
+  const std::string_view key = s.key;
+  if (key == "sql_alter") {
+    SqliteRebuild(db);
+    return "";
+  }
+  const char* text = s.lite ? s.lite : s.ours;
+  if (key == "sql_count") {
+    sqlite3_stmt* q = Prepare(db, text);
+    if (sqlite3_step(q) != SQLITE_ROW) Die("the COUNT statement gave no row");
+    const long long n = sqlite3_column_int64(q, 0);
+    sqlite3_finalize(q);
+    return "count " + std::to_string(n);
+  }
+  if (key == "sql_group") {
+    sqlite3_stmt* q = Prepare(db, text);
+    std::uint64_t groups = 0;
+    long long cents = 0;
+    int rc = 0;
+    while ((rc = sqlite3_step(q)) == SQLITE_ROW) {
+      cents += std::llround(sqlite3_column_double(q, 1) * 100);
+      ++groups;
+    }
+    Ok(db, rc, text);
+    sqlite3_finalize(q);
+    return GroupOutcome(groups, cents);
+  }
+  Exec(db, text);
+  if (key == "sql_add") return "";
+  return std::to_string(sqlite3_changes64(db)) + " rows";
+}
+
+void SqliteSqlSteps(const Plan& plan, std::vector<Step>& steps) {
+  const std::string path = (plan.folder / "paysql.sqlite").string();
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+    Die("sqlite3_open_v2 failed");
+  Exec(db, "PRAGMA synchronous=NORMAL");
+  Exec(db, "PRAGMA journal_mode=DELETE");
+  Exec(db, SqliteCreate("PAYSQL"));
+  steps.push_back({"sql_settings", 0, -1,
+                   "synchronous=" + PragmaText(db, "synchronous") + " (1 = NORMAL), journal_mode=" +
+                       PragmaText(db, "journal_mode") + ", page_size=" + PragmaText(db, "page_size") +
+                       ", cache_size=" + PragmaText(db, "cache_size") + ", SQLite " + sqlite3_libversion()});
+  {  // the same rows as our side's, outside the timed sections
+    Exec(db, "BEGIN");
+    sqlite3_stmt* insert = Prepare(db, SqliteInsert("PAYSQL"));
+    std::vector<Row> batch(kBatch);
+    for (std::uint64_t first = 0; first < plan.shape.rows; first += kBatch) {
+      const std::uint64_t n = std::min(kBatch, plan.shape.rows - first);
+      for (std::uint64_t k = 0; k < n; ++k) {
+        MakeRow(plan.shape, first + k, batch[k]);
+        BindRow(insert, batch[k]);
+        Ok(db, sqlite3_step(insert), "INSERT");
+        sqlite3_reset(insert);
+      }
+    }
+    sqlite3_finalize(insert);
+    Exec(db, "COMMIT");
+    Exec(db, "CREATE INDEX paysql_key ON PAYSQL(PERIOD, EMPCODE)");
+  }
+  for (const SqlStatement& s : kSql) {
+    ResetPeak();
+    const auto t0 = Clock::now();
+    std::string outcome = SqliteStatement(db, s);
+    const double secs = Seconds(Clock::now() - t0);
+    Step step = Timed(s.key, secs, StatusKiB("VmHWM"), "");
+    if (outcome.empty()) outcome = std::to_string(SqliteCount(db, "PAYSQL")) + " rows kept";
+    step.note = outcome;
+    steps.push_back(step);
+  }
+  sqlite3_close(db);
+}
+
+std::vector<Step> RunSqlite(const Plan& plan) {
+  std::vector<Step> steps;
+  if (plan.storageSteps) SqliteStorageSteps(plan, steps);
+  if (plan.sqlSteps) SqliteSqlSteps(plan, steps);
   return steps;
 }
 
@@ -761,12 +998,13 @@ std::string Mib(long kib) {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: engine_bench [--rows N] [--seeks N] [--dir FOLDER] [--keep]\n"
+               "usage: engine_bench [--rows N] [--seeks N] [--dir FOLDER] [--keep] [--runs N] [--only storage|sql]\n"
                "  --rows N      rows of the payroll history table (default 1000000)\n"
                "  --seeks N     random exact seeks (default 100000)\n"
                "  --dir FOLDER  where the two databases are made (default: a new folder under $TMPDIR or /tmp)\n"
                "  --keep        leave the files there afterwards\n"
-               "  --runs N      run both sides N times, alternating, and keep each step's fastest time (default 1)\n");
+               "  --runs N      run both sides N times, alternating, and keep each step's fastest time (default 1)\n"
+               "  --only WHAT   only the storage steps (1 to 5b) or only the SQL statements (6a to 6f)\n");
   return 2;
 }
 
@@ -778,10 +1016,17 @@ int Main(int argc, char** argv) {
   std::string folder;
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
-    if ((a == "--rows" || a == "--seeks" || a == "--dir" || a == "--runs") && i + 1 < argc) {
+    if ((a == "--rows" || a == "--seeks" || a == "--dir" || a == "--runs" || a == "--only") && i + 1 < argc) {
       const char* v = argv[++i];
       if (a == "--dir") {
         folder = v;
+        continue;
+      }
+      if (a == "--only") {
+        const std::string_view what = v;
+        if (what != "storage" && what != "sql") return Usage();
+        plan.storageSteps = what == "storage";
+        plan.sqlSteps = what == "sql";
         continue;
       }
       char* end = nullptr;
@@ -827,7 +1072,8 @@ int Main(int argc, char** argv) {
     }
   };
   for (int run = 1; run <= runs; ++run) {
-    for (const stdfs::path& p : {plan.folder / "payhist.sqlite", plan.folder / "ace"}) stdfs::remove_all(p);
+    for (const stdfs::path& p : {plan.folder / "payhist.sqlite", plan.folder / "paysql.sqlite", plan.folder / "ace"})
+      stdfs::remove_all(p);
     stdfs::create_directories(plan.folder / "ace");
     std::printf("run %d of %d: SQLite ...\n", run, runs);
     keepBest(lite, InChild("SQLite", RunSqlite, plan));
@@ -835,30 +1081,45 @@ int Main(int argc, char** argv) {
     keepBest(ours, InChild("engine", RunEngine, plan));
   }
 
+  const std::string settings = lite.count("settings") ? lite["settings"].note : lite["sql_settings"].note;
   std::printf("\nSQLite settings: %s; one transaction per bulk step (insert, delete); rewrite = VACUUM\n",
-              lite["settings"].note.c_str());
+              settings.c_str());
   std::printf("Our engine: free-table connection, ADT table, tag PERIODEMP = \"PERIOD;EMPCODE\"; rewrite = "
               "AdsPackTable after the 1%% delete\n");
   if (!g_peakResets)
     std::printf("(this kernel does not reset the peak per step: each peak is the child's peak so far)\n");
-  std::printf("\n%-10s %-s\n", "step", "notes");
-  for (const char* key : {"append", "scan", "index", "seek", "delete", "rewrite"})
-    std::printf("%-10s ours: %s\n%-10s SQLite: %s\n", key, ours[key].note.c_str(), "", lite[key].note.c_str());
-  for (const char* key : {"scan_x", "seek_x"}) std::printf("%-10s ours: %s\n", key, ours[key].note.c_str());
+  if (plan.storageSteps) {
+    std::printf("\n%-10s %-s\n", "step", "notes");
+    for (const char* key : {"append", "scan", "index", "seek", "delete", "rewrite"})
+      std::printf("%-10s ours: %s\n%-10s SQLite: %s\n", key, ours[key].note.c_str(), "", lite[key].note.c_str());
+    for (const char* key : {"scan_x", "seek_x"}) std::printf("%-10s ours: %s\n", key, ours[key].note.c_str());
 
-  const double openBig = ours["open_big"].seconds, openSmall = ours["open_small"].seconds;
-  std::printf("\nAdsOpenTable (median of 25): %llu-row table %.3f ms, 10-row table %.3f ms (ratio %.2f)\n",
-              static_cast<unsigned long long>(plan.shape.rows), openBig * 1e3, openSmall * 1e3,
-              openSmall > 0 ? openBig / openSmall : 0.0);
-  std::printf("Files: ours %.1f MiB, SQLite %.1f MiB\n", ours["files"].seconds / 1048576.0,
-              lite["files"].seconds / 1048576.0);
+    const double openBig = ours["open_big"].seconds, openSmall = ours["open_small"].seconds;
+    std::printf("\nAdsOpenTable (median of 25): %llu-row table %.3f ms, 10-row table %.3f ms (ratio %.2f)\n",
+                static_cast<unsigned long long>(plan.shape.rows), openBig * 1e3, openSmall * 1e3,
+                openSmall > 0 ? openBig / openSmall : 0.0);
+    std::printf("Files: ours %.1f MiB, SQLite %.1f MiB\n", ours["files"].seconds / 1048576.0,
+                lite["files"].seconds / 1048576.0);
+  }
+  bool outcomesAgree = true;
+  if (plan.sqlSteps) {
+    std::printf("\nSQL statements on table PAYSQL (%llu rows, tag / index on PERIOD + EMPCODE), in this order:\n",
+                static_cast<unsigned long long>(plan.shape.rows));
+    for (const SqlStatement& q : kSql) {
+      const bool same = ours[q.key].note == lite[q.key].note;
+      outcomesAgree = outcomesAgree && same;
+      std::printf("%-22s ours:   %s\n%-22s SQLite: %s\n%-22s outcome: %s%s%s\n", q.label, q.ours, "",
+                  q.lite ? q.lite : "(the same text)", "", ours[q.key].note.c_str(), same ? "" : " / SQLite: ",
+                  same ? " (both)" : lite[q.key].note.c_str());
+    }
+  }
   std::printf("Peak resident memory of each whole child: ours %s, SQLite %s\n", Mib(ours["process"].peakKiB).c_str(),
               Mib(lite["process"].peakKiB).c_str());
 
   std::printf("\n%-24s %10s %10s %8s %12s %12s %9s %9s\n", "step", "ours s", "SQLite s", "ratio", "ours peak",
               "SQLite peak", "ours cpu", "SQL cpu");
   // Our shared and exclusive variants of steps 2 and 4 are both set against SQLite's one run of them.
-  const std::array<std::array<const char*, 3>, 8> rows = {{{"append", "append", "1 bulk append"},
+  std::vector<std::array<const char*, 3>> rows = {{{"append", "append", "1 bulk append"},
                                                            {"scan", "scan", "2 full scan, shared"},
                                                            {"scan_x", "scan", "2 full scan, exclusive"},
                                                            {"index", "index", "3 build index"},
@@ -866,6 +1127,9 @@ int Main(int argc, char** argv) {
                                                            {"seek_x", "seek", "4 random seeks, exclusive"},
                                                            {"delete", "delete", "5a delete 1%"},
                                                            {"rewrite", "rewrite", "5b rewrite"}}};
+  if (!plan.storageSteps) rows.clear();
+  if (plan.sqlSteps)
+    for (const SqlStatement& q : kSql) rows.push_back({q.key, q.key, q.label});
   for (const auto& [ourKey, liteKey, label] : rows) {
     const Step& a = ours[ourKey];
     const Step& b = lite[liteKey];
@@ -877,6 +1141,10 @@ int Main(int argc, char** argv) {
               "mark during the step; cpu = user + system seconds of the step, row generation included in step 1. Total run %.1f s.)\n",
               Seconds(Clock::now() - t0));
   if (made && !keep) stdfs::remove_all(plan.folder);
+  if (!outcomesAgree) {
+    std::printf("The two sides' outcomes of the SQL statements differ.\n");
+    return 1;
+  }
   return 0;
 }
 
