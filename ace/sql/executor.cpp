@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <unordered_map>
 
@@ -725,6 +726,10 @@ ExecuteResult StaticSelect(const SelectStatement& s, const ParameterValues& para
     pending.push_back(std::move(p));
   };
 
+  // Every table is held shared while the rows are read: no one changes them under the statement, and records
+  // are read without a lock and a look at the counters each. Shared holds never wait on one another.
+  std::vector<std::unique_ptr<Table::Hold>> holds;
+  for (Bound& b : rows.tables) holds.push_back(std::make_unique<Table::Hold>(*b.table, false));
   Scanner scanner(rows, s.where.get());
   Resolver rowResolver = rows.RowResolver();
   struct Group {
@@ -761,6 +766,7 @@ ExecuteResult StaticSelect(const SelectStatement& s, const ParameterValues& para
     }
     return true;
   });
+  for (auto& h : holds) h->Release();
 
   if (aggregate) {
     if (groups.empty() && s.groupBy.empty()) {
@@ -970,24 +976,45 @@ ExecuteResult RunUpdate(const UpdateStatement& u, const ParameterValues& params,
     unique.push_back({static_cast<int>(i), def});
   }
 
-  // First pass: the target records and their new values; nothing is written yet.
-  struct Target {
-    std::uint64_t recno;
-    std::vector<Value> values;  // per change
-    std::vector<Value> kept;    // per keep
-  };
-  std::vector<Target> targets;
+  // One table alone is held for writing from the first read to the last write: no one else changes it between
+  // the pass that checks and the pass that writes, and the records' changes reach the counters and the index once.
+  // With FROM tables it is not: a statement holds at most one table, so that two statements never wait on each
+  // other's tables.
+  const bool single = rows.tables.size() == 1;
+  std::optional<Table::Hold> hold;
+  if (single) hold.emplace(t, true);
+
+  // First pass: the target records, each new value converted (so a value that does not fit fails here), and
+  // the values the unique checks need; nothing is written yet. A single-table statement keeps only the record
+  // numbers and works the other values out again as it writes (the record is the same then: the table is held),
+  // so memory grows by 8 bytes a target however many columns the statement sets.
+  std::vector<int> valueSlot(changes.size(), -1);  // where a change's value is kept per target, -1: not kept
+  std::size_t keptValues = 0;
+  for (std::size_t c = 0; c < changes.size(); ++c) {
+    bool needed = !single;
+    for (const UniqueTag& ut : unique)
+      for (const auto& part : ut.def.parts) needed = needed || part.field == changes[c].field;
+    if (needed) valueSlot[c] = static_cast<int>(keptValues++);
+  }
+  std::vector<std::uint64_t> recnos;
+  std::vector<Value> values;  // keptValues per target
+  std::vector<Value> kept;    // keep.size() per target
   Scanner scanner(rows, u.where.get());
   const Resolver r = rows.RowResolver();
+  std::vector<Value> fresh(changes.size());
+  const auto newValues = [&] {
+    for (std::size_t c = 0; c < changes.size(); ++c)
+      fresh[c] = Store(target.fields[changes[c].field], Evaluate(*changes[c].value, r), changes[c].pos);
+  };
   auto collect = [&] {
-    Target tg;
-    tg.recno = t.RecordNumber();
-    for (const Change& c : changes) tg.values.push_back(Store(target.fields[c.field], Evaluate(*c.value, r), c.pos));
-    for (int f : keep) tg.kept.push_back(t.GetField(f));
-    targets.push_back(std::move(tg));
+    recnos.push_back(t.RecordNumber());
+    newValues();
+    for (std::size_t c = 0; c < changes.size(); ++c)
+      if (valueSlot[c] >= 0) values.push_back(std::move(fresh[c]));
+    for (int f : keep) kept.push_back(t.GetField(f));
     return true;
   };
-  if (rows.tables.size() == 1) {
+  if (single) {
     scanner.Scan(0, 0, collect);
   } else {
     // Each target record takes its values from the first combination of the other tables that matches.
@@ -1000,30 +1027,28 @@ ExecuteResult RunUpdate(const UpdateStatement& u, const ParameterValues& params,
     });
   }
 
-  std::vector<std::uint64_t> recnos;
-  for (const Target& tg : targets) recnos.push_back(tg.recno);
   const std::set<std::uint64_t> targetSet(recnos.begin(), recnos.end());
   for (const UniqueTag& ut : unique) {
     std::map<std::string, std::uint64_t> keys;
-    for (const Target& tg : targets) {
+    for (std::size_t i = 0; i < recnos.size(); ++i) {
       std::vector<Value> key;
       for (const auto& part : ut.def.parts) {
         Value v;
         bool changed = false;
         for (std::size_t c = 0; c < changes.size(); ++c)
           if (changes[c].field == part.field) {
-            v = tg.values[c];
+            v = values[i * keptValues + valueSlot[c]];
             changed = true;
           }
-        if (!changed) v = tg.kept[std::find(keep.begin(), keep.end(), part.field) - keep.begin()];
+        if (!changed) v = kept[i * keep.size() + (std::find(keep.begin(), keep.end(), part.field) - keep.begin())];
         key.push_back(std::move(v));
       }
       const std::string text = KeyText(ut.def, target.fields, key);
-      if (!keys.emplace(text, tg.recno).second)
+      if (!keys.emplace(text, recnos[i]).second)
         Fail(code::kUniqueKeyViolation, "the change gives two records of table " + target.Shown() + " the key " +
                                             ShowKey(key) + " of unique index tag " + tags[ut.tag].name + "; nothing was changed");
       t.SetOrder(ut.tag);
-      if (t.Seek(key, false) && t.RecordNumber() != tg.recno) {
+      if (t.Seek(key, false) && t.RecordNumber() != recnos[i]) {
         if (targetSet.count(t.RecordNumber()))
           Fail(code::kUniqueKeyViolation, "the change moves the key " + ShowKey(key) + " of unique index tag " +
                                               tags[ut.tag].name + " of table " + target.Shown() +
@@ -1035,13 +1060,16 @@ ExecuteResult RunUpdate(const UpdateStatement& u, const ParameterValues& params,
   }
   t.SetOrder(-1);
 
-  LockAll(t, recnos);
+  if (hold) t.RequireUnlocked(recnos);
+  else LockAll(t, recnos);
   std::size_t done = 0;
   try {
-    for (; done < targets.size(); ++done) {
-      const Target& tg = targets[done];
-      t.GotoRecord(tg.recno);
-      for (std::size_t c = 0; c < changes.size(); ++c) t.SetField(changes[c].field, tg.values[c]);
+    for (; done < recnos.size(); ++done) {
+      t.GotoRecord(recnos[done]);
+      // Every value first, from the record as it is, then every field: a SET may read a column another one sets.
+      if (single) newValues();
+      for (std::size_t c = 0; c < changes.size(); ++c)
+        t.SetField(changes[c].field, valueSlot[c] >= 0 ? values[done * keptValues + valueSlot[c]] : fresh[c]);
       t.WriteRecord();
       t.UnlockRecord();
     }
@@ -1050,8 +1078,9 @@ ExecuteResult RunUpdate(const UpdateStatement& u, const ParameterValues& params,
     UnlockFrom(t, recnos, done);
     throw;
   }
+  if (hold) hold->Release();
   ExecuteResult result;
-  result.rows = targets.size();
+  result.rows = recnos.size();
   return result;
 }
 
@@ -1062,15 +1091,17 @@ ExecuteResult RunDelete(const DeleteStatement& d, const ParameterValues& params,
     rows.Check(*d.where);
     RefuseAggregate(*d.where, "WHERE");
   }
+  Table& t = *b.table;
+  // Held for writing from the first read to the last delete (see UPDATE).
+  Table::Hold hold(t, true);
   std::vector<std::uint64_t> recnos;
   Scanner scanner(rows, d.where.get());
   scanner.Scan(0, 0, [&] {
-    recnos.push_back(b.table->RecordNumber());
+    recnos.push_back(t.RecordNumber());
     return true;
   });
-  Table& t = *b.table;
   t.SetOrder(-1);
-  LockAll(t, recnos);
+  t.RequireUnlocked(recnos);
   std::size_t done = 0;
   try {
     for (; done < recnos.size(); ++done) {
@@ -1082,6 +1113,7 @@ ExecuteResult RunDelete(const DeleteStatement& d, const ParameterValues& params,
     UnlockFrom(t, recnos, done);
     throw;
   }
+  hold.Release();
   ExecuteResult result;
   result.rows = recnos.size();
   return result;
@@ -1273,11 +1305,20 @@ ExecuteResult RunAlter(const AlterTableStatement& a, const ParameterValues& para
     after.push_back(t);
   }
   mapping.tags = after;
+  // A column that keeps its type, length and decimals keeps its bytes: the rewrite copies them, and the values
+  // are worked out only for the columns that change.
+  for (const NewColumn& c : cols) {
+    const bool same = c.source >= 0 && !IsMemoLike(c.spec.type) && c.spec.type != FieldType::AutoInc &&
+                      b.fields[c.source].type == c.spec.type && b.fields[c.source].length == c.spec.length &&
+                      b.fields[c.source].decimals == c.spec.decimals;
+    mapping.copied.push_back(same ? c.source : -1);
+  }
   // A new AutoInc column numbers the existing rows 1, 2, 3 ... in record order; any other new column is NULL.
   std::int64_t row = 0;
   mapping.map = [&](const std::function<Value(int)>& old, std::vector<Value>& out) {
     ++row;
     for (std::size_t i = 0; i < cols.size(); ++i) {
+      if (mapping.copied[i] >= 0) continue;
       if (cols[i].source >= 0) out[i] = ConvertColumn(cols[i], old(cols[i].source), table);
       else out[i] = cols[i].spec.type == FieldType::AutoInc ? Value::Integer(row) : Value::Null();
     }

@@ -40,6 +40,10 @@ struct RecordMapping {
   // The tags of the new table (say, with a renamed field's new name in their keys); when unset, the old tags.
   // Either way a tag whose key no longer reads against the new layout (it names a dropped field) is left out.
   std::optional<std::vector<TagDefinition>> tags;
+  // Per new field (a shorter list: the rest -1): the old field whose bytes it takes over as they are, the value
+  // and its empty mark, instead of a value from map, which leaves such a field alone. Only for a field of the
+  // old field's type, length and decimals that is neither memo-like nor AutoInc (kInternal otherwise).
+  std::vector<int> copied;
 };
 
 class Table {
@@ -126,6 +130,33 @@ class Table {
   void DeleteRecord();
   bool HasPendingChanges() const { return dirty_; }
 
+  // Holds the table for one statement that reads or changes many records: shared, so that no one changes it
+  // meanwhile, or for writing, so that no one else reads or changes it meanwhile. Under a hold this handle's
+  // reads and writes take no lock of their own (as under an exclusive open; record locks are still taken), and
+  // the changes of a writing hold reach the counters on disk and the index file once, at Release, instead of
+  // after every record. Until then the table is marked as in the middle of a change, so a crash inside the hold
+  // is repaired by the next sole open, as after any interrupted change. A hold takes the table's "write" byte for
+  // its whole length: hold one table for writing at a time, and release it before holding another. Holds do not
+  // nest; a hold not released is released by its destructor.
+  class Hold {
+   public:
+    Hold(Table& table, bool write);
+    ~Hold();
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+    // Writes what the hold changed (counters, index pages) and lets the table go.
+    void Release();
+
+   private:
+    Table* table_;
+  };
+
+  // Under a hold for writing: fails with kRecordLocked, naming the record, when another user holds the lock of
+  // one of these records, and leaves no lock behind: whoever locks one of them from now on reads it only after
+  // the hold, and so edits it as this statement leaves it. One probe covers them all while no record from the
+  // first to the last is locked; else each is tried.
+  void RequireUnlocked(std::span<const std::uint64_t> recnos);
+
   // Whole-table changes: written beside the old files and swapped in atomically.
   void Pack();
   void Zap();
@@ -157,6 +188,8 @@ class Table {
   bool PassesFilter();
   void RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping* mapping, bool keepRecords,
                   std::optional<bool> encrypt);
+  // No per-operation locks: an exclusive open, or a hold.
+  bool Unlocked() const { return options_.exclusive || hold_ != 0; }
 
   std::shared_ptr<TableFiles> files_;
   Options options_;
@@ -183,6 +216,8 @@ class Table {
   std::map<std::uint64_t, bool> locks_;
   std::function<bool()> filter_;
   bool inFilter_ = false;
+  int hold_ = 0;            // 0 none, 1 shared, 2 for writing
+  bool holdTorn_ = false;   // a change under the hold failed after its first byte was written
 };
 
 }  // namespace ace::storage
