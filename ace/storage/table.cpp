@@ -21,7 +21,7 @@ struct Table::CursorState {
 class Table::ReadScope {
  public:
   explicit ReadScope(Table& t) : t_(t) {
-    if (t_.options_.exclusive) return;
+    if (t_.Unlocked()) return;
     t_.lock_.Lock(kWriteLockByte, 1, false);
     locked_ = true;
     try {
@@ -45,13 +45,14 @@ class Table::WriteScope {
  public:
   explicit WriteScope(Table& t) : t_(t) {
     if (t_.options_.readOnly) Fail(code::kReadOnly, "table " + t_.Name() + " was opened read-only");
-    if (!t_.options_.exclusive) {
+    if (t_.hold_ == 1) Fail(code::kInternal, "table " + t_.Name() + " is held for reading: it cannot be changed");
+    if (!t_.Unlocked()) {
       t_.lock_.Lock(kWriteLockByte, 1, true);
       locked_ = true;
     }
     try {
       if (locked_) t_.files_->RefreshCounters();
-      t_.files_->BeginChange(!t_.options_.exclusive);
+      t_.files_->BeginChange(!t_.Unlocked());
     } catch (...) {
       if (locked_) t_.lock_.Unlock(kWriteLockByte, 1);
       throw;
@@ -60,11 +61,12 @@ class Table::WriteScope {
   // Called right before the first byte is written: a failure after it leaves the change marked as under way.
   void Touch() { touched_ = true; }
   void Commit() {
-    t_.files_->EndChange(!t_.options_.exclusive);
+    t_.files_->EndChange(!t_.Unlocked());
     committed_ = true;
   }
   ~WriteScope() {
-    if (!committed_ && !touched_ && !t_.options_.exclusive) {
+    if (!committed_ && touched_ && t_.hold_ == 2) t_.holdTorn_ = true;
+    if (!committed_ && !touched_ && !t_.Unlocked()) {
       try {
         t_.files_->Header().counters.busy = false;
         t_.files_->WriteCounters();
@@ -321,6 +323,72 @@ void Table::SetOrder(int tag) {
   if (tag >= 0 && files_->IndexAvailable()) cursor_->cursor = files_->Index().OpenCursor(files_->TagIdOf(tag));
 }
 
+// --- holds ------------------------------------------------------------------------------------------------
+
+Table::Hold::Hold(Table& table, bool write) : table_(&table) {
+  Table& t = table;
+  if (t.hold_ != 0) Fail(code::kInternal, "table " + t.Name() + " is held already");
+  t.FlushPending();
+  if (write && t.options_.readOnly) Fail(code::kReadOnly, "table " + t.Name() + " was opened read-only");
+  if (!t.options_.exclusive) {
+    t.lock_.Lock(kWriteLockByte, 1, write);
+    try {
+      t.files_->RefreshCounters();
+      if (write && t.files_->Header().counters.busy)
+        Fail(code::kCorruptFile, "table " + t.Path().string() +
+                                     " was left in the middle of a change; it is repaired when it is next opened by "
+                                     "one user alone");
+    } catch (...) {
+      t.lock_.Unlock(kWriteLockByte, 1);
+      throw;
+    }
+  }
+  t.hold_ = write ? 2 : 1;
+  t.holdTorn_ = false;
+}
+
+void Table::Hold::Release() {
+  if (table_ == nullptr) return;
+  Table& t = *table_;
+  table_ = nullptr;
+  struct Unlock {
+    Table& t;
+    ~Unlock() {
+      t.hold_ = 0;
+      if (!t.options_.exclusive) t.lock_.Unlock(kWriteLockByte, 1);
+    }
+  } unlock{t};
+  t.FlushPending();
+  // Under an exclusive open the counters wait for the close, as they always do. A change that failed halfway
+  // leaves them marked busy, for the next sole open to repair.
+  if (t.hold_ == 2 && !t.options_.exclusive && !t.holdTorn_) t.files_->FinishChanges();
+}
+
+Table::Hold::~Hold() {
+  try {
+    Release();
+  } catch (...) {
+    // The counters stay marked busy on disk: the next sole open recounts and rebuilds, as after a crash.
+  }
+}
+
+void Table::RequireUnlocked(std::span<const std::uint64_t> recnos) {
+  if (hold_ != 2) Fail(code::kInternal, "table " + Name() + " is not held for writing");
+  if (options_.exclusive || recnos.empty()) return;
+  const auto [lo, hi] = std::minmax_element(recnos.begin(), recnos.end());
+  // A probe over a range this handle holds locks in would give those locks up: then record by record.
+  if (locks_.empty() && lock_.TryLock(kRecordLockBase + *lo, *hi - *lo + 1, true)) {
+    lock_.Unlock(kRecordLockBase + *lo, *hi - *lo + 1);
+    return;
+  }
+  for (const std::uint64_t recno : recnos) {
+    if (locks_.count(recno)) continue;
+    if (!lock_.TryLock(kRecordLockBase + recno, 1, true))
+      Fail(code::kRecordLocked, "record " + std::to_string(recno) + " of table " + Name() + " is locked by another user");
+    lock_.Unlock(kRecordLockBase + recno, 1);
+  }
+}
+
 // --- navigation -------------------------------------------------------------------------------------------
 
 void Table::Position(std::uint64_t recno) {
@@ -469,7 +537,7 @@ void Table::Skip(std::int64_t count) {
 // counters in place of taking the read lock, refreshing the counters and letting the lock go again (three
 // system calls a step). False when the step needs the file: the caller then takes the usual way.
 bool Table::StepInWindow(int direction) {
-  if (options_.exclusive || order_ >= 0 || recno_ == 0) return false;
+  if (Unlocked() || order_ >= 0 || recno_ == 0) return false;
   if (files_->CachedSlot(recno_ + (direction > 0 ? 1 : -1)) == nullptr) return false;
   try {
     if (!files_->CountersUnchanged()) return false;

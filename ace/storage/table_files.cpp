@@ -220,6 +220,14 @@ void TableFiles::EndChange(bool writeThrough) {
   if (index_) index_->Flush();
 }
 
+void TableFiles::FinishChanges() {
+  if (!countersPending_) return;
+  header_.counters.busy = false;
+  WriteCounters();
+  countersPending_ = false;
+  if (index_) index_->Flush();
+}
+
 std::uint8_t TableFiles::ReadStatus(std::uint64_t recno) {
   std::uint8_t status = 0;
   data_.ReadExactAt(header_.SlotOffset(recno), &status, 1);

@@ -56,6 +56,9 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   // Marks the start of a change (busy flag on disk, index marked dirty) and its end (counter bumped).
   void BeginChange(bool writeThrough);
   void EndChange(bool writeThrough);
+  // After changes made without writing through (a hold): the counters, no longer busy, and the index pages to
+  // disk, as EndChange(true) writes them after one change. Nothing when there were none.
+  void FinishChanges();
 
   // Record slots.
   std::uint8_t ReadStatus(std::uint64_t recno);
