@@ -26,21 +26,6 @@ class PrivateHandle {
   ace::AdsHandle handle_;
 };
 
-std::vector<std::string> SplitKey(const std::string& key) {
-  std::vector<std::string> parts;
-  std::string current;
-  for (char c : key) {
-    if (c == ';') {
-      parts.push_back(current);
-      current.clear();
-    } else {
-      current += c;
-    }
-  }
-  parts.push_back(current);
-  return parts;
-}
-
 }  // namespace
 
 TAdsTable::TAdsTable(std::string name, std::string ownerName) : TAdsDataSet(std::move(name), std::move(ownerName)) {}
@@ -154,7 +139,7 @@ bool TAdsTable::Exists() {
   if (folder.empty()) return false;
   std::string name = tableName_;
   if (kv::fs::FileNamePart(name).find('.') == std::string::npos)
-    name += tableType_ == TAdsTableTypes::ttAdsADT ? ".adt" : ".dbf";
+    name += IsAdtTable(tableType_) ? ".adt" : ".dbf";
   return kv::fs::FileExists(folder + "\\" + name);
 }
 
@@ -181,21 +166,12 @@ void TAdsTable::CreateTable() {
 void TAdsTable::CreateIndexOn(ace::AdsHandle table, const std::string& name, std::string key,
                               const TIndexOptions& options) {
   const std::uint32_t bits = IndexOptionBits(options, tableType_);
-  if (options.Has(TIndexOption::ixCaseInsensitive)) {
-    if (options.Has(TIndexOption::ixExpression))
-      Refuse("ixCaseInsensitive is not supported with ixExpression indexes");
-    std::string rewritten;
-    bool first = true;
-    for (const std::string& field : SplitKey(key)) {
-      std::uint16_t type = 0;
-      const bool isChar = ace::AdsGetFieldType(table, field, &type) == 0 && type == 4;
-      if (!first) rewritten += ";";
-      rewritten += isChar ? "UPPER(" + field + ")" : field;
-      first = false;
-    }
-    key = rewritten;
-  }
-  if (tableType_ != TAdsTableTypes::ttAdsADT) key = kv::ReplaceAll(key, ";", "+");
+  if (options.Has(TIndexOption::ixCaseInsensitive) && options.Has(TIndexOption::ixExpression))
+    Refuse("ixCaseInsensitive is not supported with ixExpression indexes");
+  key = IndexKeyText(key, options, tableType_, [&](const std::string& field) {
+    std::uint16_t type = 0;
+    return ace::AdsGetFieldType(table, field, &type) == 0 && type == 4;
+  });
   const bool ntx = tableType_ == TAdsTableTypes::ttAdsNTX;
   ace::AdsHandle index = 0;
   const ace::ResultCode r = ace::AdsCreateIndex61(table, ntx ? name : std::string(), ntx ? std::string() : name, key,

@@ -65,12 +65,13 @@ std::uint16_t TableTypeCode(TAdsTableTypes type) {
   return 0;
 }
 
+bool IsAdtTable(TAdsTableTypes type) { return type == TAdsTableTypes::ttAdsADT || type == TAdsTableTypes::ttAdsDefault; }
+
 std::uint16_t CharTypeCode(TAdsCharTypes type) { return type == TAdsCharTypes::OEM ? 2 : 1; }
 std::uint16_t LockTypeCode(TAdsLockTypes type) { return type == TAdsLockTypes::Compatible ? 0 : 1; }
 
 bool FieldWord(TFieldType type, int size, TAdsTableTypes tableType, std::string& word, std::string& error) {
-  // The default table type is an ADT table on every connection this tool makes.
-  const bool adt = tableType == TAdsTableTypes::ttAdsADT || tableType == TAdsTableTypes::ttAdsDefault;
+  const bool adt = IsAdtTable(tableType);
   const std::string n = std::to_string(size);
   auto unsupported = [&] {
     error = std::string(FieldTypeName(type)) + " is not a supported field type.";
@@ -140,8 +141,26 @@ std::uint32_t IndexOptionBits(const TIndexOptions& options, TAdsTableTypes table
   std::uint32_t bits = 0;
   if (options.Has(TIndexOption::ixUnique)) bits |= 1;
   if (options.Has(TIndexOption::ixDescending)) bits |= 8;
-  if (tableType == TAdsTableTypes::ttAdsCDX || tableType == TAdsTableTypes::ttAdsADT) bits |= 2;
+  if (IsAdtTable(tableType) || tableType == TAdsTableTypes::ttAdsCDX) bits |= 2;
   return bits;
+}
+
+std::string IndexKeyText(const std::string& key, const TIndexOptions& options, TAdsTableTypes tableType,
+                         const std::function<bool(const std::string&)>& isCharField) {
+  std::string text = key;
+  if (options.Has(TIndexOption::ixCaseInsensitive)) {
+    text.clear();
+    std::size_t start = 0;
+    for (;;) {
+      const std::size_t end = key.find(';', start);
+      const std::string part = key.substr(start, end == std::string::npos ? std::string::npos : end - start);
+      if (start != 0) text += ";";
+      text += isCharField(part) ? "UPPER(" + part + ")" : part;
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
+  }
+  return IsAdtTable(tableType) ? text : kv::ReplaceAll(text, ";", "+");
 }
 
 TIndexDef& TIndexDefs::Add(std::string name, std::string fieldsOrExpression, TIndexOptions options) {

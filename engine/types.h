@@ -3,6 +3,7 @@
 // the field and index definition lists a table is created from.
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -49,6 +50,10 @@ TFieldType LogicalTypeOf(ace::FieldType engineType);
 enum class TAdsTableTypes { ttAdsNTX, ttAdsCDX, ttAdsADT, ttAdsDefault };
 enum class TAdsCharTypes { ANSI, OEM };
 enum class TAdsLockTypes { Proprietary, Compatible };
+
+// ADT tables: ttAdsADT and ttAdsDefault (the engine's default type, an ADT table on every connection this tool
+// makes). Field words, index option bits, index keys and the file Exists looks for follow this one rule.
+bool IsAdtTable(TAdsTableTypes type);
 
 // Engine codes of the table options.
 std::uint16_t TableTypeCode(TAdsTableTypes type);  // NTX 1, CDX 2, ADT 3, default 0
@@ -114,6 +119,12 @@ class TIndexOptions {
 // The engine option bits of an index: 1 unique, 8 descending, plus 2 (a tag in the table's compound index file)
 // for ADT and CDX tables.
 std::uint32_t IndexOptionBits(const TIndexOptions& options, TAdsTableTypes tableType);
+
+// The key text an index is created with from fields joined by ";" or an expression. With ixCaseInsensitive each
+// part that isCharField names becomes "UPPER(" + part + ")" (refusing it together with ixExpression is the
+// caller's part); tables other than ADT get "+" for every ";".
+std::string IndexKeyText(const std::string& key, const TIndexOptions& options, TAdsTableTypes tableType,
+                         const std::function<bool(const std::string&)>& isCharField);
 
 struct TIndexDef {
   std::string Name;

@@ -51,6 +51,7 @@ TEST_F(Tables, ExistsLooksForTheFileWithoutAskingTheEngine) {
     const char* name;
     const char* onDisk;
     bool exists;
+    TAdsTableTypes type = TAdsTableTypes::ttAdsADT;
   };
   const Case cases[] = {
       {"CPFTRX", "CPFTRX.adt", true},
@@ -59,6 +60,9 @@ TEST_F(Tables, ExistsLooksForTheFileWithoutAskingTheEngine) {
       {"mcompany.ADT", "mcompany.ADT", true},
       {"mcompany.ADT", "mcompany.ADT.adt", false},  // a name with extension is looked for unchanged
       {"", "x.adt", false},
+      {"CPFTRX", "CPFTRX.adt", true, TAdsTableTypes::ttAdsDefault},  // the default type is ADT
+      {"CPFTRX", "CPFTRX.adt", false, TAdsTableTypes::ttAdsCDX},
+      {"CPFTRX", "CPFTRX.dbf", true, TAdsTableTypes::ttAdsNTX},
   };
   for (const Case& c : cases) {
     kv::testing::TempFolder folder;
@@ -68,6 +72,7 @@ TEST_F(Tables, ExistsLooksForTheFileWithoutAskingTheEngine) {
     TAdsTable t;
     t.SetAdsConnection(&conn);
     t.SetTableName(c.name);
+    t.SetTableType(c.type);
     bool exists = false;
     const auto trace = Traced([&] { exists = t.Exists(); });
     EXPECT_EQ(exists, c.exists) << c.name << " with " << c.onDisk;
@@ -132,6 +137,37 @@ TEST(FieldDefinitions, WordsFollowTheTableType) {
     std::string word, error;
     EXPECT_FALSE(FieldWord(unsupported, 0, TAdsTableTypes::ttAdsADT, word, error));
     EXPECT_EQ(error, std::string(FieldTypeName(unsupported)) + " is not a supported field type.");
+  }
+}
+
+TEST(IndexOptions, BitsAndKeyFollowTheTableType) {
+  using O = TIndexOption;
+  using TT = TAdsTableTypes;
+  struct Case {
+    TT type;
+    TIndexOptions options;
+    const char* key;
+    std::uint32_t bits;
+    const char* sent;
+  };
+  const Case cases[] = {
+      {TT::ttAdsADT, {O::ixExpression}, "PPERIOD;EMPCODE", 2, "PPERIOD;EMPCODE"},
+      {TT::ttAdsADT, {O::ixUnique, O::ixDescending, O::ixExpression}, "A;B", 11, "A;B"},
+      {TT::ttAdsADT, {O::ixCaseInsensitive}, "NAME;ID", 2, "UPPER(NAME);ID"},
+      {TT::ttAdsADT, {O::ixExpression}, "BANKCODE,CURR_CODE", 2, "BANKCODE,CURR_CODE"},  // passed unchanged
+      {TT::ttAdsDefault, {O::ixUnique, O::ixExpression}, "A;B", 3, "A;B"},  // the default type is ADT
+      {TT::ttAdsDefault, {O::ixCaseInsensitive}, "ID;NAME", 2, "ID;UPPER(NAME)"},
+      {TT::ttAdsCDX, {O::ixExpression}, "A;B;C", 2, "A+B+C"},
+      {TT::ttAdsCDX, {O::ixUnique, O::ixDescending}, "A;B", 11, "A+B"},
+      {TT::ttAdsCDX, {O::ixCaseInsensitive}, "NAME;ID", 2, "UPPER(NAME)+ID"},
+      {TT::ttAdsNTX, {O::ixExpression}, "A;B", 0, "A+B"},  // an NTX index is a file of its own
+      {TT::ttAdsNTX, {O::ixUnique}, "A", 1, "A"},
+      {TT::ttAdsNTX, {O::ixDescending, O::ixCaseInsensitive}, "ID;NAME", 8, "ID+UPPER(NAME)"},
+  };
+  const auto isChar = [](const std::string& field) { return field == "NAME"; };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IndexOptionBits(c.options, c.type), c.bits) << c.key << " on type " << TableTypeCode(c.type);
+    EXPECT_EQ(IndexKeyText(c.key, c.options, c.type, isChar), c.sent) << c.key << " on type " << TableTypeCode(c.type);
   }
 }
 
