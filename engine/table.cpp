@@ -273,7 +273,11 @@ void TAdsTable::UpdateIndexDefs() {
     TIndexOptions options;
     if (bits & ace::index_option::kUnique) options.Include(TIndexOption::ixUnique);
     if (bits & ace::index_option::kDescending) options.Include(TIndexOption::ixDescending);
-    if (expression.find('(') != std::string::npos) options.Include(TIndexOption::ixExpression);
+    // The tool makes every index of its ADT tables with ixExpression, and the engine keeps no mark of it; on
+    // other table types only a key with a function in it reads as an expression. Case-insensitive is not told:
+    // such an index reads back as its UPPER() key.
+    if (IsAdtTable(tableType_) || expression.find('(') != std::string::npos)
+      options.Include(TIndexOption::ixExpression);
     TIndexDef& def = defs.Add(name, expression, options);
     def.Expression = expression;
   }

@@ -47,7 +47,9 @@ class TAdsTable : public TAdsDataSet {
   void EmptyTable();   // open or closed
   void DeleteTable();  // closed
 
-  // Reads the names, keys and options of every index of the table (opened for the read when closed).
+  // Reads the names, keys and options of every index of the table (opened for the read when closed): ixUnique
+  // and ixDescending as the engine reports them, ixExpression for every index of an ADT table (and for a key with
+  // a function in it on other types); ixCaseInsensitive is never reported (the key shows UPPER(field)).
   void UpdateIndexDefs();
   // True after AddIndex until the definitions are read again.
   bool IndexDefsStale() const { return indexDefsStale_; }

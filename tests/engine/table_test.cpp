@@ -230,14 +230,19 @@ TEST_F(Tables, AddIndexOptionBitsAndKeys) {
     TIndexOptions options;
     const char* key;
     int bits;
+    TIndexOptions readBack;  // what UpdateIndexDefs reports
   };
   using O = TIndexOption;
   const Case cases[] = {
-      {"PLAIN", "EMPCODE", {O::ixExpression}, "EMPCODE", 2},
-      {"PK", "EMPCODE;START_DATE;ID", {O::ixUnique, O::ixExpression}, "EMPCODE;START_DATE;ID", 3},
-      {"DESC", "START_DATE;ID", {O::ixDescending, O::ixExpression}, "START_DATE;ID", 10},
-      {"EMPCODE1", "EMPCODE;START_DATE;ID", {O::ixUnique, O::ixDescending, O::ixExpression}, "EMPCODE;START_DATE;ID", 11},
-      {"NOCASE", "EMPCODE;ID", {O::ixCaseInsensitive}, "UPPER(EMPCODE);ID", 2},
+      {"PLAIN", "EMPCODE", {O::ixExpression}, "EMPCODE", 2, {O::ixExpression}},
+      {"PK", "EMPCODE;START_DATE;ID", {O::ixUnique, O::ixExpression}, "EMPCODE;START_DATE;ID", 3,
+       {O::ixUnique, O::ixExpression}},
+      {"DESC", "START_DATE;ID", {O::ixDescending, O::ixExpression}, "START_DATE;ID", 10,
+       {O::ixDescending, O::ixExpression}},
+      {"EMPCODE1", "EMPCODE;START_DATE;ID", {O::ixUnique, O::ixDescending, O::ixExpression}, "EMPCODE;START_DATE;ID", 11,
+       {O::ixUnique, O::ixDescending, O::ixExpression}},
+      // The engine does not tell case-insensitive: the index reads back as its UPPER() key expression.
+      {"NOCASE", "EMPCODE;ID", {O::ixCaseInsensitive}, "UPPER(EMPCODE);ID", 2, {O::ixExpression}},
   };
   for (const Case& c : cases) {
     const auto trace = Traced([&] { table.AddIndex(c.tag, c.fields, c.options); });
@@ -257,6 +262,12 @@ TEST_F(Tables, AddIndexOptionBitsAndKeys) {
   EXPECT_FALSE(table.IndexDefs[1].Options.Has(O::ixDescending));
   EXPECT_TRUE(table.IndexDefs[3].Options.Has(O::ixDescending));
   EXPECT_TRUE(table.IndexDefs.Find("nocase")->Options.Has(O::ixExpression));
+  for (const Case& c : cases) {
+    const TIndexDef* def = table.IndexDefs.Find(c.tag);
+    ASSERT_NE(def, nullptr) << c.tag;
+    EXPECT_EQ(def->Fields, c.key) << c.tag;
+    EXPECT_TRUE(def->Options == c.readBack) << c.tag;
+  }
   EXPECT_FALSE(table.IndexDefsStale());
 
   // A failed index still closes the private handle: the table opens exclusively afterwards.
