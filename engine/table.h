@@ -37,7 +37,8 @@ class TAdsTable : public TAdsDataSet {
   void CreateTable();
   void AddIndex(const std::string& name, const std::string& fields, TIndexOptions options);
 
-  // Encryption of the open table; the engine's "already so" answer (5068) is success.
+  // Encryption of the open table; the engine's "already so" answer (5068) is success. The first three
+  // re-synchronise the cursor afterwards; IsTableEncrypted only asks and leaves the cursor alone.
   void EnableEncryption(std::string_view password);
   void EncryptTable();
   void DecryptTable();
