@@ -191,6 +191,47 @@ TEST_F(Tables, CreateTableSendsTheFieldStringAndStaysClosed) {
   EXPECT_EQ(table.FieldByName("CPFEE").DataType(), FT::ftFloat);
 }
 
+TEST_F(Tables, CreateTableMakesItsIndexDefsOnTheNewHandleAndClosesItAlsoWhenOneFails) {
+  using O = TIndexOption;
+  connection.Connect();
+  table.SetTableName("EMPLEAVE");
+  table.FieldDefs.Add("EMPCODE", FT::ftString, 10);
+  table.FieldDefs.Add("ID", FT::ftInteger);
+  table.IndexDefs.Add("PK", "EMPCODE;ID", {O::ixUnique, O::ixExpression});
+  table.IndexDefs.Add("NOCASE", "EMPCODE;ID", {O::ixCaseInsensitive});  // AddIndex's rules apply
+  auto trace = Traced([&] { table.CreateTable(); });
+  auto names = CallNames(trace);
+  std::erase(names, "AdsGetFieldType");
+  EXPECT_THAT(names, ElementsAre("AdsCreateTable", "AdsCreateIndex61", "AdsCreateIndex61", "AdsCloseTable"));
+  const std::string handle = CallsOf(trace, "AdsCloseTable").at(0).substr(std::string("AdsCloseTable").size());
+  const std::string onNewHandle = "AdsCreateIndex61" + handle.substr(0, handle.size() - 1) + ", ";
+  EXPECT_THAT(CallsOf(trace, "AdsCreateIndex61"),
+              ElementsAre(onNewHandle + "\"\", \"PK\", \"EMPCODE;ID\", \"\", \"\", 3, 512)",
+                          onNewHandle + "\"\", \"NOCASE\", \"UPPER(EMPCODE);ID\", \"\", \"\", 2, 512)"));
+  EXPECT_FALSE(table.Active());
+  table.UpdateIndexDefs();
+  ASSERT_EQ(table.IndexDefs.Count(), 2u);
+  EXPECT_EQ(table.IndexDefs[1].Fields, "UPPER(EMPCODE);ID");
+
+  // An index that fails stops the rest, and the new handle is closed all the same.
+  TAdsTable broken;
+  broken.SetAdsConnection(&connection);
+  broken.SetTableName("BROKEN");
+  broken.FieldDefs.Add("CODE", FT::ftString, 4);
+  broken.IndexDefs.Add("GOOD", "CODE", {O::ixExpression});
+  broken.IndexDefs.Add("BAD", "NO_SUCH_FIELD", {O::ixExpression});
+  broken.IndexDefs.Add("NEVER", "CODE", {O::ixUnique, O::ixExpression});
+  ace::AdsTraceStart();
+  EXPECT_THROW(broken.CreateTable(), EADSDatabaseError);
+  EXPECT_THAT(CallNames(ace::AdsTraceStop()),
+              ElementsAre("AdsCreateTable", "AdsCreateIndex61", "AdsCreateIndex61", "AdsCloseTable"));
+  broken.SetExclusive(true);
+  ASSERT_NO_THROW(broken.Open());  // nothing holds the table
+  broken.UpdateIndexDefs();
+  ASSERT_EQ(broken.IndexDefs.Count(), 1u);
+  EXPECT_EQ(broken.IndexDefs[0].Name, "GOOD");
+}
+
 TEST_F(Tables, CurrencyIsCurDoubleOnAdtAndRefusedOnCdxBeforeAnythingIsMade) {
   table.SetTableName("PAY");
   table.FieldDefs.Add("AMOUNT", FT::ftCurrency);
@@ -503,6 +544,30 @@ TEST_F(Tables, PackEmptyAndDelete) {
   table.DeleteTable();
   EXPECT_FALSE(table.Exists());
   EXPECT_FALSE(kv::fs::FileExists(dir.SuitePath() + "CPFTRX.ADI"));
+}
+
+TEST_F(Tables, EmptyTableOnAnOpenTablePostsTheEditZapsAndStaysOpen) {
+  MakeCpfTrx();
+  table.SetTableName("CPFTRX");
+  table.SetExclusive(true);
+  table.SetIndexFieldNames("EMPCODE;PPERIOD");
+  table.Open();
+  for (const char* code : {"E1", "E2"}) AddRow(table, code, "202401");
+  table.Append();
+  table.FieldByName("EMPCODE").SetAsString("E3");
+  const auto trace = Traced([&] { table.EmptyTable(); });
+  EXPECT_THAT(CallNames(trace), ElementsAre("AdsAppendRecord", "AdsSetField", "AdsWriteRecord", "AdsUnlockRecord",
+                                            "AdsZapTable", "AdsGotoTop"));
+  EXPECT_TRUE(table.Active());
+  EXPECT_EQ(table.State(), TDataSetState::dsBrowse);
+  EXPECT_TRUE(table.IsEmpty());
+  EXPECT_EQ(table.RecordCount(), 0u);
+  EXPECT_EQ(table.FieldByName("EMPCODE").AsString(), "");
+  AddRow(table, "E9", "202402");  // the order still works on the emptied table
+  ASSERT_TRUE(table.FindKey({"E9"}));
+  table.Close();
+  table.Open();
+  EXPECT_THAT(Column(table, "EMPCODE"), ElementsAre("E9"));
 }
 
 TEST_F(Tables, EditingStatesPostOnMoveAndCancelDiscards) {
