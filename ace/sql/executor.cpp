@@ -528,7 +528,7 @@ class ResultWriter {
  public:
   explicit ResultWriter(const std::vector<FieldSpec>& fields)
       : scratch_(std::make_shared<ScratchFolder>()), path_(scratch_->Path() / "RESULT.ADT") {
-    table_ = Table::Create(path_, fields, 1, {true, false});
+    table_ = Table::Create(path_, fields, 1, {true, false, true});
   }
   void Write(const std::vector<Value>& values) {
     table_->AppendRecord();
@@ -546,7 +546,7 @@ class ResultWriter {
     table_.reset();
     ExecuteResult r;
     // Private to this cursor (exclusive), and writable so that the caller can give it tags of its own columns.
-    r.cursor = Table::Open(path_, {true, false});
+    r.cursor = Table::Open(path_, {true, false, true});
     r.cursor->GotoTop();
     r.scratch = scratch_;
     r.rows = rows_;

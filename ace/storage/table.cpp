@@ -103,7 +103,7 @@ Table::~Table() {
   } catch (...) {
   }
   try {
-    if (files_ && files_.use_count() == 1) files_->CloseClean(TrySole(lock_, options_.exclusive));
+    if (files_ && files_.use_count() == 1) files_->CloseClean(TrySole(lock_, options_.exclusive), !options_.scratch);
   } catch (...) {
   }
 }
@@ -155,21 +155,22 @@ std::unique_ptr<Table> Table::Create(const stdfs::path& path, const std::vector<
     std::memcpy(&header.memoGeneration, random.data(), sizeof header.memoGeneration);
     if (header.memoGeneration == 0) header.memoGeneration = 1;
   }
-  const stdfs::path temp = paths.Temp(paths.adt);
+  // A scratch table is made in place: no one else looks into its folder, and no crash needs to keep it.
+  const stdfs::path temp = options.scratch ? path : paths.Temp(paths.adt);
   {
     kv::fs::File file = kv::fs::File::Open(temp, kv::fs::File::Mode::CreateOrTruncate);
     const auto bytes = header.Encode();
     file.WriteAt(0, bytes.data(), bytes.size());
-    file.Sync();
+    if (!options.scratch) file.Sync();
   }
   // A memo or index file left by an earlier table of this name belongs to nothing now.
   kv::fs::RemoveHostFile(paths.adi);
   kv::fs::RemoveHostFile(paths.adm);
   if (header.HasMemo()) {
     MemoFile memo = MemoFile::Create(stdfs::path(path).replace_extension(".ADM"), header.memoGeneration);
-    memo.Sync();
+    if (!options.scratch) memo.Sync();
   }
-  kv::fs::AtomicReplace(temp, path);
+  if (!options.scratch) kv::fs::AtomicReplace(temp, path);
   return Open(path, options);
 }
 
@@ -355,6 +356,9 @@ void Table::Hold::Release() {
     Table& t;
     ~Unlock() {
       t.hold_ = 0;
+      t.probedLo_ = 1;
+      t.probedHi_ = 0;
+      t.probed_.clear();
       if (!t.options_.exclusive) t.lock_.Unlock(kWriteLockByte, 1);
     }
   } unlock{t};
@@ -379,6 +383,8 @@ void Table::RequireUnlocked(std::span<const std::uint64_t> recnos) {
   // A probe over a range this handle holds locks in would give those locks up: then record by record.
   if (locks_.empty() && lock_.TryLock(kRecordLockBase + *lo, *hi - *lo + 1, true)) {
     lock_.Unlock(kRecordLockBase + *lo, *hi - *lo + 1);
+    probedLo_ = *lo;
+    probedHi_ = *hi;
     return;
   }
   for (const std::uint64_t recno : recnos) {
@@ -387,6 +393,12 @@ void Table::RequireUnlocked(std::span<const std::uint64_t> recnos) {
       Fail(code::kRecordLocked, "record " + std::to_string(recno) + " of table " + Name() + " is locked by another user");
     lock_.Unlock(kRecordLockBase + recno, 1);
   }
+  probed_.assign(recnos.begin(), recnos.end());
+  std::sort(probed_.begin(), probed_.end());
+}
+
+bool Table::Probed(std::uint64_t recno) const {
+  return hold_ == 2 && ((recno >= probedLo_ && recno <= probedHi_) || std::binary_search(probed_.begin(), probed_.end(), recno));
 }
 
 // --- navigation -------------------------------------------------------------------------------------------
@@ -446,6 +458,8 @@ void Table::Preload(const std::uint8_t* slot) {
   loadedRecno_ = recno_;
   preloaded_ = true;
   preloadChange_ = files_->Header().counters.change;
+  loadedLive_ = true;
+  loadedChange_ = preloadChange_;
 }
 
 void Table::PreloadCurrent() {
@@ -461,6 +475,8 @@ void Table::PreloadCurrent() {
   loadedRecno_ = recno_;
   preloaded_ = true;
   preloadChange_ = files_->Header().counters.change;
+  loadedLive_ = true;
+  loadedChange_ = preloadChange_;
 }
 
 void Table::GotoTop() {
@@ -721,7 +737,9 @@ void Table::LoadCurrent() {
   RequireRecord();
   RequireData();
   ReadScope read(*this);
-  files_->ReadPayload(recno_, payload_);  // a deleted record still reads: it is the current one until moved from
+  // A deleted record still reads: it is the current one until moved from.
+  loadedLive_ = files_->ReadPayload(recno_, payload_);
+  loadedChange_ = files_->Header().counters.change;
   if (payload_.size() != files_->Header().payloadSize) {
     std::vector<std::uint8_t> slot(files_->Header().SlotSize());
     files_->Data().ReadExactAt(files_->Header().SlotOffset(recno_), slot.data(), slot.size());
@@ -785,6 +803,7 @@ void Table::AppendRecord() {
   appending_ = true;
   dirty_ = true;  // the blank record is written even when no field is set
   loaded_ = true;
+  loadedLive_ = false;
   preloaded_ = false;
   pendingMemo_.clear();
 }
@@ -797,10 +816,20 @@ void Table::SetField(int field, const Value& value) {
   const FieldDescriptor& f = h.fields[field];
   if (f.type == FieldType::AutoInc)
     Fail(code::kReadOnly, "field '" + f.name + "' of table " + Name() + " is numbered by the table and cannot be set");
-  if (!appending_ && !options_.exclusive && !locks_.count(recno_)) {
+  if (!appending_ && !options_.exclusive && !locks_.count(recno_) && !Probed(recno_)) {
     LockRecord();
     LoadCurrent();
     locks_[recno_] = false;  // taken for this change only
+  }
+  if (!appending_ && !dirty_) {
+    // The record as it was before this edit: WriteRecord needs it for the old keys, and need not read it again
+    // while the table's change counter shows that the file still holds it.
+    beforeValid_ = loaded_ && loadedLive_ && loadedRecno_ == recno_;
+    if (beforeValid_) {
+      before_.assign(payload_.begin(), payload_.end());
+      beforeRecno_ = recno_;
+      beforeChange_ = loadedChange_;
+    }
   }
   if (IsMemoLike(f.type)) pendingMemo_[field] = value.IsNull() ? std::string() : MemoBytesOf(f, value);
   else WriteScalar(f, payload_.data(), value);
@@ -811,6 +840,7 @@ void Table::CancelRecord() {
   const bool wasAppending = appending_;
   appending_ = false;
   dirty_ = false;
+  beforeValid_ = false;
   pendingMemo_.clear();
   loaded_ = false;
   if (wasAppending && recno_ == 0) eof_ = true;
@@ -836,7 +866,10 @@ void Table::WriteRecord() {
   std::vector<std::uint8_t> old;
   const bool appending = appending_;
   const std::uint64_t recno = appending ? h.counters.slots + 1 : recno_;
-  if (!appending && !files_->ReadPayload(recno, old))
+  const bool haveBefore = beforeValid_ && beforeRecno_ == recno && beforeChange_ == h.counters.change;
+  beforeValid_ = false;
+  if (haveBefore) old.swap(before_);
+  else if (!appending && !files_->ReadPayload(recno, old))
     Fail(code::kNoCurrentRecord, "record " + std::to_string(recno) + " of table " + Name() + " was deleted");
   std::uint64_t nextAutoInc = h.counters.nextAutoInc;
   if (appending)
@@ -882,11 +915,14 @@ void Table::WriteRecord() {
   }
   write.Commit();
   payload_.swap(staged_);
+  if (haveBefore) before_.swap(old);  // keeps its capacity for the next edit
   pendingMemo_.clear();
   dirty_ = appending_ = false;
   Position(recno);
   loaded_ = true;
   loadedRecno_ = recno;
+  loadedLive_ = true;
+  loadedChange_ = h.counters.change;
   cursor_->change = ~0ULL;
   if (auto it = locks_.find(recno); it != locks_.end() && !it->second) UnlockRecord();
 }
@@ -898,7 +934,7 @@ void Table::DeleteRecord() {
   }
   RequireRecord();
   RequireData();
-  if (!options_.exclusive && !locks_.count(recno_)) {
+  if (!options_.exclusive && !locks_.count(recno_) && !Probed(recno_)) {
     LockRecord();
     locks_[recno_] = false;
   }
@@ -906,7 +942,10 @@ void Table::DeleteRecord() {
   {
     WriteScope write(*this);
     std::vector<std::uint8_t> old;
-    if (files_->ReadPayload(recno_, old)) {
+    // The record as loaded, while the change counter shows that the file still holds it; else read again.
+    const bool current = loaded_ && !dirty_ && loadedLive_ && loadedRecno_ == recno_ && loadedChange_ == h.counters.change;
+    if (current) old = payload_;
+    if (current || files_->ReadPayload(recno_, old)) {
       write.Touch();
       files_->WriteStatus(recno_, TableHeader::kDeleted);
       for (std::size_t t = 0; t < h.tags.size(); ++t)
@@ -914,6 +953,7 @@ void Table::DeleteRecord() {
       --h.counters.live;
       payload_ = old;
       loaded_ = true;
+      loadedLive_ = false;
       preloaded_ = false;
       loadedRecno_ = recno_;
     }

@@ -51,6 +51,9 @@ class Table {
   struct Options {
     bool exclusive = false;
     bool readOnly = false;
+    // A private table in a folder of its own that no crash needs to keep (a statement's result): made and
+    // closed without syncing it to disk.
+    bool scratch = false;
   };
 
   // Makes NAME.ADT (and NAME.ADM when a field needs it) at the host path given with its extension, replacing a
@@ -155,6 +158,7 @@ class Table {
   // one of these records, and leaves no lock behind: whoever locks one of them from now on reads it only after
   // the hold, and so edits it as this statement leaves it. One probe covers them all while no record from the
   // first to the last is locked; else each is tried.
+  // Until the hold ends SetField and DeleteRecord take no record lock of their own for these records.
   void RequireUnlocked(std::span<const std::uint64_t> recnos);
 
   // Whole-table changes: written beside the old files and swapped in atomically.
@@ -190,6 +194,8 @@ class Table {
                   std::optional<bool> encrypt);
   // No per-operation locks: an exclusive open, or a hold.
   bool Unlocked() const { return options_.exclusive || hold_ != 0; }
+  // A record RequireUnlocked found free under the current hold for writing.
+  bool Probed(std::uint64_t recno) const;
 
   std::shared_ptr<TableFiles> files_;
   Options options_;
@@ -218,6 +224,15 @@ class Table {
   bool inFilter_ = false;
   int hold_ = 0;            // 0 none, 1 shared, 2 for writing
   bool holdTorn_ = false;   // a change under the hold failed after its first byte was written
+  std::uint64_t probedLo_ = 1, probedHi_ = 0;  // RequireUnlocked: a range found free as a whole
+  std::vector<std::uint64_t> probed_;          // or the records found free one by one (sorted)
+  // What payload_ was read as: a live record, and the change counter then.
+  bool loadedLive_ = false;
+  std::uint64_t loadedChange_ = ~0ULL;
+  // The current record as it was before the edit under way, while beforeValid_ (see SetField).
+  std::vector<std::uint8_t> before_;
+  bool beforeValid_ = false;
+  std::uint64_t beforeRecno_ = 0, beforeChange_ = ~0ULL;
 };
 
 }  // namespace ace::storage

@@ -185,12 +185,14 @@ void TableFiles::RefreshCounters() {
 
 void TableFiles::WriteCounters() {
   if (!writable_) Fail(code::kReadOnly, "table " + paths_.adt.string() + " cannot be written");
+  wrote_ = true;
   const auto block = header_.EncodeCounters();
   data_.WriteAt(TableHeader::kCountersOffset, block.data(), block.size());
 }
 
 void TableFiles::BeginChange(bool writeThrough) {
   if (!writable_) Fail(code::kReadOnly, "table " + paths_.adt.string() + " is read-only");
+  wrote_ = true;
   if (header_.counters.busy && writeThrough)
     Fail(code::kCorruptFile, "table " + paths_.adt.string() +
                                  " was left in the middle of a change; it is repaired when it is next opened by one "
@@ -465,7 +467,7 @@ void TableFiles::Reload() {
   if (memo_) memo_->SetCipher(DataCipher());
 }
 
-void TableFiles::CloseClean(bool sole) {
+void TableFiles::CloseClean(bool sole, bool sync) {
   if (!writable_) return;
   if (sole && header_.counters.busy) {
     header_.counters.busy = false;
@@ -478,10 +480,24 @@ void TableFiles::CloseClean(bool sole) {
     countersPending_ = false;
   }
   if (index_ && sole && !header_.counters.busy) {
-    index_->MarkClean(header_.counters.change);
+    // An index this process found clean for the table's state, where the counters on disk show no change by
+    // anyone since, is still marked clean on disk: writing and syncing that mark again is only a cost (a
+    // read-only statement's close).
+    bool stillClean = !indexMarkedDirty_ && index_->WasClean() && index_->Stamp() == header_.counters.change;
+    if (stillClean) {
+      try {
+        RefreshCounters();
+        stillClean = !header_.counters.busy && index_->Stamp() == header_.counters.change;
+      } catch (const AceError&) {
+        stillClean = false;
+      } catch (const kv::fs::FsError&) {
+        stillClean = false;
+      }
+    }
+    if (!stillClean) index_->MarkClean(header_.counters.change);
     indexMarkedDirty_ = false;
   }
-  if (sole) data_.Sync();
+  if (sole && sync && wrote_) data_.Sync();  // nothing to make durable when these files wrote nothing
 }
 
 }  // namespace ace::storage

@@ -102,7 +102,8 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   // After a whole-table rewrite: forget everything and read the new files.
   void Reload();
   // Closes the index file cleanly (when this process is the table's sole user) before the last handle goes.
-  void CloseClean(bool sole);
+  // sync: false for a scratch table, whose data need not reach the disk.
+  void CloseClean(bool sole, bool sync);
 
  private:
   explicit TableFiles(const std::filesystem::path& path);
@@ -123,6 +124,7 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   bool forceRebuild_ = false;
   bool autoIncUnknown_ = false;
   bool countersPending_ = false;  // changed counters not yet written (exclusive use, see EndChange)
+  bool wrote_ = false;            // a change or a counter write went through these files (CloseClean syncs)
   std::vector<KeyDefinition> keys_;
   std::vector<index::TagId> tagIds_;
 

@@ -2,6 +2,8 @@
 // encrypted tables, data dictionaries and record filters.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "ace/dict/dictionary.h"
 #include "ace/handles.h"
@@ -263,6 +265,49 @@ TEST_F(Errors, UniqueKeysThatMoveBetweenChangedRecords) {
   ASSERT_ADS(Run("UPDATE T SET CODE = MOVE.NEW FROM MOVE WHERE MOVE.OLD = T.CODE"));
   EXPECT_EQ(Contents("T"), (std::vector<std::string>{"ID AutoInc|CODE Char(4)|N Integer|TXT Char(6)|D Date",
                                                      "1|X|1|10|2026-01-31", "2|Y|2|20|~", "3|C|3|abc|~"}));
+}
+
+// Writes of one table: the statement holds it from its first read to its last write.
+class Writes : public Errors {};
+
+TEST_F(Writes, OneTableUpdateReadsEveryValueBeforeItSetsOne) {
+  // CODE is a unique key (its new values are kept for the check); TXT is worked out again as each record is
+  // written. Both must come from the record as it was.
+  ASSERT_ADS(Run("UPDATE T SET TXT = CODE, CODE = TXT WHERE N < 3"));
+  EXPECT_EQ(Count(statement), 2u);
+  EXPECT_EQ(Contents("T"), (std::vector<std::string>{"ID AutoInc|CODE Char(4)|N Integer|TXT Char(6)|D Date",
+                                                     "1|10|1|A|2026-01-31", "2|20|2|B|~", "3|C|3|abc|~"}));
+}
+
+TEST_F(Writes, AnotherProcessReadsTheChangesOnceTheStatementEnds) {
+  // The table stays open here, so the statement's own close writes nothing: another process sees the counters and
+  // the index as the statement left them when it let the table go.
+  const AdsHandle keep = Open("T");
+  ASSERT_ADS(Run("DELETE FROM T WHERE N = 2"));
+  ASSERT_ADS(Run("UPDATE T SET CODE = 'Z' WHERE N = 3"));
+  const std::string folder = dir.Path().string();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    AdsHandle c = 0, t = 0, index = 0;
+    if (AdsConnect60(folder, 3, "", "", 0, &c) != 0 || AdsOpenTable(c, "T", "", 3, 1, 1, 1, open_mode::kShared, &t) != 0)
+      _exit(2);
+    std::uint64_t count = 0;
+    if (AdsGetRecordCount(t, &count) != 0 || count != 2) _exit(3);
+    if (AdsGetIndexHandle(t, "CODE", &index) != 0) _exit(4);
+    bool found = false;
+    const std::vector<Value> z{Value::String("Z")}, b{Value::String("B")};
+    Value n;
+    if (AdsSeek(index, z, seek_type::kExact, &found) != 0 || !found || AdsGetField(t, "N", &n) != 0 ||
+        storage::ValueToText(n) != "3")
+      _exit(5);
+    if (AdsSeek(index, b, seek_type::kExact, &found) != 0 || found) _exit(6);
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "2 open, 3 count, 4 tag, 5 new key, 6 deleted key";
+  AdsCloseTable(keep);
 }
 
 // --- ALTER TABLE ------------------------------------------------------------------------------------------------
