@@ -88,7 +88,7 @@ bool IsBytes(FieldType t) { return t == FieldType::Raw || t == FieldType::Binary
 bool IsWhole(FieldType t) { return t == FieldType::ShortInt || t == FieldType::Integer || t == FieldType::AutoInc; }
 bool IsFloat(FieldType t) { return t == FieldType::Double || t == FieldType::CurDouble; }
 
-FieldSpec Spec(FieldType type, std::uint16_t length = 0) {
+FieldSpec TypedField(FieldType type, std::uint16_t length = 0) {
   FieldSpec s;
   s.type = type;
   s.length = length;
@@ -97,20 +97,20 @@ FieldSpec Spec(FieldType type, std::uint16_t length = 0) {
 }
 
 FieldSpec CharSpec(std::size_t length) {
-  return Spec(FieldType::Char, static_cast<std::uint16_t>(std::clamp<std::size_t>(length, 1, 65535)));
+  return TypedField(FieldType::Char, static_cast<std::uint16_t>(std::clamp<std::size_t>(length, 1, 65535)));
 }
 
 FieldSpec SpecOfValue(const Value& v) {
   switch (v.GetKind()) {
     case Value::Kind::String: return CharSpec(v.AsString().size());
-    case Value::Kind::Integer: return Spec(FieldType::Integer);
-    case Value::Kind::Double: return Spec(FieldType::Double);
-    case Value::Kind::Currency: return Spec(FieldType::CurDouble);
-    case Value::Kind::Date: return Spec(FieldType::Date);
-    case Value::Kind::Time: return Spec(FieldType::Time);
-    case Value::Kind::TimeStamp: return Spec(FieldType::TimeStamp);
-    case Value::Kind::Boolean: return Spec(FieldType::Logical);
-    case Value::Kind::Bytes: return Spec(FieldType::Binary);
+    case Value::Kind::Integer: return TypedField(FieldType::Integer);
+    case Value::Kind::Double: return TypedField(FieldType::Double);
+    case Value::Kind::Currency: return TypedField(FieldType::CurDouble);
+    case Value::Kind::Date: return TypedField(FieldType::Date);
+    case Value::Kind::Time: return TypedField(FieldType::Time);
+    case Value::Kind::TimeStamp: return TypedField(FieldType::TimeStamp);
+    case Value::Kind::Boolean: return TypedField(FieldType::Logical);
+    case Value::Kind::Bytes: return TypedField(FieldType::Binary);
     case Value::Kind::Null: break;
   }
   return CharSpec(1);
@@ -295,32 +295,32 @@ class Rows {
               if (f.type == FieldType::AutoInc) f.type = FieldType::Integer;  // a result is not numbered anew
               return f;
             },
-            [&](const Unary& u) { return u.op == UnaryOp::Not ? Spec(FieldType::Logical) : Infer(*u.operand); },
+            [&](const Unary& u) { return u.op == UnaryOp::Not ? TypedField(FieldType::Logical) : Infer(*u.operand); },
             [&](const Binary& b) {
               if (b.op != BinaryOp::Add && b.op != BinaryOp::Subtract && b.op != BinaryOp::Multiply &&
                   b.op != BinaryOp::Divide)
-                return Spec(FieldType::Logical);
+                return TypedField(FieldType::Logical);
               const FieldSpec l = Infer(*b.left), r = Infer(*b.right);
               const bool dated = l.type == FieldType::Date || l.type == FieldType::TimeStamp;
               if (dated && (b.op == BinaryOp::Add || b.op == BinaryOp::Subtract))
-                return r.type == l.type && b.op == BinaryOp::Subtract ? Spec(FieldType::Integer) : Spec(l.type);
-              if (r.type == FieldType::Date && b.op == BinaryOp::Add) return Spec(FieldType::Date);
-              if (l.type == FieldType::Double || r.type == FieldType::Double) return Spec(FieldType::Double);
-              if (l.type == FieldType::CurDouble || r.type == FieldType::CurDouble) return Spec(FieldType::CurDouble);
+                return r.type == l.type && b.op == BinaryOp::Subtract ? TypedField(FieldType::Integer) : TypedField(l.type);
+              if (r.type == FieldType::Date && b.op == BinaryOp::Add) return TypedField(FieldType::Date);
+              if (l.type == FieldType::Double || r.type == FieldType::Double) return TypedField(FieldType::Double);
+              if (l.type == FieldType::CurDouble || r.type == FieldType::CurDouble) return TypedField(FieldType::CurDouble);
               if (IsWhole(l.type) && IsWhole(r.type))
-                return b.op == BinaryOp::Divide ? Spec(FieldType::Double) : Spec(FieldType::Integer);
-              return Spec(FieldType::Double);
+                return b.op == BinaryOp::Divide ? TypedField(FieldType::Double) : TypedField(FieldType::Integer);
+              return TypedField(FieldType::Double);
             },
-            [&](const IsNull&) { return Spec(FieldType::Logical); },
+            [&](const IsNull&) { return TypedField(FieldType::Logical); },
             [&](const FunctionCall& c) {
               switch (c.function) {
-                case Function::Count: return Spec(FieldType::Integer);
-                case Function::Avg: return Spec(FieldType::Double);
+                case Function::Count: return TypedField(FieldType::Integer);
+                case Function::Avg: return TypedField(FieldType::Double);
                 case Function::Sum: {
                   const FieldSpec a = Infer(*c.args.at(0));
-                  if (IsWhole(a.type)) return Spec(FieldType::Integer);
+                  if (IsWhole(a.type)) return TypedField(FieldType::Integer);
                   if (a.type == FieldType::CurDouble) return a;
-                  return Spec(FieldType::Double);
+                  return TypedField(FieldType::Double);
                 }
                 default: {
                   FieldSpec a = Infer(*c.args.at(0));
@@ -1228,7 +1228,7 @@ ExecuteResult RunAlter(const AlterTableStatement& a, const ParameterValues& para
     return -1;
   };
   auto specOf = [](const Name& name, const ColumnType& type) {
-    FieldSpec s = Spec(type.type, type.length);
+    FieldSpec s = TypedField(type.type, type.length);
     s.name = name.text;
     return s;
   };
