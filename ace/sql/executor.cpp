@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
@@ -13,6 +14,7 @@
 #include "ace/sql/parser.h"
 #include "ace/storage/key_codec.h"
 #include "ace/storage/record_codec.h"
+#include "platform/file.h"
 #include "support/strings.h"
 
 namespace stdfs = std::filesystem;
@@ -542,6 +544,7 @@ class ResultWriter {
     }
     ++rows_;
   }
+  const stdfs::path& Folder() const { return scratch_->Path(); }
   ExecuteResult Finish() {
     table_.reset();
     ExecuteResult r;
@@ -558,6 +561,234 @@ class ResultWriter {
   stdfs::path path_;
   std::unique_ptr<Table> table_;
   std::uint64_t rows_ = 0;
+};
+
+// --- ORDER BY beyond memory ----------------------------------------------------------------------------------------
+
+// One value in a few bytes of its own, for rows that a sort keeps on disk: the kind, then the value.
+void PutValue(std::string& out, const Value& v) {
+  out.push_back(static_cast<char>(v.GetKind()));
+  const auto put = [&](std::uint64_t x) {
+    char bytes[8];
+    std::memcpy(bytes, &x, sizeof bytes);
+    out.append(bytes, sizeof bytes);
+  };
+  switch (v.GetKind()) {
+    case Value::Kind::Null: break;
+    case Value::Kind::Boolean: out.push_back(v.AsBoolean() ? 1 : 0); break;
+    case Value::Kind::Integer: put(static_cast<std::uint64_t>(v.AsInteger())); break;
+    case Value::Kind::Double: {
+      const double d = v.AsDouble();
+      std::uint64_t x = 0;
+      std::memcpy(&x, &d, sizeof x);
+      put(x);
+      break;
+    }
+    case Value::Kind::Currency: put(static_cast<std::uint64_t>(v.AsCurrency().Scaled())); break;
+    case Value::Kind::Date: put(static_cast<std::uint64_t>(static_cast<std::int64_t>(v.AsDate().Serial()))); break;
+    case Value::Kind::Time: put(static_cast<std::uint64_t>(static_cast<std::int64_t>(v.AsTime().ms))); break;
+    case Value::Kind::TimeStamp: put(static_cast<std::uint64_t>(v.AsTimeStamp().Milliseconds())); break;
+    case Value::Kind::String:
+      put(v.AsString().size());
+      out += v.AsString();
+      break;
+    case Value::Kind::Bytes:
+      put(v.AsBytes().size());
+      out.append(reinterpret_cast<const char*>(v.AsBytes().data()), v.AsBytes().size());
+      break;
+  }
+}
+
+Value GetValue(std::string_view& in) {
+  const auto take = [&](std::size_t n) {
+    if (in.size() < n) Fail(code::kIoError, "a sort run of a query result does not read back");
+    const std::string_view part = in.substr(0, n);
+    in.remove_prefix(n);
+    return part;
+  };
+  const auto get = [&] {
+    std::uint64_t x = 0;
+    std::memcpy(&x, take(sizeof x).data(), sizeof x);
+    return x;
+  };
+  const auto kind = static_cast<Value::Kind>(static_cast<std::uint8_t>(take(1)[0]));
+  switch (kind) {
+    case Value::Kind::Null: return Value::Null();
+    case Value::Kind::Boolean: return Value::Boolean(take(1)[0] != 0);
+    case Value::Kind::Integer: return Value::Integer(static_cast<std::int64_t>(get()));
+    case Value::Kind::Double: {
+      const std::uint64_t x = get();
+      double d = 0;
+      std::memcpy(&d, &x, sizeof d);
+      return Value::Double(d);
+    }
+    case Value::Kind::Currency: return Value::Money(kv::Currency::FromScaled(static_cast<std::int64_t>(get())));
+    case Value::Kind::Date: return Value::Date(kv::Date::FromSerial(static_cast<std::int32_t>(get())));
+    case Value::Kind::Time: return Value::Time(TimeOfDay{static_cast<std::int32_t>(get())});
+    case Value::Kind::TimeStamp: return Value::TimeStamp(kv::DateTime::FromMilliseconds(static_cast<std::int64_t>(get())));
+    case Value::Kind::String: {
+      const std::uint64_t n = get();
+      return Value::String(std::string(take(n)));
+    }
+    case Value::Kind::Bytes: {
+      const std::uint64_t n = get();
+      const std::string_view b = take(n);
+      return Value::Blob(ByteVector(b.begin(), b.end()));
+    }
+  }
+  Fail(code::kIoError, "a sort run of a query result does not read back");
+}
+
+std::size_t HeapBytes(const Value& v) {
+  if (v.GetKind() == Value::Kind::String) return v.AsString().capacity() > 15 ? v.AsString().capacity() + 1 : 0;
+  if (v.GetKind() == Value::Kind::Bytes) return v.AsBytes().capacity();
+  return 0;
+}
+
+// The rows of an ordered result: sorted in memory while they fit a budget; past it, sorted runs are written to
+// files in the result's scratch folder and merged at the end, so memory stays bounded whatever the row count.
+// The order is stable: rows of equal keys keep the order in which they came.
+class RowSorter {
+ public:
+  struct Row {
+    std::vector<Value> keys;
+    std::vector<Value> values;
+  };
+  using Less = std::function<bool(const std::vector<Value>&, const std::vector<Value>&)>;
+  static constexpr std::size_t kBudget = 16u << 20;
+
+  RowSorter(stdfs::path folder, Less less) : folder_(std::move(folder)), less_(std::move(less)) {}
+  ~RowSorter() {
+    for (const stdfs::path& run : runs_) kv::fs::RemoveHostFile(run);
+  }
+  RowSorter(const RowSorter&) = delete;
+  RowSorter& operator=(const RowSorter&) = delete;
+
+  void Add(Row row) {
+    std::size_t bytes = sizeof(Row) + (row.keys.capacity() + row.values.capacity()) * sizeof(Value);
+    for (const Value& v : row.keys) bytes += HeapBytes(v);
+    for (const Value& v : row.values) bytes += HeapBytes(v);
+    rows_.push_back(std::move(row));
+    held_ += bytes;
+    if (held_ > kBudget) Spill();
+  }
+
+  void Finish(const std::function<void(const std::vector<Value>&)>& write) {
+    if (runs_.empty()) {
+      SortHeld();
+      for (const Row& r : rows_) write(r.values);
+      return;
+    }
+    Spill();
+    std::vector<Reader> readers;
+    readers.reserve(runs_.size());
+    for (const stdfs::path& run : runs_) readers.emplace_back(run);
+    // The heads of the runs; of equal keys the earlier run's row goes first.
+    std::vector<std::pair<Row, std::size_t>> heads;
+    const auto later = [&](const std::pair<Row, std::size_t>& a, const std::pair<Row, std::size_t>& b) {
+      if (less_(b.first.keys, a.first.keys)) return true;
+      if (less_(a.first.keys, b.first.keys)) return false;
+      return a.second > b.second;
+    };
+    for (std::size_t i = 0; i < readers.size(); ++i) {
+      Row r;
+      if (readers[i].Next(r, keyCount_, valueCount_)) heads.emplace_back(std::move(r), i);
+    }
+    std::make_heap(heads.begin(), heads.end(), later);
+    while (!heads.empty()) {
+      std::pop_heap(heads.begin(), heads.end(), later);
+      auto& [row, run] = heads.back();
+      write(row.values);
+      if (readers[run].Next(row, keyCount_, valueCount_)) std::push_heap(heads.begin(), heads.end(), later);
+      else heads.pop_back();
+    }
+  }
+
+ private:
+  // Reads a run back in pieces of 64 KiB.
+  class Reader {
+   public:
+    explicit Reader(const stdfs::path& path)
+        : file_(kv::fs::File::Open(path, kv::fs::File::Mode::ReadOnly)), size_(file_.Size()) {}
+    bool Next(Row& row, std::size_t keys, std::size_t values) {
+      if (consumed_ == size_) return false;
+      std::uint64_t length = 0;
+      Read(&length, sizeof length);
+      record_.resize(length);
+      Read(record_.data(), length);
+      std::string_view in = record_;
+      row.keys.clear();
+      row.values.clear();
+      for (std::size_t i = 0; i < keys; ++i) row.keys.push_back(GetValue(in));
+      for (std::size_t i = 0; i < values; ++i) row.values.push_back(GetValue(in));
+      return true;
+    }
+
+   private:
+    void Read(void* out, std::size_t n) {
+      auto* to = static_cast<char*>(out);
+      while (n > 0) {
+        if (at_ == buffer_.size()) {
+          const std::uint64_t left = size_ - read_;
+          if (left == 0) Fail(code::kIoError, "a sort run of a query result ends early");
+          buffer_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(left, 64u << 10)));
+          file_.ReadExactAt(read_, buffer_.data(), buffer_.size());
+          read_ += buffer_.size();
+          at_ = 0;
+        }
+        const std::size_t take = std::min(n, buffer_.size() - at_);
+        std::memcpy(to, buffer_.data() + at_, take);
+        to += take;
+        at_ += take;
+        n -= take;
+        consumed_ += take;
+      }
+    }
+    kv::fs::File file_;
+    std::uint64_t size_ = 0, read_ = 0, consumed_ = 0;
+    std::string buffer_, record_;
+    std::size_t at_ = 0;
+  };
+
+  void SortHeld() {
+    std::stable_sort(rows_.begin(), rows_.end(), [&](const Row& a, const Row& b) { return less_(a.keys, b.keys); });
+  }
+
+  void Spill() {
+    if (rows_.empty()) return;
+    SortHeld();
+    keyCount_ = rows_.front().keys.size();
+    valueCount_ = rows_.front().values.size();
+    const stdfs::path path = folder_ / ("SORT" + std::to_string(runs_.size() + 1) + ".RUN");
+    runs_.push_back(path);
+    kv::fs::File file = kv::fs::File::Open(path, kv::fs::File::Mode::CreateOrTruncate);
+    std::string chunk, record;
+    std::uint64_t offset = 0;
+    for (const Row& r : rows_) {
+      record.clear();
+      for (const Value& v : r.keys) PutValue(record, v);
+      for (const Value& v : r.values) PutValue(record, v);
+      const std::uint64_t length = record.size();
+      chunk.append(reinterpret_cast<const char*>(&length), sizeof length);
+      chunk += record;
+      if (chunk.size() >= (1u << 20)) {
+        file.WriteAt(offset, chunk.data(), chunk.size());
+        offset += chunk.size();
+        chunk.clear();
+      }
+    }
+    if (!chunk.empty()) file.WriteAt(offset, chunk.data(), chunk.size());
+    rows_.clear();
+    rows_.shrink_to_fit();
+    held_ = 0;
+  }
+
+  stdfs::path folder_;
+  Less less_;
+  std::vector<Row> rows_;
+  std::size_t held_ = 0;
+  std::vector<stdfs::path> runs_;
+  std::size_t keyCount_ = 0, valueCount_ = 0;
 };
 
 ExecuteResult LiveSelect(const std::shared_ptr<const Statement>& tree, const SelectStatement& s,
@@ -700,11 +931,13 @@ ExecuteResult StaticSelect(const SelectStatement& s, const ParameterValues& para
   std::vector<FieldSpec> specs;
   for (const OutColumn& c : out) specs.push_back(c.spec);
   ResultWriter writer(specs);
-  struct Pending {
-    std::vector<Value> values;
-    std::vector<Value> keys;
-  };
-  std::vector<Pending> pending;
+  RowSorter sorter(writer.Folder(), [&](const std::vector<Value>& a, const std::vector<Value>& b) {
+    for (std::size_t i = 0; i < sortKeys.size(); ++i) {
+      const int c = OrderCompare(a[i], b[i]);
+      if (c != 0) return sortKeys[i].descending ? c > 0 : c < 0;
+    }
+    return false;
+  });
   std::set<std::string> seen;
   auto emit = [&](const Resolver& r) {
     std::vector<Value> values;
@@ -720,10 +953,10 @@ ExecuteResult StaticSelect(const SelectStatement& s, const ParameterValues& para
       writer.Write(values);
       return;
     }
-    Pending p;
+    RowSorter::Row p;
     for (const SortKey& k : sortKeys) p.keys.push_back(k.column >= 0 ? values[k.column] : Evaluate(*k.expr, r));
     p.values = std::move(values);
-    pending.push_back(std::move(p));
+    sorter.Add(std::move(p));
   };
 
   // Every table is held shared while the rows are read: no one changes them under the statement, and records
@@ -789,16 +1022,7 @@ ExecuteResult StaticSelect(const SelectStatement& s, const ParameterValues& para
     }
   }
 
-  if (!sortKeys.empty()) {
-    std::stable_sort(pending.begin(), pending.end(), [&](const Pending& a, const Pending& b) {
-      for (std::size_t i = 0; i < sortKeys.size(); ++i) {
-        const int c = OrderCompare(a.keys[i], b.keys[i]);
-        if (c != 0) return sortKeys[i].descending ? c > 0 : c < 0;
-      }
-      return false;
-    });
-    for (const Pending& p : pending) writer.Write(p.values);
-  }
+  if (!sortKeys.empty()) sorter.Finish([&](const std::vector<Value>& values) { writer.Write(values); });
   return writer.Finish();
 }
 

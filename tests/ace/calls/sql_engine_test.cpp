@@ -310,6 +310,37 @@ TEST_F(Writes, AnotherProcessReadsTheChangesOnceTheStatementEnds) {
   AdsCloseTable(keep);
 }
 
+TEST_F(SqlTest, AnOrderedResultLargerThanTheSortBudgetKeepsItsOrderAndTies) {
+  // 5 000 rows of 4 000 characters are past the 16 MiB a sort keeps in memory: sorted runs go to disk and are
+  // merged. Equal keys keep the table's order, across runs too; every value comes back whole.
+  const auto big = [](int id) { return std::string(3990, static_cast<char>('a' + id % 26)) + std::to_string(id); };
+  TableSpec spec{"S", "ID,Integer;GRP,Integer;BIG,Char,4000;"};
+  for (int id = 0; id < 5000; ++id) spec.rows.push_back({std::to_string(id), std::to_string(id * 7919 % 10), big(id)});
+  Make(spec);
+  AdsHandle cursor = 0;
+  ASSERT_ADS(Run("SELECT ID, GRP, BIG FROM S ORDER BY GRP DESC", {}, &cursor));
+  EXPECT_EQ(Count(statement), 5000u);
+  std::vector<std::pair<std::int64_t, std::int64_t>> seen;  // (GRP, ID)
+  int wrong = 0;
+  ASSERT_ADS(AdsGotoTop(cursor));
+  for (bool eof = false; AdsAtEOF(cursor, &eof) == 0 && !eof; AdsSkip(cursor, 1)) {
+    Value id, grp, text;
+    ASSERT_ADS(AdsGetField(cursor, "ID", &id));
+    ASSERT_ADS(AdsGetField(cursor, "GRP", &grp));
+    ASSERT_ADS(AdsGetField(cursor, "BIG", &text));
+    seen.emplace_back(grp.AsInteger(), id.AsInteger());
+    if (text.AsString() != big(static_cast<int>(id.AsInteger()))) ++wrong;
+  }
+  ASSERT_EQ(seen.size(), 5000u);
+  EXPECT_EQ(wrong, 0);
+  std::vector<std::pair<std::int64_t, std::int64_t>> expected;
+  for (int grp = 9; grp >= 0; --grp)
+    for (int id = 0; id < 5000; ++id)
+      if (id * 7919 % 10 == grp) expected.emplace_back(grp, id);
+  EXPECT_EQ(seen, expected);
+  AdsCloseTable(cursor);
+}
+
 // --- ALTER TABLE ------------------------------------------------------------------------------------------------
 
 class Alter : public SqlTest {};
