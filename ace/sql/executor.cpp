@@ -120,22 +120,22 @@ FieldSpec SpecOfValue(const Value& v) {
 
 // The value as a field of this layout keeps it (the kind a read gives back), by the storage layer's own
 // conversion rules; AceError (kTypeMismatch, kValueOutOfRange) when it cannot be kept there.
-Value StoredForm(const FieldSpec& spec, const Value& v) {
+Value StoredForm(const FieldSpec& field, const Value& v) {
   if (v.IsNull()) return v;
   FieldDescriptor f;
-  static_cast<FieldSpec&>(f) = spec;
-  if (IsMemoLike(spec.type)) return storage::MemoValueOf(f, storage::MemoBytesOf(f, v));
+  static_cast<FieldSpec&>(f) = field;
+  if (IsMemoLike(field.type)) return storage::MemoValueOf(f, storage::MemoBytesOf(f, v));
   f.offset = 1;
   f.nullBit = 0;
-  std::vector<std::uint8_t> payload(1 + FieldValueSize(spec), 0);
+  std::vector<std::uint8_t> payload(1 + FieldValueSize(field), 0);
   storage::WriteScalar(f, payload.data(), v);
   return storage::ReadScalar(f, payload.data());
 }
 
 // StoredForm for a value a statement writes: the error text says where the value was written.
-Value Store(const FieldSpec& spec, const Value& v, const Position& pos) {
+Value Store(const FieldSpec& field, const Value& v, const Position& pos) {
   try {
-    return StoredForm(spec, v);
+    return StoredForm(field, v);
   } catch (const AceError& e) {
     Fail(e.Code() == code::kTypeMismatch ? code::kSqlTypeMismatch : e.Code(), std::string(e.what()) + At(pos));
   }
