@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libzip-dev zipcmp zipmerge ziptool zlib1g-dev
+  zip unzip python3
   libjpeg62-turbo-dev
   libsodium-dev
   libsqlite3-dev sqlite3
