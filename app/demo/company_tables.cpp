@@ -1,0 +1,619 @@
+#include "app/demo/company_tables.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <string_view>
+
+#include "app/demo/demo_tables.h"
+#include "app/demo/files.h"
+#include "app/demo/payroll.h"
+#include "app/demo/table_maker.h"
+#include "engine/connection.h"
+#include "engine/table.h"
+#include "platform/fs.h"
+
+namespace kv::demo {
+namespace {
+
+using engine::TAdsTable;
+
+// One appended record: empty texts and absent dates stay empty (NULL), as the suite leaves unused fields.
+class Row {
+ public:
+  explicit Row(TAdsTable& table) : table_(table) { table_.Append(); }
+  Row& Text(std::string_view field, const std::string& value) {
+    if (!value.empty()) table_.FieldByName(field).SetAsString(value);
+    return *this;
+  }
+  Row& Money(std::string_view field, Currency value) {
+    table_.FieldByName(field).SetAsCurrency(value);
+    return *this;
+  }
+  Row& Number(std::string_view field, std::int64_t value) {
+    table_.FieldByName(field).SetAsInteger(value);
+    return *this;
+  }
+  Row& Real(std::string_view field, double value) {
+    table_.FieldByName(field).SetAsFloat(value);
+    return *this;
+  }
+  Row& Day(std::string_view field, std::optional<Date> value) {
+    if (value) table_.FieldByName(field).SetAsDate(*value);
+    return *this;
+  }
+  void Post() { table_.Post(); }
+
+ private:
+  TAdsTable& table_;
+};
+
+Currency Dollars(double amount) { return Currency::FromDouble(amount); }
+std::string Letter(char c) { return std::string(1, c); }
+
+// --- company parameters ---
+
+void WritePaypara(TAdsTable& t, const DemoCompany& c) {
+  Row(t)
+      .Money("VERSION", Currency::Parse("8.50").value())
+      .Text("COMPANY", c.name)
+      .Text("ADDRESS1", c.address1)
+      .Text("ADDRESS2", c.address2)
+      .Text("ADDRESS3", c.address3)
+      .Text("POSTAL_CODE", c.postalCode)
+      .Text("TEL_NO", c.telephone)
+      .Text("FAX_NO", c.fax)
+      .Text("EMAIL", c.email)
+      .Text("REGISTRATION_NO", c.registrationNo)
+      .Text("CPF_SUBMISSION_NO", c.cpfSubmissionNo)
+      .Text("IRAS_TAX_REF", c.registrationNo)
+      .Text("BANK_ID", c.bankId)
+      .Text("BANK_BRANCH", c.bankBranch)
+      .Text("BANK_AC_NO", c.bankAccount)
+      .Text("CURRENT_YEAR", "2009")
+      .Text("CURRENT_PERIOD", kLastHistoryPeriod)
+      .Number("PAYDAY", 28)
+      .Post();
+}
+
+void WritePaypara1(TAdsTable& t, const DemoCompany& c) {
+  // One row a year since the company started on the suite; the CPF ceilings as they stood each year.
+  struct Year {
+    const char* year;
+    double owCeiling, awCeiling;
+  };
+  static constexpr Year kYears[] = {{"2004", 5500, 93500}, {"2005", 5000, 90000}, {"2006", 4500, 85000},
+                                    {"2007", 4500, 85000}, {"2008", 4500, 85000}, {"2009", 4500, 85000}};
+  for (const Year& y : kYears)
+    Row(t)
+        .Text("YEAR", y.year)
+        .Text("COMPANY", c.name)
+        .Text("MASTER", "ADMIN")
+        .Money("SDF_MAX", Dollars(11.25))
+        .Money("SDF_MIN", Dollars(2))
+        .Money("SDF", Dollars(0.25))
+        .Money("CPF_OW_CEILING", Dollars(y.owCeiling))
+        .Money("CPF_AW_CEILING", Dollars(y.awCeiling))
+        .Real("WORKING_DAYS", 22)
+        .Real("WORKING_HOURS", 44)
+        .Real("OT_RATE1", 1.5)
+        .Real("OT_RATE2", 2.0)
+        .Text("BONUS_MONTH", "12")
+        .Post();
+}
+
+// --- staff and pay ---
+
+void WriteEmployees(TAdsTable& t, const std::vector<DemoEmployee>& staff) {
+  for (const DemoEmployee& e : staff) {
+    Row r(t);
+    r.Text("EMP_NO", e.empNo)
+        .Text("EMP_NAME", e.name)
+        .Text("EMP_ALIAS", e.alias)
+        .Text("NEW_IC", e.residency == Residency::Foreigner ? e.fin : e.nric)
+        .Text("SEX", Letter(e.sex))
+        .Text("SEX_TITLE", e.title)
+        .Day("BIRTH_DATE", e.birthDate)
+        .Text("RACE", e.race)
+        .Text("RELIGION", e.religion)
+        .Text("MARITAL_STATUS", Letter(e.maritalStatus))
+        .Text("NATIONALITY", e.nationality)
+        .Text("CITIZENSHIP", e.residency == Residency::Citizen ? "S" : e.residency == Residency::PermanentResident ? "P" : "F")
+        .Day("PR_DATE", e.prDate)
+        .Text("ADDRESS1", e.address1)
+        .Text("ADDRESS2", e.address2)
+        .Text("ADDRESS3", e.address3)
+        .Text("POSTAL_CODE", e.postalCode)
+        .Text("TEL_NO", e.telephone)
+        .Text("MOBILE_NO", e.mobile)
+        .Text("EMAIL_AC_NO", e.email)
+        .Day("HIRED_DATE", e.hired)
+        .Day("CONFIRM_DATE", e.confirmed)
+        .Day("TERMINATION_DATE", e.terminated)
+        .Text("TERMINATION_REASON", e.terminationReason)
+        .Text("DIVISION_CODE", e.division)
+        .Text("DEPARTMENT_CODE", e.department)
+        .Text("SECTION_CODE", e.section)
+        .Text("COST_CENTRE_CODE", e.costCentre)
+        .Text("CATEGORY_CODE", e.category)
+        .Text("JOB_GRADE_CODE", e.jobGrade)
+        .Text("OCCUPATION_CODE", e.occupation)
+        .Text("LOCATION_CODE", e.location)
+        .Text("PAY_GROUP", e.payGroup)
+        .Money("BASIC_SALARY", e.basicSalary)
+        .Text("SALARY_TYPE", "M")
+        .Text("BANK_ID", e.bankId)
+        .Text("BANK_BRANCH_CODE", e.bankBranch)
+        .Text("BANK_AC_NO", e.bankAccount)
+        .Text("PAY_MODE", Letter(e.payMode))
+        .Text("INCOME_TAX_AC_NO", e.incomeTaxNo)
+        .Text("EMP_PASS_TYPE", e.passType)
+        .Text("EMP_PASS_AC_NO", e.fin)
+        .Day("EMP_PASS_ISSUE_DATE", e.passIssued)
+        .Day("EMP_PASS_EXPIRE_DATE", e.passExpires)
+        .Text("PASSPORT_NO", e.passportNo)
+        .Day("PASSPORT_EXPIRE_DATE", e.passportExpires)
+        .Text("CPF_CATEGORY", e.cpfCategory)
+        .Text("FUND_CODE", e.fundCode)
+        .Text("IS_EPF_OLD", e.supervisor ? "T" : "F")
+        .Text("SUPERVISOR_CODE", e.supervisorCode)
+        .Text("SPOUSE_NAME", e.spouseName)
+        .Text("SPOUSE_NEW_IC", e.spouseNric)
+        .Day("SPOUSE_DOB", e.spouseBirthDate)
+        .Text("SPOUSE_JOB_CODE", e.spouseJob)
+        .Text("SPOUSE_PHONE", e.spousePhone)
+        .Text("EMG_CONTACT", e.emergencyContact)
+        .Text("EMG_CONTACT_RELATION", e.emergencyRelation)
+        .Text("EMG_TEL", e.emergencyPhone)
+        .Number("DEPENDENT_CHILD", e.children);
+    // Records from before the termination status was kept have none (numbers ending in 3 or 7 here); the
+    // upgrade fills it in from the termination date.
+    if (e.empNo.back() != '3' && e.empNo.back() != '7') r.Text("TERMINATION_STATUS", e.terminated ? "T" : "F");
+    r.Post();
+  }
+}
+
+void WriteAllowances(TAdsTable& t, const std::vector<DemoEmployee>& staff,
+                     const std::vector<std::vector<Allowance>>& allowances) {
+  for (std::size_t i = 0; i < staff.size(); ++i)
+    for (const Allowance& a : allowances[i])
+      Row(t)
+          .Text("EMP_CODE", staff[i].empNo)
+          .Text("ALLOW_CODE", a.code)
+          .Text("DESC", a.description)
+          .Money("AMOUNT", a.amount)
+          .Text("CPF_PAYABLE", "Y")
+          .Text("TAXABLE", "Y")
+          .Post();
+}
+
+int WriteHistory(TAdsTable& t, const DemoCompany& c, const std::vector<DemoEmployee>& staff,
+                 const std::vector<std::vector<Allowance>>& allowances, Random& random) {
+  int written = 0;
+  for (std::size_t i = 0; i < staff.size(); ++i) {
+    const DemoEmployee& e = staff[i];
+    for (const PayslipRow& p :
+         MakePayHistory(e, allowances[i], c.paysThirteenthMonth, kFirstHistoryPeriod, kLastHistoryPeriod, random)) {
+      Row(t)
+          .Text("PERIOD", p.period)
+          .Text("CYCLE", "1")
+          .Text("EMPCODE", e.empNo)
+          .Real("PAYDAY", p.payDays)
+          .Money("DAILY_RATE", p.dailyRate)
+          .Money("HOURLY_RATE", p.hourlyRate)
+          .Money("BASIC", p.basic)
+          .Money("NPL_AMT", p.unpaidLeave)
+          .Money("ABSENT_AMT", p.absence)
+          .Money("OTAMT", p.overtime)
+          .Money("TOTAL_ALLOWANCE", p.allowances)
+          .Money("TOTAL_DEDUCTION", p.deductions)
+          .Money("GROSS_WAGE", p.gross)
+          .Money("CPF_WAGE", p.cpfWage)
+          .Money("CPFOWWAGE", p.ordinaryWage)
+          .Money("CPFAWWAGE", p.additionalWage)
+          .Money("CPFEMPEE", p.cpfEmployee)
+          .Money("CPFEMPER", p.cpfEmployer)
+          .Money("TOTAL_CPF", p.totalCpf)
+          .Money("FWL", p.foreignWorkerLevy)
+          .Money("SDF", p.skillsLevy)
+          .Money("FUND_AMT", p.fund)
+          .Money("NETT_WAGE", p.nett)
+          .Text("DEPARTMENT", e.department)
+          .Text("COSTCENTE", e.costCentre)
+          .Text("CATEGORY", e.category)
+          .Text("COMPANY", c.code)
+          .Text("SECTION", e.section)
+          .Text("JOB_GRADE", e.jobGrade)
+          .Post();
+      ++written;
+    }
+  }
+  return written;
+}
+
+// --- calendar ---
+
+struct Holiday {
+  int year, month, day;
+  const char* description;
+};
+// The gazetted holidays of 2008 to 2010, except that Deepavali 2009 stands on 15 November with a day in lieu
+// on 16 November, as an early release of the suite shipped it; the upgrade moves it to 17 October.
+constexpr Holiday kHolidays[] = {
+    {2008, 1, 1, "New Year's Day"},      {2008, 2, 7, "Chinese New Year"},   {2008, 2, 8, "Chinese New Year"},
+    {2008, 3, 21, "Good Friday"},        {2008, 5, 1, "Labour Day"},         {2008, 5, 19, "Vesak Day"},
+    {2008, 8, 9, "National Day"},        {2008, 10, 1, "Hari Raya Puasa"},   {2008, 10, 27, "Deepavali"},
+    {2008, 12, 8, "Hari Raya Haji"},     {2008, 12, 25, "Christmas Day"},    {2009, 1, 1, "New Year's Day"},
+    {2009, 1, 26, "Chinese New Year"},   {2009, 1, 27, "Chinese New Year"},  {2009, 4, 10, "Good Friday"},
+    {2009, 5, 1, "Labour Day"},          {2009, 5, 9, "Vesak Day"},          {2009, 8, 10, "National Day (in lieu)"},
+    {2009, 9, 21, "Hari Raya Puasa (in lieu)"}, {2009, 11, 15, "Deepavali"}, {2009, 11, 16, "Deepavali (in lieu)"},
+    {2009, 11, 27, "Hari Raya Haji"},    {2009, 12, 25, "Christmas Day"},    {2010, 1, 1, "New Year's Day"},
+    {2010, 2, 15, "Chinese New Year"},   {2010, 2, 16, "Chinese New Year (in lieu)"}, {2010, 4, 2, "Good Friday"},
+    {2010, 5, 1, "Labour Day"},          {2010, 5, 28, "Vesak Day"},         {2010, 8, 9, "National Day"},
+    {2010, 9, 10, "Hari Raya Puasa"},    {2010, 11, 5, "Deepavali"},         {2010, 11, 17, "Hari Raya Haji"},
+    {2010, 12, 25, "Christmas Day"}};
+
+void WritePublicHolidays(TAdsTable& t) {
+  for (const Holiday& h : kHolidays)
+    Row(t)
+        .Text("FINPERIOD", std::to_string(h.year))
+        .Day("DATE", Date::FromYmd(h.year, h.month, h.day))
+        .Text("DESC", h.description)
+        .Post();
+}
+
+// --- report writer ---
+
+void WriteReportItems(TAdsTable& t, Random& random) {
+  static constexpr const char* kItems[] = {
+      "Monthly Payroll Summary", "CPF Contribution Listing", "Bank Credit Listing", "IR8A Worksheet",
+      "Headcount by Department", "Leave Balance Report",     "Overtime Analysis",   "Foreign Worker Levy",
+      "New Hires and Leavers",   "Allowance Register",       "Payslip (Laser)",     "Cost Centre Analysis"};
+  std::int64_t itemId = 0;
+  for (const char* name : kItems) {
+    ++itemId;  // the new table's auto-increment numbers its items from 1
+    Row r(t);
+    r.Number("FolderId", random.Between(1, 3))
+        .Text("Name", name)
+        .Text("USERID", random.Percent(70) ? "ADMIN" : "HR01")
+        .Number("Size", random.Between(4, 60) * 1024)
+        .Number("ItemType", 1)
+        .Real("Modified", 39800.0 + static_cast<double>(random.Between(0, 600)) + 0.5)
+        .Real("Deleted", 0);
+    // Items saved by the newer report writer carry their ID; older ones do not yet.
+    if (itemId % 3 != 0) r.Number("ID", itemId);
+    r.Post();
+  }
+}
+
+void WriteReportFields(TAdsTable& t) {
+  struct Field {
+    const char *no, *no2, *heading, *database, *field, *code;
+    int width;
+    const char *type, *hideWage;
+  };
+  // The report writer's field catalogue of an 8.50 company: widths of 20 and 30 that the upgrade widens, the
+  // employee name at 30, and career amounts not yet hidden from users without wage rights.
+  static constexpr Field kFields[] = {
+      {"1", "1", "EMPLOYEE NO", "EMPLOYEE", "EMP_NO", "", 12, "A", "F"},
+      {"2", "2", "EMPLOYEE NAME", "EMPLOYEE", "EMP_NAME", "", 30, "A", "F"},
+      {"3", "3", "NRIC/FIN", "EMPLOYEE", "NEW_IC", "", 12, "A", "F"},
+      {"5", "5", "DATE JOINED", "EMPLOYEE", "HIRED_DATE", "", 10, "D", "F"},
+      {"6", "6", "DATE OF BIRTH", "EMPLOYEE", "BIRTH_DATE", "", 10, "D", "F"},
+      {"7", "7", "NATIONALITY", "EMPLOYEE", "NATIONALITY", "", 20, "A", "F"},
+      {"9", "9", "ADDRESS 1", "EMPLOYEE", "ADDRESS1", "", 30, "A", "F"},
+      {"10", "10", "ADDRESS 2", "EMPLOYEE", "ADDRESS2", "", 30, "A", "F"},
+      {"11", "11", "POSTAL CODE", "EMPLOYEE", "POSTAL_CODE", "", 8, "A", "F"},
+      {"27", "25", "DEPARTMENT_CODE", "EMPLOYEE", "DEPARTMENT_CODE", "", 10, "A", "F"},
+      {"28", "26", "DEPARTMENT", "CODE", "DESC", "DEPARTMENT_CODE", 20, "A", "F"},
+      {"54", "49", "COST_CENTRE_CODE", "EMPLOYEE", "COST_CENTRE_CODE", "", 10, "A", "F"},
+      {"60", "52", "BASIC SALARY", "EMPLOYEE", "BASIC_SALARY", "", 12, "N", "T"},
+      {"67", "59", "BANK ACCOUNT NO", "EMPLOYEE", "BANK_AC_NO", "", 20, "A", "T"},
+      {"101", "81", "NEW SALARY", "EMP_PROS", "NEW_SALARY", "", 12, "N", "F"},
+      {"102", "82", "OLD SALARY", "EMP_PROS", "OLD_SALARY", "", 12, "N", "F"},
+      {"103", "83", "INCREMENT AMOUNT", "EMP_PROS", "INCREMENT_AMT", "", 12, "N", "F"},
+      {"104", "84", "PROGRESSION", "EMP_PROS", "CODE", "", 20, "A", "F"},
+      {"105", "85", "EFFECTIVE DATE", "EMP_PROS", "PAY_EFFECTIVE_DATE", "", 10, "D", "F"},
+      {"201", "", "PERIOD", "P_HTRX", "PERIOD", "", 6, "A", "F"},
+      {"202", "", "GROSS WAGE", "P_HTRX", "GROSS_WAGE", "", 12, "N", "T"},
+      {"203", "", "NETT WAGE", "P_HTRX", "NETT_WAGE", "", 12, "N", "T"},
+      {"204", "", "CPF EMPLOYEE", "P_HTRX", "CPFEMPEE", "", 12, "N", "T"},
+      {"205", "", "CPF EMPLOYER", "P_HTRX", "CPFEMPER", "", 12, "N", "T"},
+      {"206", "", "FWL", "P_HTRX", "FWL", "", 12, "N", "T"},
+      {"301", "", "SUPERVISOR NAME", "SETUP", "EMP_NAME", "", 30, "A", "F"},
+      {"302", "", "TRAINING COURSE", "TRAINING", "COURSE_DESC", "", 30, "A", "F"},
+      {"1001", "", "TRANSPORT ALLOWANCE", "ALLW", "TRANS", "AMOUNT", 20, "N", "T"},
+      {"1002", "", "SHIFT ALLOWANCE", "ALLW", "SHIFT", "AMOUNT", 20, "N", "T"},
+      {"1003", "", "MEAL ALLOWANCE", "ALLW", "MEAL", "AMOUNT", 20, "N", "T"},
+      {"1004", "", "CAR ALLOWANCE", "ALLW", "CAR", "AMOUNT", 20, "N", "T"},
+  };
+  for (const Field& f : kFields)
+    Row(t)
+        .Text("NO", f.no)
+        .Text("NO2", f.no2)
+        .Text("HEADING", f.heading)
+        .Text("DATABASE1", f.database)
+        .Text("FIELD", f.field)
+        .Text("CODE", f.code)
+        .Number("WIDTH", f.width)
+        .Text("TYPE1", f.type)
+        .Text("HIDE_WAGE", f.hideWage)
+        .Post();
+}
+
+// --- training, claims, transfers ---
+
+void WriteTraining(TAdsTable& t, const std::vector<DemoEmployee>& staff, Random& random) {
+  struct Course {
+    const char *code, *description, *institute;
+    double hours, fee;
+  };
+  static constexpr Course kCourses[] = {
+      {"WSH01", "WSQ Workplace Safety and Health", "NTUC LearningHub", 16, 280},
+      {"FA01", "Occupational First Aid", "Singapore Red Cross Academy", 16, 220},
+      {"XLS02", "Microsoft Excel Advanced", "Singapore Polytechnic", 14, 350},
+      {"FORK01", "Forklift Operation", "NTUC LearningHub", 24, 480},
+      {"CSE01", "Customer Service Excellence", "Temasek Polytechnic", 8, 180},
+      {"LEAD01", "Leadership Essentials", "SIM Professional Development", 21, 1200},
+      {"PAY01", "Payroll and CPF Updates 2009", "Singapore Accountancy Academy", 7, 250}};
+  for (const DemoEmployee& e : staff) {
+    if (!random.Percent(35)) continue;
+    const int courses = static_cast<int>(random.Between(1, 2));
+    for (int i = 0; i < courses; ++i) {
+      const Course& c = random.Pick(std::span<const Course>(kCourses));
+      const Date start = Date::FromYmd(static_cast<int>(random.Between(2008, 2009)), static_cast<int>(random.Between(1, 12)),
+                                       static_cast<int>(random.Between(1, 25)));
+      Row r(t);
+      r.Text("EMP_CODE", e.empNo)
+          .Text("COURSE_CODE", c.code)
+          .Text("COURSE_DESC", c.description)
+          .Text("INSTITUTE", c.institute)
+          .Day("START_DATE", start)
+          .Day("END_DATE", start.AddDays(static_cast<std::int32_t>(c.hours / 8)))
+          .Real("HOURS", c.hours)
+          .Money("COURSE_FEE", Dollars(c.fee))
+          .Text("SPONSORED", random.Percent(80) ? "Y" : "N");
+      // Only courses booked through the newer training module carry a department.
+      if (random.Percent(25)) r.Text("DEPARTMENT", e.department);
+      r.Post();
+    }
+  }
+}
+
+void WriteClaimSchemes(TAdsTable& t) {
+  struct Claim {
+    const char *scheme, *claim, *description;
+    double maximum;
+  };
+  static constexpr Claim kClaims[] = {
+      {"GENERAL", "OUTPT", "Outpatient (GP) visits", 400},   {"GENERAL", "DENTAL", "Dental treatment", 200},
+      {"GENERAL", "SPEC", "Specialist consultation", 500},   {"EXEC", "OUTPT", "Outpatient (GP) visits", 800},
+      {"EXEC", "DENTAL", "Dental treatment", 400},           {"EXEC", "SPEC", "Specialist consultation", 1000},
+      {"EXEC", "HEALTH", "Health screening", 300},           {"MGMT", "OUTPT", "Outpatient (GP) visits", 1500},
+      {"MGMT", "DENTAL", "Dental treatment", 800},           {"MGMT", "SPEC", "Specialist consultation", 2000},
+      {"MGMT", "HEALTH", "Health screening", 600},           {"MGMT", "OPTICAL", "Spectacles and lenses", 300}};
+  int trnno = 0;
+  for (const Claim& c : kClaims) {
+    ++trnno;
+    Row r(t);
+    r.Text("SCHEME_CODE", c.scheme)
+        .Text("CLAIM_CODE", c.claim)
+        .Text("TRNNO", std::to_string(trnno))
+        .Money("SUBLIMIT", Dollars(0))
+        .Text("DESC", c.description)
+        .Money("MAX_CLAIM", Dollars(c.maximum));
+    // The claim type came with a later release: schemes set up before it have none.
+    if (trnno % 2 == 0) r.Text("CLAIMTYPE", "0");
+    r.Post();
+  }
+}
+
+void WriteTransfers(TAdsTable& t, const std::vector<DemoEmployee>& staff, Random& random) {
+  static constexpr const char* kDepartments[] = {"ADMIN", "FIN", "HR", "IT", "PROD", "WHSE", "QA", "SALES", "CUSTSVC"};
+  for (const DemoEmployee& e : staff) {
+    if (!random.Percent(12) || e.hired.Year() > 2007) continue;
+    const std::string from = kDepartments[random.Between(0, 8)];
+    const Date when = Date::FromYmd(static_cast<int>(random.Between(e.hired.Year() + 1, 2009)),
+                                    static_cast<int>(random.Between(1, 12)), 1);
+    Row(t)
+        .Text("EMP_NO", e.empNo)
+        .Day("EFFECTIVE_DATE", when)
+        .Text("LOCATION", e.location)
+        .Text("DIVISION", e.division)
+        .Text("DEPARTMENT", e.department)
+        .Text("COST_CENTRE", e.costCentre)
+        .Text("BRANCH", "MAIN")
+        .Text("SECTION", e.section)
+        .Text("PAY_GROUP", e.payGroup)
+        .Text("REMARKS", "Transferred from " + from + " to " + e.department + " on reorganisation.")
+        .Post();
+  }
+}
+
+// --- users and logins ---
+
+void WriteUsers(TAdsTable& t) {
+  struct User {
+    const char *id, *password, *name, *group, *printer;
+  };
+  static constexpr User kUsers[] = {{"ADMIN", "adm2009", "System Administrator", "ADMIN", "01"},
+                                    {"HR01", "hrpay88", "HR Executive", "HR", "02"},
+                                    {"PAY01", "pay2009", "Payroll Officer", "PAYROLL", "02"},
+                                    {"MANAGER", "mgr1234", "Finance Manager", "MGMT", "01"},
+                                    {"AUDIT", "audit09", "External Auditor", "AUDIT", ""}};
+  for (const User& u : kUsers)
+    Row(t)
+        .Text("USERID", u.id)
+        .Text("PASSWORD", u.password)
+        .Text("USERNAME", u.name)
+        .Text("ACCESS_GROUP", u.group)
+        .Text("PRINTER", u.printer)
+        .Day("LAST_LOGIN", Date::FromYmd(2009, 12, 30))
+        .Text("DISABLED", "N")
+        .Post();
+}
+
+void WriteLogins(TAdsTable& t) {
+  // The login rows the suite's own set-up writes into a new login table.
+  static constexpr const char* kLogins[][3] = {{"ADMIN", "SYSCON", "0978"}, {"AUDIT", "AUDIT1", "QUAFT"},
+                                               {"AUDIT", "AUDIT2", "QUAFT"}, {"AUDIT", "AUDIT3", "QUAFT"},
+                                               {"AUDIT", "AUDIT4", "QUAFT"}, {"AUDIT", "AUDIT5", "QUAFT"}};
+  for (const auto& l : kLogins) Row(t).Text("LOG", l[0]).Text("USERID", l[1]).Text("PASSWORD", l[2]).Post();
+}
+
+// --- loans and queries ---
+
+void WriteLoanSchedules(TAdsTable& t, const std::vector<DemoEmployee>& staff, Random& random) {
+  int link = 0;
+  for (const DemoEmployee& e : staff) {
+    if (e.terminated || !random.Percent(8)) continue;
+    ++link;
+    const double principal = static_cast<double>(random.Between(10, 60)) * 100.0;
+    const int instalments = static_cast<int>(random.Between(6, 12));
+    const double monthly = std::round(principal / instalments * 100.0) / 100.0;
+    int year = 2009, month = static_cast<int>(random.Between(1, 12 - instalments + 1));
+    double balance = principal;
+    for (int k = 1; k <= instalments; ++k) {
+      const double pay = k == instalments ? balance : monthly;
+      balance = std::max(0.0, balance - pay);
+      Row(t)
+          .Number("LINKID", link)
+          .Real("TOTAL_PRINCIPAL_AMT", principal)
+          .Real("BF_PRINCIPAL_AMOUNT", balance + pay)
+          .Real("NO_OF_INSTALLMENT", k)
+          .Real("MONTHLY_PRINCIPAL", pay)
+          .Real("BALANCE", balance)
+          .Real("INTEREST_AMT", 0)
+          .Real("TOTAL_MONTHLY_PAY", pay)
+          .Real("TOTAL_INSTALLMENT", instalments)
+          .Text("EMP_NO", e.empNo)
+          .Text("PERIOD", std::to_string(year) + (month < 10 ? "0" : "") + std::to_string(month))
+          .Real("BALANCE_OF_INSTALLMENT", instalments - k)
+          .Post();
+      if (++month > 12) month = 1, ++year;
+    }
+  }
+}
+
+void WriteQueries(TAdsTable& t) {
+  struct Condition {
+    const char* code;  // nullptr: a condition whose query was deleted
+    int id, fieldNo;
+    const char *description, *op, *value, *relation, *type, *field;
+  };
+  static constexpr Condition kConditions[] = {
+      {"ACTIVE", 1, 24, "Termination date", "=", "", "", "D", "TERMINATION_DATE"},
+      {"FOREIGN", 1, 13, "Citizenship", "=", "F", "AND", "C", "CITIZENSHIP"},
+      {"FOREIGN", 2, 43, "Pass type", "<>", "EP", "", "C", "EMP_PASS_TYPE"},
+      {"NEWHIRE", 1, 22, "Date joined", ">=", "2009-01-01", "AND", "D", "HIRED_DATE"},
+      {"NEWHIRE", 2, 28, "Department", "=", "PROD", "", "C", "DEPARTMENT_CODE"},
+      {nullptr, 3, 36, "Basic salary", ">", "3000", "", "N", "BASIC_SALARY"},
+      {nullptr, 4, 30, "Cost centre", "=", "CC200", "", "C", "COST_CENTRE_CODE"},
+      {"HIGHPAY", 1, 36, "Basic salary", ">=", "6000", "", "N", "BASIC_SALARY"},
+      {nullptr, 2, 32, "Job grade", "=", "M1", "", "C", "JOB_GRADE_CODE"}};
+  for (const Condition& c : kConditions)
+    Row(t)
+        .Text("CODE", c.code ? c.code : "")
+        .Number("ID", c.id)
+        .Text("STATUS", "A")
+        .Number("FIELDNO", c.fieldNo)
+        .Text("DESCRIPTION", c.description)
+        .Text("OP", c.op)
+        .Text("VALUE", c.value)
+        .Text("STATUS2", "A")
+        .Text("RELATION", c.relation)
+        .Text("TYPE", c.type)
+        .Text("FIELD", c.field)
+        .Post();
+}
+
+// --- the leftovers ---
+
+void WriteWorkRows(TAdsTable& t, const std::vector<DemoEmployee>& staff, std::size_t count) {
+  for (std::size_t i = 0; i < std::min(count, staff.size()); ++i)
+    Row(t).Text("EMP_NO", staff[i].empNo).Text("EMP_NAME", staff[i].name).Money("BASIC_SALARY", staff[i].basicSalary).Post();
+}
+
+void WriteBakeryItems(TAdsTable& t) {
+  static constexpr std::pair<const char*, const char*> kItems[] = {
+      {"KAYA01", "Kaya toast set"}, {"CURRY02", "Curry puff"}, {"PANDAN3", "Pandan chiffon cake"}};
+  double price = 1.2;
+  for (const auto& [code, description] : kItems) {
+    Row(t).Text("ITEM_CODE", code).Text("DESC", description).Money("PRICE", Dollars(price)).Post();
+    price += 1.1;
+  }
+}
+
+}  // namespace
+
+Date DemoAsOf() { return Date::FromYmd(2009, 12, 31); }
+
+CompanyContent MakeCompanyTables(const std::string& folder, const DemoCompany& company,
+                                 const std::vector<DemoEmployee>& staff, bool forDictionary, int freeCompanyNumber,
+                                 Random& random) {
+  engine::TAdsConnection connection;
+  connection.SetConnectPath(folder);
+  connection.Connect();
+  CompanyContent content;
+
+  // The tables the suite always kept encrypted, and the five the upgrade encrypts on free-table companies:
+  // of those, each free-table company has some encrypted already and some not, in turns.
+  static constexpr const char* kAlwaysEncrypted[] = {"PAYPARA1", "EMPLOYEE", "P_HTRX"};
+  static constexpr const char* kSometimesEncrypted[] = {"TRANSFER", "PASS", "EMP_ALW", "SYSCONT.ADT", "loans_red"};
+  const auto encrypted = [&](std::string_view name) {
+    for (const char* n : kAlwaysEncrypted)
+      if (name == n) return true;
+    for (int i = 0; i < 5; ++i)
+      if (name == kSometimesEncrypted[i]) return forDictionary ? name == "PASS" : (i + freeCompanyNumber) % 2 == 0;
+    return false;
+  };
+  const auto make = [&](std::string_view name, const RowWriter& rows) {
+    const bool protect = encrypted(name);
+    CreateDemoTable(connection, DemoTable(name), rows,
+                    protect && !forDictionary ? Protection::TablePassword : Protection::Clear);
+    content.tables.emplace_back(name);
+    if (protect) content.encrypted.emplace_back(name);
+  };
+
+  std::vector<std::vector<Allowance>> allowances;
+  Random allowanceRandom = random.Fork(1);
+  for (const DemoEmployee& e : staff) allowances.push_back(MakeAllowances(e, allowanceRandom));
+  Random historyRandom = random.Fork(2), trainingRandom = random.Fork(3), itemRandom = random.Fork(4),
+         transferRandom = random.Fork(5), loanRandom = random.Fork(6);
+
+  make("PAYPARA", [&](TAdsTable& t) { WritePaypara(t, company); });
+  make("PAYPARA1", [&](TAdsTable& t) { WritePaypara1(t, company); });
+  make("EMPLOYEE", [&](TAdsTable& t) { WriteEmployees(t, staff); });
+  make("P_HTRX", [&](TAdsTable& t) { content.historyRows = WriteHistory(t, company, staff, allowances, historyRandom); });
+  make("PUBLIC", WritePublicHolidays);
+  make("rbItem", [&](TAdsTable& t) { WriteReportItems(t, itemRandom); });
+  make("RTABLE", WriteReportFields);
+  make("TRAINING", [&](TAdsTable& t) { WriteTraining(t, staff, trainingRandom); });
+  make("MEDSCH", WriteClaimSchemes);
+  make("TRANSFER", [&](TAdsTable& t) { WriteTransfers(t, staff, transferRandom); });
+  make("PASS", WriteUsers);
+  make("EMP_ALW", [&](TAdsTable& t) { WriteAllowances(t, staff, allowances); });
+  make("SYSCONT.ADT", WriteLogins);
+  make("loans_red", [&](TAdsTable& t) { WriteLoanSchedules(t, staff, loanRandom); });
+  make("QUERY", WriteQueries);
+  make("BAKERY.ADT", WriteBakeryItems);
+  connection.Disconnect();
+  return content;
+}
+
+void MakeCompanyLeftovers(const std::string& folder, const std::vector<DemoEmployee>& staff) {
+  engine::TAdsConnection connection;
+  connection.SetConnectPath(folder);
+  connection.Connect();
+  // A work table a restructuring left behind.
+  CreateDemoTable(connection, DemoTable("TEMP_EMP.ADT"), [&](TAdsTable& t) { WriteWorkRows(t, staff, 5); });
+  connection.Disconnect();
+  // Backup copies of the employee table and an editor's copy of the parameters.
+  const std::string base = folder + "\\";
+  CopyToNewFile(base + "EMPLOYEE.ADT", base + "EMPLOYEE.ADT.BAK");
+  CopyToNewFile(base + "EMPLOYEE.ADI", base + "EMPLOYEE.ADI.BAK");
+  if (fs::FileExists(base + "EMPLOYEE.ADM")) CopyToNewFile(base + "EMPLOYEE.ADM", base + "EMPLOYEE.ADM.BAK");
+  CopyToNewFile(base + "PAYPARA.ADT", base + "PAYPARA.ADT.~1");
+}
+
+}  // namespace kv::demo

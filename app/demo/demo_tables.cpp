@@ -1,0 +1,209 @@
+#include "app/demo/demo_tables.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "support/strings.h"
+
+namespace kv::demo {
+namespace {
+
+using engine::TFieldType;
+constexpr TFieldType S = TFieldType::ftString;
+constexpr TFieldType Int = TFieldType::ftInteger;
+constexpr TFieldType Flt = TFieldType::ftFloat;
+constexpr TFieldType Cur = TFieldType::ftCurrency;
+constexpr TFieldType Dat = TFieldType::ftDate;
+constexpr TFieldType Auto = TFieldType::ftAutoInc;
+constexpr TFieldType Memo = TFieldType::ftMemo;
+constexpr TFieldType Blob = TFieldType::ftBlob;
+
+// --- the registry in the data path ---
+
+constexpr FieldSpec kMcompanyFields[] = {
+    {"COMPANY_CODE", S, 8}, {"COMPANY_NAME", S, 40}, {"TOTAL_STAFF", Int}, {"PAYROLL_ACCESS_NO", Int},
+    {"MERGE", S, 1},        {"BACKUPDATE2", Dat},    {"BACKUPDATE", Dat},
+};
+constexpr IndexSpec kMcompanyIndexes[] = {{"PRIMARY", "COMPANY_CODE", true}};
+
+// --- a company of data version 8.50 ---
+// Columns that the release's column lists add are left out, so that those lists find work; the exceptions are
+// the columns the run's own statements need today (rbItem's ID, TRAINING's DEPARTMENT, MEDSCH's CLAIMTYPE,
+// SUBCLAIM, ITEMTYPE, SUBLIMIT), which give way to the lists once those run before the statements.
+
+// Company parameters: one row, whose VERSION is the data version. COMPANY is narrower than the 60 characters
+// the upgrade widens it to.
+constexpr FieldSpec kPayparaFields[] = {
+    {"VERSION", Cur},           {"COMPANY", S, 40},       {"ADDRESS1", S, 40},    {"ADDRESS2", S, 40},
+    {"ADDRESS3", S, 40},        {"POSTAL_CODE", S, 8},    {"TEL_NO", S, 20},      {"FAX_NO", S, 20},
+    {"EMAIL", S, 40},           {"REGISTRATION_NO", S, 12}, {"CPF_SUBMISSION_NO", S, 18},
+    {"IRAS_TAX_REF", S, 12},    {"BANK_ID", S, 8},        {"BANK_BRANCH", S, 8},  {"BANK_AC_NO", S, 20},
+    {"CURRENT_YEAR", S, 4},     {"CURRENT_PERIOD", S, 6}, {"PAYDAY", Int},
+};
+
+// Yearly payroll parameters, keyed by YEAR.
+constexpr FieldSpec kPaypara1Fields[] = {
+    {"YEAR", S, 4},          {"COMPANY", S, 40},      {"MASTER", S, 10},       {"SDF_MAX", Cur},
+    {"SDF_MIN", Cur},        {"SDF", Cur},            {"CPF_OW_CEILING", Cur}, {"CPF_AW_CEILING", Cur},
+    {"WORKING_DAYS", Flt},   {"WORKING_HOURS", Flt},  {"OT_RATE1", Flt},       {"OT_RATE2", Flt},
+    {"BONUS_MONTH", S, 2},
+};
+constexpr IndexSpec kPaypara1Indexes[] = {{"YEAR", "YEAR", true}};
+
+constexpr FieldSpec kEmployeeFields[] = {
+    {"EMP_NO", S, 12},            {"EMP_NAME", S, 40},           {"EMP_ALIAS", S, 20},
+    {"NEW_IC", S, 12},            {"OLD_IC", S, 16},             {"SEX", S, 1},
+    {"SEX_TITLE", S, 4},          {"BIRTH_DATE", Dat},           {"RACE", S, 8},
+    {"RELIGION", S, 8},           {"MARITAL_STATUS", S, 1},      {"NATIONALITY", S, 3},
+    {"CITIZENSHIP", S, 1},        {"PR_DATE", Dat},              {"ADDRESS1", S, 40},
+    {"ADDRESS2", S, 40},          {"ADDRESS3", S, 40},           {"POSTAL_CODE", S, 8},
+    {"TEL_NO", S, 20},            {"MOBILE_NO", S, 20},          {"EMAIL_AC_NO", S, 40},
+    {"HIRED_DATE", Dat},          {"CONFIRM_DATE", Dat},         {"TERMINATION_DATE", Dat},
+    {"TERMINATION_STATUS", S, 1}, {"TERMINATION_REASON", S, 8},  {"DIVISION_CODE", S, 8},
+    {"DEPARTMENT_CODE", S, 8},    {"SECTION_CODE", S, 8},        {"COST_CENTRE_CODE", S, 8},
+    {"CATEGORY_CODE", S, 8},      {"JOB_GRADE_CODE", S, 8},      {"OCCUPATION_CODE", S, 8},
+    {"LOCATION_CODE", S, 8},      {"PAY_GROUP", S, 8},           {"BASIC_SALARY", Cur},
+    {"SALARY_TYPE", S, 1},        {"BANK_ID", S, 8},             {"BANK_BRANCH_CODE", S, 8},
+    {"BANK_AC_NO", S, 20},        {"PAY_MODE", S, 1},            {"INCOME_TAX_AC_NO", S, 12},
+    {"EMP_PASS_TYPE", S, 2},      {"EMP_PASS_AC_NO", S, 12},     {"EMP_PASS_ISSUE_DATE", Dat},
+    {"EMP_PASS_EXPIRE_DATE", Dat}, {"PASSPORT_NO", S, 16},       {"PASSPORT_EXPIRE_DATE", Dat},
+    {"CPF_CATEGORY", S, 8},       {"FUND_CLASS", S, 1},          {"FUND_CODE", S, 8},
+    {"IS_EPF_OLD", S, 1},         {"SUPERVISOR_CODE", S, 12},    {"SPOUSE_NAME", S, 40},
+    {"SPOUSE_NEW_IC", S, 12},     {"SPOUSE_DOB", Dat},           {"SPOUSE_JOB_CODE", S, 8},
+    {"SPOUSE_PHONE", S, 20},      {"EMG_CONTACT", S, 40},        {"EMG_CONTACT_RELATION", S, 8},
+    {"EMG_TEL", S, 20},           {"DEPENDENT_CHILD", Int},      {"PHOTO_ID", Blob},
+};
+constexpr IndexSpec kEmployeeIndexes[] = {
+    {"EMP_NO", "EMP_NO", true}, {"EMP_NAME", "EMP_NAME"}, {"NEW_IC", "NEW_IC"}};
+
+// Payroll history: one row per employee, period ("YYYYMM") and cycle.
+constexpr FieldSpec kPHtrxFields[] = {
+    {"PERIOD", S, 6},        {"CYCLE", S, 1},          {"EMPCODE", S, 12},      {"PAYDAY", Flt},
+    {"DAILY_RATE", Cur},     {"HOURLY_RATE", Cur},     {"BASIC", Cur},          {"NPL_AMT", Cur},
+    {"ABSENT_AMT", Cur},     {"OTAMT", Cur},           {"TOTAL_ALLOWANCE", Cur}, {"TOTAL_DEDUCTION", Cur},
+    {"GROSS_WAGE", Cur},     {"CPF_WAGE", Cur},        {"CPFOWWAGE", Cur},      {"CPFAWWAGE", Cur},
+    {"CPFEMPEE", Cur},       {"CPFEMPER", Cur},        {"TOTAL_CPF", Cur},      {"FWL", Cur},
+    {"SDF", Cur},            {"FUND_AMT", Cur},        {"NETT_WAGE", Cur},      {"DEPARTMENT", S, 8},
+    {"COSTCENTE", S, 8},     {"CATEGORY", S, 8},       {"COMPANY", S, 8},       {"SECTION", S, 8},
+    {"JOB_GRADE", S, 8},
+};
+constexpr IndexSpec kPHtrxIndexes[] = {{"EMPCODE", "EMPCODE;PERIOD;CYCLE", true}, {"PERIOD", "PERIOD"}};
+
+constexpr FieldSpec kPublicFields[] = {{"FINPERIOD", S, 4}, {"DATE", Dat}, {"DESC", S, 40}};
+constexpr IndexSpec kPublicIndexes[] = {{"DATE", "DATE"}, {"FINPERIOD", "FINPERIOD;DATE"}};
+
+// The report builder's items (the catalogue's rbItem) with the ID the report writer numbers them by.
+constexpr FieldSpec kRbItemFields[] = {
+    {"ItemId", Auto},   {"FolderId", Int},  {"Name", S, 60},     {"USERID", S, 8},   {"Size", Int},
+    {"ItemType", Int},  {"Modified", Flt},  {"Deleted", Flt},    {"Template", Blob}, {"ID", Int},
+};
+
+// The report writer's field catalogue.
+constexpr FieldSpec kRtableFields[] = {
+    {"NO", S, 8},    {"NO2", S, 8},  {"HEADING", S, 30}, {"DATABASE1", S, 12}, {"FIELD", S, 30},
+    {"CODE", S, 20}, {"WIDTH", Int}, {"TYPE1", S, 1},    {"HIDE_WAGE", S, 1},
+};
+constexpr IndexSpec kRtableIndexes[] = {{"NO", "NO"}};
+
+constexpr FieldSpec kTrainingFields[] = {
+    {"EMP_CODE", S, 12},  {"COURSE_CODE", S, 8}, {"COURSE_DESC", S, 40}, {"INSTITUTE", S, 40},
+    {"START_DATE", Dat},  {"END_DATE", Dat},     {"HOURS", Flt},         {"COURSE_FEE", Cur},
+    {"SPONSORED", S, 1},  {"DEPARTMENT", S, 8},
+};
+constexpr IndexSpec kTrainingIndexes[] = {{"EMP_CODE", "EMP_CODE;START_DATE"}};
+
+// Claim set-up header. Deliberately without an index on SCHEME_CODE;CLAIM_CODE;SUBCLAIM;CLAIMTYPE, which the
+// upgrade makes.
+constexpr FieldSpec kMedschFields[] = {
+    {"SCHEME_CODE", S, 8}, {"CLAIM_CODE", S, 8}, {"SUBCLAIM", S, 8}, {"CLAIMTYPE", S, 1}, {"TRNNO", S, 12},
+    {"ITEMTYPE", S, 1},    {"SUBLIMIT", Cur},    {"DESC", S, 40},    {"MAX_CLAIM", Cur},
+};
+constexpr IndexSpec kMedschIndexes[] = {{"SCHEME_CODE", "SCHEME_CODE;CLAIM_CODE"}};
+
+// Transfers (the catalogue's TRANSFER).
+constexpr FieldSpec kTransferFields[] = {
+    {"EMP_NO", S, 12},   {"EFFECTIVE_DATE", Dat}, {"LOCATION", S, 8}, {"DIVISION", S, 8},  {"DEPARTMENT", S, 8},
+    {"COST_CENTRE", S, 8}, {"BRANCH", S, 8},      {"SECTION", S, 8},  {"PAY_GROUP", S, 8}, {"REMARKS", Memo},
+};
+constexpr IndexSpec kTransferIndexes[] = {
+    {"EMP_NO", "EMP_NO;EFFECTIVE_DATE"}, {"EMP_NO2", "EMP_NO;EFFECTIVE_DATE", false, true}};
+
+// The suite's users. PASSWORD and PRINTER are narrower than the upgrade makes them.
+constexpr FieldSpec kPassFields[] = {
+    {"USERID", S, 8},  {"PASSWORD", S, 10},   {"USERNAME", S, 40}, {"ACCESS_GROUP", S, 8},
+    {"PRINTER", S, 2}, {"LAST_LOGIN", Dat},   {"DISABLED", S, 1},
+};
+constexpr IndexSpec kPassIndexes[] = {{"USERID", "USERID", true}};
+
+// Fixed allowances per employee.
+constexpr FieldSpec kEmpAlwFields[] = {
+    {"EMP_CODE", S, 12}, {"ALLOW_CODE", S, 8}, {"DESC", S, 30}, {"AMOUNT", Cur}, {"CPF_PAYABLE", S, 1},
+    {"TAXABLE", S, 1},
+};
+constexpr IndexSpec kEmpAlwIndexes[] = {{"EMP_CODE", "EMP_CODE;ALLOW_CODE"}};
+
+// The login table (the catalogue's SYSCONT.ADT).
+constexpr FieldSpec kSyscontFields[] = {{"LOG", S, 8}, {"USERID", S, 8}, {"PASSWORD", S, 8}};
+constexpr IndexSpec kSyscontIndexes[] = {{"LOG", "LOG;USERID", true}, {"USERID", "USERID;PASSWORD"}};
+
+// Loan redemption schedules (the catalogue's loans_red).
+constexpr FieldSpec kLoansRedFields[] = {
+    {"ID", Auto},                {"LINKID", Int},          {"TOTAL_PRINCIPAL_AMT", Flt}, {"BF_PRINCIPAL_AMOUNT", Flt},
+    {"NO_OF_INSTALLMENT", Flt},  {"MONTHLY_PRINCIPAL", Flt}, {"BALANCE", Flt},           {"INTEREST_AMT", Flt},
+    {"TOTAL_MONTHLY_PAY", Flt},  {"TOTAL_INSTALLMENT", Flt}, {"EMP_NO", S, 12},          {"PERIOD", S, 6},
+    {"BALANCE_OF_INSTALLMENT", Flt},
+};
+constexpr IndexSpec kLoansRedIndexes[] = {{"LINKID", "LINKID;NO_OF_INSTALLMENT"}};
+
+// Saved employee queries, one row per condition. STATUS and STATUS2 are narrower than the upgrade makes them.
+constexpr FieldSpec kQueryFields[] = {
+    {"CODE", S, 8},   {"ID", Int},         {"STATUS", S, 1}, {"FIELDNO", Int},   {"DESCRIPTION", S, 30},
+    {"OP", S, 2},     {"VALUE", S, 40},    {"STATUS2", S, 1}, {"RELATION", S, 3}, {"TYPE", S, 1},
+    {"FIELD", S, 30},
+};
+constexpr IndexSpec kQueryIndexes[] = {{"CODE", "CODE;ID"}};
+
+// --- work tables ---
+
+// A work table a restructuring left behind (the clean-up deletes "TEMP_*" names).
+constexpr FieldSpec kTempEmpFields[] = {{"EMP_NO", S, 12}, {"EMP_NAME", S, 40}, {"BASIC_SALARY", Cur}};
+// A table of the company's own whose name merely looks like a backup's; it must survive the clean-up.
+constexpr FieldSpec kBakeryFields[] = {{"ITEM_CODE", S, 8}, {"DESC", S, 40}, {"PRICE", Cur}};
+constexpr IndexSpec kBakeryIndexes[] = {{"ITEM_CODE", "ITEM_CODE", true}};
+// A time-stamped copy in the installation's work folder, with an index so that its .ADI is there too.
+constexpr FieldSpec kWorkCopyFields[] = {{"EMP_NO", S, 12}, {"PERIOD", S, 6}, {"AMOUNT", Cur}};
+constexpr IndexSpec kWorkCopyIndexes[] = {{"EMP_NO", "EMP_NO;PERIOD"}};
+
+constexpr TableSpec kTables[] = {
+    {"mcompany.ADT", kMcompanyFields, kMcompanyIndexes},
+    {"PAYPARA", kPayparaFields, {}},
+    {"PAYPARA1", kPaypara1Fields, kPaypara1Indexes},
+    {"EMPLOYEE", kEmployeeFields, kEmployeeIndexes},
+    {"P_HTRX", kPHtrxFields, kPHtrxIndexes},
+    {"PUBLIC", kPublicFields, kPublicIndexes},
+    {"rbItem", kRbItemFields, {}},
+    {"RTABLE", kRtableFields, kRtableIndexes},
+    {"TRAINING", kTrainingFields, kTrainingIndexes},
+    {"MEDSCH", kMedschFields, kMedschIndexes},
+    {"TRANSFER", kTransferFields, kTransferIndexes},
+    {"PASS", kPassFields, kPassIndexes},
+    {"EMP_ALW", kEmpAlwFields, kEmpAlwIndexes},
+    {"SYSCONT.ADT", kSyscontFields, kSyscontIndexes},
+    {"loans_red", kLoansRedFields, kLoansRedIndexes},
+    {"QUERY", kQueryFields, kQueryIndexes},
+    {"TEMP_EMP.ADT", kTempEmpFields, {}},
+    {"BAKERY.ADT", kBakeryFields, kBakeryIndexes},
+    {"WORKCOPY", kWorkCopyFields, kWorkCopyIndexes},
+};
+
+}  // namespace
+
+std::span<const TableSpec> DemoTables() { return kTables; }
+
+const TableSpec& DemoTable(std::string_view name) {
+  for (const TableSpec& t : kTables)
+    if (kv::SameText(t.name, name)) return t;
+  throw std::out_of_range("no demo table layout named " + std::string(name));
+}
+
+}  // namespace kv::demo
