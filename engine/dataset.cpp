@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "ace/core/number_text.h"
 #include "engine/connection.h"
 #include "support/strings.h"
 
@@ -56,12 +57,11 @@ bool NumberOf(const Value& v, double& out) {
     case Kind::Currency: out = v.AsCurrency().ToDouble(); return true;
     case Kind::Date: out = v.AsDate().Serial(); return true;
     case Kind::String: {
-      const std::string_view t = kv::TrimBlanks(v.AsString());
-      if (t.empty()) { out = 0; return true; }
-      const std::string s(t);
-      char* end = nullptr;
-      out = std::strtod(s.c_str(), &end);
-      return end && *end == '\0';
+      // Blank text reads as 0, as an empty field does; other text by the engine's own reading of numbers.
+      if (kv::TrimBlanks(v.AsString()).empty()) { out = 0; return true; }
+      const std::optional<double> number = ace::NumberFromText(v.AsString());
+      if (number) out = *number;
+      return number.has_value();
     }
     default: return false;
   }
@@ -117,9 +117,9 @@ bool Matches(const Value& field, const Value& wanted, const TLocateOptions& opti
 
 // --- TField ---------------------------------------------------------------------------------------------
 
-TField::TField(TAdsDataSet& owner, int index, std::string name, ace::FieldType type, int size)
+TField::TField(TAdsDataSet& owner, int index, std::string name, ace::FieldType type, int size, int dataSize)
     : owner_(owner), index_(index), name_(std::move(name)), engineType_(type), logical_(LogicalTypeOf(type)),
-      size_(size) {}
+      size_(size), dataSize_(dataSize) {}
 
 Value TField::Value() const { return owner_.FieldValue(index_); }
 bool TField::IsNull() const { return Value().IsNull(); }
@@ -133,11 +133,15 @@ std::string TField::AsString() const {
 std::int64_t TField::AsInteger() const {
   const ace::Value v = Value();
   if (v.GetKind() == Kind::Integer) return v.AsInteger();
+  if (v.IsNull()) return 0;
+  if (v.GetKind() == Kind::String)
+    if (const std::optional<std::int64_t> whole = ace::WholeNumberFromText(v.AsString())) return *whole;
   double d = 0;
-  if (!NumberOf(v, d)) {
-    if (v.IsNull()) return 0;
+  // A number past the 64-bit range (a long digit string, a huge double) has no integer to give: llround would
+  // answer an arbitrary one.
+  constexpr double kLimit = 9223372036854775808.0;  // 2^63
+  if (!NumberOf(v, d) || !(d >= -kLimit && d < kLimit))
     RaiseComponentError("'" + AsString() + "' is not a valid integer value for field " + name_, owner_.Source());
-  }
   return static_cast<std::int64_t>(std::llround(d));
 }
 
@@ -198,7 +202,12 @@ ace::ByteVector TField::AsBlob() const {
 }
 
 void TField::SetValue(const ace::Value& value) { owner_.AssignField(index_, value); }
-void TField::SetAsString(const std::string& text) { SetValue(ace::Value::String(text)); }
+void TField::SetAsString(const std::string& text) {
+  // Blank text in a number, money, date, time or logical field is an empty field, also while it is only
+  // assigned: it reads as empty before Post and is posted with AdsSetEmpty.
+  if (ace::BlankTextIsEmpty(engineType_) && kv::TrimBlanks(text).empty()) SetValue(ace::Value::Null());
+  else SetValue(ace::Value::String(text));
+}
 void TField::SetAsInteger(std::int64_t number) { SetValue(ace::Value::Integer(number)); }
 void TField::SetAsFloat(double number) { SetValue(ace::Value::Double(number)); }
 void TField::SetAsCurrency(kv::Currency money) { SetValue(ace::Value::Money(money)); }
@@ -340,7 +349,8 @@ void TAdsDataSet::BindFields() {
     int size = 0;
     if (engineType == ace::FieldType::Char) size = length > 0 ? static_cast<int>(length) - 1 : 0;
     else if (engineType == ace::FieldType::Raw) size = static_cast<int>(length);
-    fields_.push_back(std::unique_ptr<TField>(new TField(*this, i - 1, name, engineType, size)));
+    // The engine's field length is its data size (Char k is k + 1, money 8, a memo its block reference).
+    fields_.push_back(std::unique_ptr<TField>(new TField(*this, i - 1, name, engineType, size, static_cast<int>(length))));
   }
 }
 

@@ -65,13 +65,18 @@ struct TLocateOptions {
 
 // One field of an open dataset. Reading gives the value of the current record, or the value assigned in edit
 // or insert state; writing needs edit or insert state. Conversions follow the field's type: a number reads as
-// text in its shortest form, a date as "2026-12-10", an empty field as "" / 0 / false.
+// text in its shortest form, a date as "2026-12-10", an empty field as "" / 0 / false. Text reads as a number
+// by ace::NumberFromText (plain decimals; blank text is 0); blank text set on a field that holds no text
+// empties it.
 class TField {
  public:
   const std::string& FieldName() const { return name_; }
   TFieldType DataType() const { return logical_; }
   ace::FieldType EngineType() const { return engineType_; }
   int Size() const { return size_; }  // characters of a Char field, bytes of a Raw field; 0 otherwise
+  // The engine's data size of the field, as AdsGetFieldLength reports it (ace::FieldDataSize): Char k is k + 1,
+  // CurDouble 8, a memo its block reference. What a column change compares against.
+  int DataSize() const { return dataSize_; }
 
   ace::Value Value() const;
   bool IsNull() const;
@@ -97,13 +102,14 @@ class TField {
 
  private:
   friend class TAdsDataSet;
-  TField(TAdsDataSet& owner, int index, std::string name, ace::FieldType type, int size);
+  TField(TAdsDataSet& owner, int index, std::string name, ace::FieldType type, int size, int dataSize);
   TAdsDataSet& owner_;
   int index_;
   std::string name_;
   ace::FieldType engineType_;
   TFieldType logical_;
   int size_;
+  int dataSize_;
 };
 
 class TAdsDataSet : public TComponent {

@@ -33,6 +33,10 @@ bool IsMemoLike(FieldType type) {
   return type == FieldType::Memo || type == FieldType::Binary || type == FieldType::Image;
 }
 
+bool BlankTextIsEmpty(FieldType type) {
+  return type != FieldType::Char && type != FieldType::Raw && !IsMemoLike(type);
+}
+
 std::string_view FieldTypeWord(FieldType type) {
   switch (type) {
     case FieldType::Logical: return "Logical";

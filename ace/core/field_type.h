@@ -39,6 +39,9 @@ std::uint32_t FieldValueSize(const FieldSpec& field);
 std::uint32_t FieldDataSize(const FieldSpec& field);
 
 bool IsMemoLike(FieldType type);  // stored in the .ADM file
+// Whether blank text given to a field of this type makes it empty: true for every type that holds neither text
+// nor bytes (numbers, money, dates, times, logicals), whose values the suite also copies as text.
+bool BlankTextIsEmpty(FieldType type);
 std::string_view FieldTypeWord(FieldType type);  // "Char", "CurDouble", ...
 
 // The type word of a field definition string or an SQL column type, without regard to case: "Char",

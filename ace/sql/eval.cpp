@@ -1,10 +1,10 @@
 #include "ace/sql/eval.h"
 
-#include <charconv>
 #include <cmath>
 #include <stdexcept>
 
 #include "ace/core/error.h"
+#include "ace/core/number_text.h"
 #include "ace/sql/lexer.h"
 #include "support/strings.h"
 
@@ -59,24 +59,6 @@ bool AllDigits(std::string_view text) {
   for (char c : text)
     if (c < '0' || c > '9') return false;
   return true;
-}
-
-// A character value read as a number: optional sign, digits with an optional decimal part, blanks around.
-std::optional<double> TextAsNumber(std::string_view text) {
-  text = WithoutBlanks(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  std::string_view digits = text;
-  if (!digits.empty() && digits.front() == '-') digits.remove_prefix(1);
-  const std::size_t dot = digits.find('.');
-  const std::string_view whole = digits.substr(0, dot);
-  const std::string_view fraction = dot == std::string_view::npos ? std::string_view() : digits.substr(dot + 1);
-  const bool shaped = (dot == std::string_view::npos) ? AllDigits(whole)
-                                                      : ((whole.empty() || AllDigits(whole)) && AllDigits(fraction));
-  if (!shaped) return std::nullopt;
-  double number = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return number;
 }
 
 std::optional<int> Digits(std::string_view text) {
@@ -152,7 +134,7 @@ std::optional<Order> CompareCore(const Value& a, const Value& b) {
     return OrderOf(WithoutTrailingBlanks(a.AsString()), WithoutTrailingBlanks(b.AsString()));
   if (IsNumeric(ka) && IsNumeric(kb)) return NumericOrder(a, b);
   if (ka == Kind::String && IsNumeric(kb)) {
-    const std::optional<double> number = TextAsNumber(a.AsString());
+    const std::optional<double> number = NumberFromText(a.AsString());
     if (!number) return Order::Unequal;
     return NumericOrder(Value::Double(*number), b);
   }

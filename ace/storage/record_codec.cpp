@@ -1,13 +1,13 @@
 #include "ace/storage/record_codec.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 
 #include "ace/core/error.h"
+#include "ace/core/number_text.h"
 #include "ace/storage/bytes.h"
 #include "support/strings.h"
 
@@ -27,31 +27,17 @@ namespace {
                                    f.name + "'");
 }
 
-// A plain decimal number: optional sign, digits, at most one decimal point. Exponents, "nan" and "inf" are no
-// numbers a payroll value is written as, and would pass into money columns unnoticed.
-bool ParseDouble(std::string_view text, double& out) {
-  text = kv::TrimBlanks(text);
-  if (text.empty()) return false;
-  if (text.front() == '+') text.remove_prefix(1);
-  bool digit = false, point = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c >= '0' && c <= '9') digit = true;
-    else if (c == '.' && !point) point = true;
-    else if (!(c == '-' && i == 0)) return false;
-  }
-  if (!digit) return false;
-  const auto r = std::from_chars(text.data(), text.data() + text.size(), out);
-  return r.ec == std::errc() && r.ptr == text.data() + text.size();
-}
-
 bool NumberOf(const Value& v, double& out) {
   switch (v.GetKind()) {
     case Value::Kind::Integer: out = static_cast<double>(v.AsInteger()); return true;
     case Value::Kind::Double: out = v.AsDouble(); return true;
     case Value::Kind::Currency: out = v.AsCurrency().ToDouble(); return true;
     case Value::Kind::Boolean: out = v.AsBoolean() ? 1 : 0; return true;
-    case Value::Kind::String: return ParseDouble(v.AsString(), out);
+    case Value::Kind::String: {
+      const std::optional<double> number = NumberFromText(v.AsString());
+      if (number) out = *number;
+      return number.has_value();
+    }
     default: return false;
   }
 }
@@ -182,7 +168,11 @@ Value ReadScalar(const FieldDescriptor& f, const std::uint8_t* payload) {
 
 void WriteScalar(const FieldDescriptor& f, std::uint8_t* payload, const Value& v) {
   std::uint8_t* p = payload + f.offset;
-  if (v.IsNull()) {
+  // Blank text in a field that holds no text is no value: amounts, dates and times are copied as text, and an
+  // empty one is an empty field, not a failed write. Char and Raw fields keep blank text as their value.
+  const bool blankText = v.GetKind() == Value::Kind::String && BlankTextIsEmpty(f.type) &&
+                         kv::TrimBlanks(v.AsString()).empty();
+  if (v.IsNull() || blankText) {
     std::memset(p, f.type == FieldType::Char ? ' ' : 0, FieldValueSize(f));
     SetNull(f, payload, true);
     return;
@@ -224,7 +214,6 @@ void WriteScalar(const FieldDescriptor& f, std::uint8_t* payload, const Value& v
         const std::string t = kv::UpperCase(kv::TrimBlanks(v.AsString()));
         if (t == "T" || t == "TRUE" || t == "Y" || t == "YES" || t == "1") b = true;
         else if (t == "F" || t == "FALSE" || t == "N" || t == "NO" || t == "0") b = false;
-        else if (t.empty()) { WriteScalar(f, payload, Value::Null()); return; }
         else Mismatch(f, v);
       } else Mismatch(f, v);
       p[0] = b ? 'T' : 'F';
@@ -253,7 +242,6 @@ void WriteScalar(const FieldDescriptor& f, std::uint8_t* payload, const Value& v
       if (v.GetKind() == Value::Kind::Date) d = v.AsDate();
       else if (v.GetKind() == Value::Kind::TimeStamp) d = v.AsTimeStamp().DatePart();
       else if (v.GetKind() == Value::Kind::String) {
-        if (kv::TrimBlanks(v.AsString()).empty()) { WriteScalar(f, payload, Value::Null()); return; }
         if (!ParseDateText(v.AsString(), d)) Mismatch(f, v);
       } else Mismatch(f, v);
       PutU32(p, static_cast<std::uint32_t>(d.Serial()));

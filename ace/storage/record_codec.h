@@ -2,10 +2,11 @@
 // Reading and writing field values inside a record payload (null bitmap + fixed-width values), with the
 // conversions a caller may ask for (a number written to a character field, a text to a date, ...).
 //
-// Rules: a Char value is blank padded on disk and read back without its trailing blanks; an empty text is a
-// value (blanks), not NULL: only writing Null makes a field empty. A field never written since its record was
-// appended or its column added is NULL. Memo, Binary and Image
-// values live in the memo file; the payload holds their block reference, handled by the table layer.
+// Rules: a Char value is blank padded on disk and read back without its trailing blanks; an empty text in a Char
+// or Raw field is a value (blanks, zero bytes), not NULL. In every other field blank text is empty (NULL), as
+// writing Null is. Text becomes a number by ace::NumberFromText (plain decimals only). A field never written since
+// its record was appended or its column added is NULL. Memo, Binary and Image values live in the memo file; the
+// payload holds their block reference, handled by the table layer.
 
 #include <cstdint>
 #include <string>

@@ -115,6 +115,7 @@ TEST(SqlValues, CharacterColumnAgainstNumberComparesByValue) {
       {Value::String("30"), true},  {Value::String("020"), true},  {Value::String("20.0"), true},
       {Value::String("40"), false}, {Value::String("abc"), false}, {Value::String(""), false},
       {Value::String("2 0"), false}, {Value::String("1e1"), false}, {kNull, false},
+      {Value::String("20."), true},  {Value::String("0x14"), false}, {Value::String("+-20"), false},
   };
   for (const WidthCase& c : cases) {
     const Row row = Row().Set("width", c.width);

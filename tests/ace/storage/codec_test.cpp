@@ -46,6 +46,17 @@ TEST(RecordCodec, ConversionsKeepTheValueOrRefuseIt) {
       {"no 30 February", day, Value::String("2026-02-30"), code::kTypeMismatch, {}},
       {"integers from text", whole, Value::String("42"), 0, Value::Integer(42)},
       {"out of range", whole, Value::Integer(1LL << 40), code::kValueOutOfRange, {}},
+      {"no hexadecimal", whole, Value::String("0x10"), code::kTypeMismatch, {}},
+      {"no thousands separators", money, Value::String("1,000"), code::kTypeMismatch, {}},
+      {"blank text in a number field is empty", whole, Value::String(""), 0, Value::Null()},
+      {"likewise a short integer", FieldSpec{"S", FieldType::ShortInt, 0, 0}, Value::String("   "), 0, Value::Null()},
+      {"likewise a double", FieldSpec{"F", FieldType::Double, 0, 2}, Value::String(""), 0, Value::Null()},
+      {"likewise money", money, Value::String(" "), 0, Value::Null()},
+      {"likewise a time", FieldSpec{"T", FieldType::Time, 0, 0}, Value::String(""), 0, Value::Null()},
+      {"likewise a timestamp", FieldSpec{"TS", FieldType::TimeStamp, 0, 0}, Value::String(""), 0, Value::Null()},
+      {"likewise a date", day, Value::String(""), 0, Value::Null()},
+      {"likewise a logical", FieldSpec{"L", FieldType::Logical, 0, 0}, Value::String(""), 0, Value::Null()},
+      {"blank bytes are bytes", FieldSpec{"R", FieldType::Raw, 2, 0}, Value::String(""), 0, Value::Blob({0, 0})},
   };
   for (const Case& c : cases) {
     const Stored s = Store(c.field, c.in);
