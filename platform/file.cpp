@@ -1,8 +1,11 @@
 #include "platform/file.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,6 +95,57 @@ void File::Truncate(std::uint64_t size) {
 
 void File::Sync() {
   if (::fsync(fd_) != 0) Fail("cannot sync", path_, errno);
+}
+
+FileHead::~FileHead() {
+  if (base_ != nullptr) ::munmap(base_, size_);
+}
+
+FileHead::FileHead(FileHead&& other) noexcept : base_(other.base_), size_(other.size_) {
+  other.base_ = nullptr;
+  other.size_ = 0;
+}
+
+FileHead& FileHead::operator=(FileHead&& other) noexcept {
+  if (this != &other) {
+    if (base_ != nullptr) ::munmap(base_, size_);
+    base_ = other.base_;
+    size_ = other.size_;
+    other.base_ = nullptr;
+    other.size_ = 0;
+  }
+  return *this;
+}
+
+void FileHead::Read(std::size_t offset, void* out, std::size_t size) const {
+  if (base_ == nullptr || offset > size_ || size > size_ - offset)
+    throw FsError("a file view of " + std::to_string(size_) + " bytes has no " + std::to_string(size) +
+                  " bytes at offset " + std::to_string(offset));
+  // Volatile loads: the bytes change under the program's feet (other processes write the file), so every call
+  // must really read them rather than reuse what an earlier call read.
+  const volatile std::uint8_t* in = static_cast<const volatile std::uint8_t*>(base_) + offset;
+  auto* to = static_cast<std::uint8_t*>(out);
+  std::size_t i = 0;
+  if (reinterpret_cast<std::uintptr_t>(in) % alignof(std::uint64_t) == 0) {
+    const volatile std::uint64_t* words = reinterpret_cast<const volatile std::uint64_t*>(in);
+    for (; i + sizeof(std::uint64_t) <= size; i += sizeof(std::uint64_t)) {
+      const std::uint64_t word = words[i / sizeof(std::uint64_t)];
+      std::memcpy(to + i, &word, sizeof word);
+    }
+  }
+  for (; i < size; ++i) to[i] = in[i];
+  std::atomic_thread_fence(std::memory_order_acquire);
+}
+
+FileHead File::MapHead(std::size_t size) const {
+  if (size == 0 || Size() < size)
+    throw FsError("file " + path_.string() + " is shorter than the " + std::to_string(size) + " bytes to map");
+  void* base = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd_, 0);
+  if (base == MAP_FAILED) Fail("cannot map", path_, errno);
+  FileHead head;
+  head.base_ = base;
+  head.size_ = size;
+  return head;
 }
 
 void File::Close() {

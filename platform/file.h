@@ -13,6 +13,32 @@
 
 namespace kv::fs {
 
+// A read-only view of the first bytes of a file, shared with every other open of the file: what any process
+// writes there through its own descriptor shows in the view at once (both are the system's cached pages of the
+// file), so a small value kept there can be looked at again and again without a system call. Made by
+// File::MapHead; valid while the file keeps at least one byte (a view of a file cut to nothing by someone else
+// faults on reading). Closing the file does not end the view.
+class FileHead {
+ public:
+  FileHead() = default;
+  ~FileHead();
+  FileHead(FileHead&& other) noexcept;
+  FileHead& operator=(FileHead&& other) noexcept;
+  FileHead(const FileHead&) = delete;
+  FileHead& operator=(const FileHead&) = delete;
+
+  bool IsMapped() const { return base_ != nullptr; }
+  std::size_t Size() const { return size_; }
+  // Copies size bytes at offset as they are in the file now; each call reads the memory afresh. Throws FsError
+  // when the range is outside the view.
+  void Read(std::size_t offset, void* out, std::size_t size) const;
+
+ private:
+  friend class File;
+  void* base_ = nullptr;
+  std::size_t size_ = 0;
+};
+
 class File {
  public:
   enum class Mode { ReadOnly, ReadWrite, CreateNew /* fails when the file exists */, CreateOrTruncate };
@@ -40,6 +66,9 @@ class File {
   // Flushes data and metadata to the device.
   void Sync();
   void Close();
+  // A shared view of the file's first size bytes (see FileHead); throws FsError when the file is shorter or the
+  // system cannot map it.
+  FileHead MapHead(std::size_t size) const;
 
   // Byte-range locks (open-file-description locks): a lock held through one File conflicts with a lock taken
   // through any other File on the same file, in this process or another. Released with Unlock or on Close.

@@ -78,6 +78,8 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   // Reads the counter block without the write lock: true only when it reads whole, shows no change under way
   // and matches the counters this process saw last. A writer marks the block busy before it touches anything
   // and bumps the change counter when it is done, so then everything read since is still what the file holds.
+  // The block is read from a shared view of the file's head (no system call); where the system gives no view,
+  // from the file.
   bool CountersUnchanged();
   void WritePayload(std::uint64_t recno, const std::vector<std::uint8_t>& payload, std::uint8_t status);
   void WriteStatus(std::uint64_t recno, std::uint8_t status);
@@ -113,6 +115,12 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
 
   TablePaths paths_;
   kv::fs::File data_;
+  kv::fs::FileHead head_;  // the header's first bytes as the file holds them now (CountersUnchanged)
+  struct SeenCounters {    // the counter block as CountersUnchanged last found it matching
+    bool valid = false;
+    std::uint8_t block[TableHeader::kCountersSize];
+    TableCounters as;
+  } seen_;
   bool writable_ = false;
   TableHeader header_;
   std::pair<std::uint64_t, std::uint64_t> identity_{};

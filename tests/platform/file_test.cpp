@@ -46,6 +46,38 @@ TEST(File, LocksConflictBetweenHandlesAndProcesses) {
   EXPECT_TRUE(b.TryLock(0, 1, true));
 }
 
+TEST(File, AHeadViewShowsWhatAnotherProcessWritesAtOnce) {
+  testing::TempFolder dir;
+  File f = File::Open(dir.Path() / "t.adt", File::Mode::CreateNew);
+  f.WriteAt(0, "counters", 8);
+  EXPECT_THROW(f.MapHead(9), FsError) << "a view longer than the file";
+  FileHead head = f.MapHead(8);
+  char seen[8];
+  head.Read(0, seen, 8);
+  EXPECT_EQ(std::string(seen, 8), "counters");
+  const pid_t child = fork();
+  if (child == 0) {
+    File c = File::Open(dir.Path() / "t.adt", File::Mode::ReadWrite);
+    c.WriteAt(4, "XY", 2);
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  head.Read(2, seen, 6);
+  EXPECT_EQ(std::string(seen, 6), "unXYrs") << "the view still shows the bytes from before the other write";
+  f.WriteAt(0, "C", 1);
+  f.Close();
+  head.Read(0, seen, 1);
+  EXPECT_EQ(seen[0], 'C') << "this process's own write, and the view outlives the descriptor";
+  EXPECT_THROW(head.Read(7, seen, 2), FsError);
+  FileHead moved = std::move(head);
+  EXPECT_FALSE(head.IsMapped());
+  EXPECT_THROW(head.Read(0, seen, 1), FsError);
+  moved.Read(4, seen, 2);
+  EXPECT_EQ(std::string(seen, 2), "XY");
+}
+
 TEST(File, AtomicReplace) {
   testing::TempFolder dir;
   dir.Write("old", "old");

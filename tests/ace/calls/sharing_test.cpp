@@ -98,5 +98,47 @@ TEST_F(Sharing, AScanInRecordOrderSeesAnotherProcessChangingRecordsAhead) {
   EXPECT_EQ(Get(t, "N"), Value::Integer(5)) << "the record deleted by the other process is passed over";
 }
 
+TEST_F(Sharing, AScanInRecordOrderSeesRecordsAnotherProcessAppendsAndEmptiesBehindIt) {
+  AdsHandle t = Create("T", "A,Char,8;N,Integer;");
+  for (int i = 1; i <= 3; ++i) Append(t, {{"A", Value::String("r" + std::to_string(i))}, {"N", Value::Integer(i)}});
+  ASSERT_ADS(AdsCloseTable(t));
+  t = Open("T");
+  ASSERT_ADS(AdsGotoTop(t));
+  ASSERT_ADS(AdsSkip(t, 2));  // the last record, with the whole table in this handle's read window
+  EXPECT_EQ(Get(t, "N"), Value::Integer(3));
+  const std::string folder = dir.Path().string();
+  const auto other = [folder](const std::function<bool(AdsHandle)>& change) {
+    return InChild([folder, change] {
+      AdsHandle c = 0, h = 0;
+      if (AdsConnect60(folder, 3, "", "", 0, &c) || AdsOpenTable(c, "T", "", 3, 1, 1, 1, 0, &h)) return 2;
+      if (!change(h)) return 3;
+      return AdsCloseTable(h) == 0 ? 0 : 4;
+    });
+  };
+  ASSERT_EQ(other([](AdsHandle h) {
+              return AdsAppendRecord(h) == 0 && AdsSetField(h, "N", Value::Integer(4)) == 0 && AdsWriteRecord(h) == 0;
+            }),
+            0);
+  ASSERT_ADS(AdsSkip(t, 1));
+  bool eof = true;
+  ASSERT_ADS(AdsAtEOF(t, &eof));
+  ASSERT_FALSE(eof) << "the record appended by the other process is the next one";
+  EXPECT_EQ(Get(t, "N"), Value::Integer(4));
+  ASSERT_ADS(AdsGotoTop(t));  // records 1 to 4 in the read window now
+  ASSERT_ADS(AdsSkip(t, 3));
+  EXPECT_EQ(Get(t, "N"), Value::Integer(4));
+  // The other process deletes every record but this one: a step back finds none before it.
+  ASSERT_EQ(other([](AdsHandle h) {
+              for (std::uint64_t r = 1; r <= 3; ++r)
+                if (AdsGotoRecord(h, r) || AdsDeleteRecord(h)) return false;
+              return true;
+            }),
+            0);
+  ASSERT_ADS(AdsSkip(t, -1));
+  bool bof = false;
+  ASSERT_ADS(AdsAtBOF(t, &bof));
+  EXPECT_TRUE(bof) << "records deleted by the other process are passed over going back, too";
+}
+
 }  // namespace
 }  // namespace ace::testing
