@@ -71,10 +71,16 @@ class TForm1 {
   void CheckBox5Click();
   // F5 shows the tabs of "Optional" and "Misc"; F8 shows CheckBoxUpdate; F10 shows CheckBoxjpg.
   void FormKeyDown(TKey key);
-  // Process: the whole run over the selected companies (see run_driver.cpp).
+  // Process: the whole run over the selected companies (see run_driver.cpp). Does nothing while Process is
+  // disabled (during a run, and after a run that ended on an error).
   void BitBtn1Click();
   // Zip progress into Edit1.
   void XceedZip1FileStatus(const kv::zip::FileStatus& status);
+  // The handlers that let encrypted free tables be read through placed objects, and report failed posts to
+  // RTABLE: bound to AdsQuery3, wwTablePAybank and wwTableRtable.
+  void AdsQuery3BeforeOpen();
+  void wwTablePAybankAfterOpen();
+  void wwTableRtablePostError(const engine::EADSDatabaseError& error, engine::TDataAction& action);
 
   // ---- the registry grid ----
   // Ticks (MERGE "1") or unticks (MERGE empty) a company in the grid, as the grid's check box does: the record
@@ -204,7 +210,7 @@ class TForm1 {
   void EncryptFreeTable(const std::string& tableName);
   void FillRbItemIds();
   void EncryptSysContAndLoans();
-  void RunReportAndTrainingStatements();
+  void FillTrainingDepartments();
   void FillMedschClaimTypes();
   void AddMedschIndex();
   void DeleteEmptyQueryRows();

@@ -1,0 +1,166 @@
+// The run behind Process: run start, the company loop, run end, in the fixed order of the run. The numbers in the
+// comments are the places of the run's order (company step 8.16 is the RBITEM statement); a step that is built
+// later joins the sequence at its number. Each step shows its failure rule by the guard it stands in
+// (console/guards.h); a step without a guard passes its failure on, which ends the run.
+
+#include <optional>
+#include <string>
+
+#include "console/form.h"
+#include "console/guards.h"
+#include "platform/fs.h"
+
+namespace kv::console {
+
+namespace {
+
+constexpr int kDictionaryMode = 99;
+constexpr int kFreeTableMode = 0;
+
+}  // namespace
+
+void TForm1::BitBtn1Click() {
+  // A disabled button takes no click: a second run cannot start inside a run, nor after one that failed.
+  if (!BitBtn1.enabled.Get()) return;
+  if (!RunStart()) return;
+  // The company loop, in the registry's order.
+  for (AdsTableCompany.First(); !AdsTableCompany.Eof(); AdsTableCompany.Next()) {
+    if (AdsTableCompany.FieldByName("MERGE").AsString() != "1") continue;
+    ProcessCompany(CompanyCode());
+  }
+  RunEnd();
+}
+
+bool TForm1::RunStart() {
+  // 1. Confirmation.
+  if (!ui_.Confirm("Do you wish to proceed this function ?", "Confirm")) return false;
+  // 2. Wallpaper.
+  ExtractWallpaper();
+  // 4. Shared folders.
+  kv::fs::CreateFolders(dataPath_ + "BACKUP");
+  kv::fs::CreateFolders(dataPath_ + "SHARE_FOLDER");
+  // 5. A ticked check box of the grid not yet written.
+  if (AdsTableCompany.State() == engine::TDataSetState::dsEdit ||
+      AdsTableCompany.State() == engine::TDataSetState::dsInsert)
+    AdsTableCompany.Post();
+  // 6. Start-up may have left AdsQuery1 on the registry connection.
+  AdsQuery1.SetAdsConnection(&AdsConnection1);
+  // 7.
+  BitBtn1.enabled.Set(false);
+  // The select-all check boxes walk the registry the loop is walking: they stay off until the run has ended.
+  ShieldRegistryWalkers(true);
+  // 8. Reconnect the registry.
+  AdsConnection2.Disconnect();
+  AdsTableCompany.Open();
+  // 9. Not restored: the window keeps the SQL-wait cursor to the end.
+  ui_.SetWindowCursor(kv::ui::Cursor::SqlWait);
+  // 11.
+  wwDBGrid1.enabled.Set(false);
+  return true;
+}
+
+void TForm1::ProcessCompany(const std::string& code) {
+  // 1, 2.
+  ConnectCompany(code);
+  // 3.
+  if (CheckBoxbackup.Checked()) FailurePassedOn([&] { Backup(code); });
+  // 5. Normal flow, part one.
+  NormalFlowPartOne();
+  // 8. Normal flow, part three.
+  NormalFlowPartThree(code);
+}
+
+void TForm1::ConnectCompany(const std::string& code) {
+  AdsConnection1.SetTag(kFreeTableMode);
+  AdsConnection1.Disconnect();
+  const std::string folder = CompanyFolder(code);
+  AdsConnection1.SetConnectPath(folder);
+  const std::string dictionary = folder + "\\" + code + ".add";
+  if (kv::fs::FileExists(dictionary) || dictionarySetting_ == "YES") {
+    AdsConnection1.SetConnectPath(dictionary);
+    AdsConnection1.SetTag(kDictionaryMode);
+  }
+  std::optional<std::string> failure;
+  try {
+    AdsConnection1.Connect();
+  } catch (const std::exception& e) {
+    failure = e.what();
+  }
+  // Not caught by the loop: the run ends here.
+  if (failure) throw std::runtime_error(*failure + "AdsConnection1 " + AdsConnection1.ConnectPath());
+  edtdatabase.SetText(AdsConnection1.ConnectPath());
+  ui_.ProcessMessages();
+}
+
+void TForm1::NormalFlowPartOne() {
+  // 5.10: the cost-centre conversion, when it is built, does not advance the registry: the company's normal
+  // flow runs to its end on this company, so neither this company's later steps nor the next company are lost.
+  // 5.11.
+  FailurePassedOn([&] { CorrectPublicHolidays(); });
+}
+
+void TForm1::NormalFlowPartThree(const std::string& code) {
+  // 8.2 (the table creation joins here).
+  if (!AdsConnection1.IsConnected()) AdsConnection1.Connect();
+  Edit2.SetText(AdsConnection1.ConnectPath());
+  ui_.ProcessMessages();
+  // 8.7, 8.8.
+  FailurePassedOn([&] { EncryptTransferTable(); });
+  if (!AdsConnection1.IsDictionary()) {
+    FailurePassedOn([&] { EncryptFreeTable("PASS"); });
+    FailurePassedOn([&] { EncryptFreeTable("EMP_ALW"); });
+  }
+  // 8.16.
+  FailureShownAs(ui_, "", [&] { FillRbItemIds(); });
+  // 8.19.
+  FailureIgnored([&] { EncryptSysContAndLoans(); });
+  // 8.26: four statements, each under its own guard.
+  FailureShownAs(ui_, "", [&] {
+    ExecuteOn(AdsQuery1, "UPDATE RTABLE SET HIDE_WAGE ='T' WHERE DATABASE1='EMP_PROS' AND TYPE1='N' ");
+  });
+  FailureShownAs(ui_, "", [&] { ExecuteOn(AdsQuery1, "UPDATE RTABLE SET WIDTH =60 WHERE WIDTH=20 OR WIDTH=30 "); });
+  FailureShownAs(ui_, "", [&] { ExecuteOn(AdsQuery1, "UPDATE RTABLE SET WIDTH =40 WHERE FIELD='EMP_NAME'"); });
+  FailureShownAs(ui_, "", [&] { FillTrainingDepartments(); });
+  // 8.27.
+  FailureShownAs(ui_, "MEDSCH ", [&] { FillMedschClaimTypes(); });
+  // 8.28.
+  FailureIgnored([&] { AddMedschIndex(); });
+  // 8.31.
+  CleanUpWorkFiles(code);
+  // 8.34.
+  FailurePassedOn([&] { DeleteEmptyQueryRows(); });
+  // 8.37.
+  DeleteLeftoverTableBackups();
+  // 8.38: shows its own failure.
+  WriteDataVersion(kDataVersion);
+}
+
+void TForm1::RunEnd() {
+  // 1.
+  CleanUpWorkFolder();
+  // 2.
+  for (AdsTableCompany.First(); !AdsTableCompany.Eof(); AdsTableCompany.Next()) {
+    AdsTableCompany.Edit();
+    AdsTableCompany.FieldByName("MERGE").SetAsString("");
+    AdsTableCompany.Post();
+  }
+  // 3.
+  AdsConnection2.Disconnect();
+  AdsConnection1.Disconnect();
+  AdsConnection1.SetConnectPath(dataPath_ + "SHARE_FOLDER\\");
+  AdsConnection1.Connect();
+  // 4.
+  BitBtn1.enabled.Set(true);
+  wwDBGrid1.enabled.Set(true);
+  ShieldRegistryWalkers(false);
+  // 5.
+  Close();
+}
+
+void TForm1::ShieldRegistryWalkers(bool running) {
+  running_ = running;
+  CheckBox2.enabled.Set(!running);
+  CheckBoxDir.enabled.Set(!running);
+}
+
+}  // namespace kv::console
