@@ -16,10 +16,18 @@ namespace {
 
 bool IsDictionaryPath(std::string_view path) { return kv::UpperCase(path).find(".ADD") != std::string::npos; }
 
+// Closes every table of the connection; a close that could not write everything is reported after the rest
+// were closed (the first such failure).
 void CloseConnectionObjects(AdsHandle connection) {
   Registry& r = Registry::Get();
   const std::set<AdsHandle> tables = r.Connection(connection).tables;
-  for (AdsHandle t : tables) AdsCloseTable(t);
+  ResultCode failed = code::kSuccess;
+  std::string text;
+  for (AdsHandle t : tables) {
+    if (AdsCloseTable(t) == code::kSuccess || failed != code::kSuccess) continue;
+    AdsGetLastError(&failed, &text);
+  }
+  if (failed != code::kSuccess) Fail(failed, text);
 }
 
 }  // namespace
@@ -66,8 +74,12 @@ ResultCode AdsDisconnect(AdsHandle connection) {
   return Guard([&] {
     Registry& r = Registry::Get();
     r.Connection(connection);
+    struct Remove {
+      Registry& r;
+      AdsHandle connection;
+      ~Remove() { r.RemoveConnection(connection); }
+    } remove{r, connection};  // gone also when a table's close failed
     CloseConnectionObjects(connection);
-    r.RemoveConnection(connection);
   });
 }
 

@@ -73,6 +73,7 @@ ResultCode AdsOpenTable(AdsHandle connection, std::string_view name, std::string
     t.name = std::string(name);
     storage::Table::Options options{(openMode & open_mode::kExclusive) != 0, (openMode & open_mode::kReadOnly) != 0};
     std::string secret;
+    options.batchAppends = options.exclusive;  // AdsCloseTable closes with Table::Close, which reports the last batch
     stdfs::path path;
     if (c && c->dictionary && tableType == table_type::kDefault) {
       // "EMPLOYEE.ADT" and "EMPLOYEE" name one table, whichever of the two the dictionary registered.
@@ -104,7 +105,8 @@ ResultCode AdsCloseTable(AdsHandle table) {
     detail::TableObject& t = r.Table(table);
     std::unique_ptr<storage::Table> open = std::move(t.table);
     r.RemoveTable(table);
-    open.reset();
+    // The handle is gone either way; a close that could not write everything says what is missing.
+    if (open) open->Close();
   });
 }
 
@@ -142,7 +144,9 @@ ResultCode AdsCreateTable(AdsHandle connection, std::string_view name, std::stri
     detail::TableObject t;
     t.connection = connection;
     t.name = std::string(name);
-    t.table = storage::Table::Create(path, specs, static_cast<std::uint8_t>(charType == 2 ? 2 : 1), {true, false});
+    storage::Table::Options options{true, false};
+    options.batchAppends = true;  // closed by AdsCloseTable, which reports the last batch
+    t.table = storage::Table::Create(path, specs, static_cast<std::uint8_t>(charType == 2 ? 2 : 1), options);
     if (c && c->dictionary) {
       // A table made through a dictionary connection belongs to the dictionary from the start.
       dict::TableEntry entry;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 #include "ace/core/error.h"
 #include "ace/storage/record_codec.h"
@@ -99,13 +100,29 @@ Table::Table(std::shared_ptr<TableFiles> files, Options options, kv::fs::File lo
 
 Table::~Table() {
   try {
+    Close();
+  } catch (...) {
+  }
+}
+
+void Table::Close() {
+  if (!files_) return;
+  std::exception_ptr failure;
+  try {
     FlushPending();
   } catch (...) {
+    failure = std::current_exception();
   }
   try {
-    if (files_ && files_.use_count() == 1) files_->CloseClean(TrySole(lock_, options_.exclusive), !options_.scratch);
+    if (files_.use_count() == 1) files_->CloseClean(TrySole(lock_, options_.exclusive), !options_.scratch);
   } catch (...) {
+    if (!failure) failure = std::current_exception();
   }
+  // Closed either way: a second attempt (the destructor's) would find the same fault, and the files of a failed
+  // close are left as a crash leaves them, for the next sole open to repair.
+  files_.reset();
+  lock_.Close();
+  if (failure) std::rethrow_exception(failure);
 }
 
 std::unique_ptr<Table> Table::Open(const stdfs::path& path, Options options) {
@@ -137,6 +154,8 @@ std::unique_ptr<Table> Table::Open(const stdfs::path& path, Options options) {
     }
     auto files = TableFiles::Acquire(path, lock, sole);
     files->EnsureIndex(sole);
+    // An exclusive open has these files to itself: no other handle shares them while it is open.
+    files->BatchAppends(options.exclusive && options.batchAppends && !options.readOnly);
     std::unique_ptr<Table> table(new Table(std::move(files), options, std::move(lock)));
     table->GotoTop();
     return table;

@@ -54,6 +54,10 @@ class Table {
     // A private table in a folder of its own that no crash needs to keep (a statement's result): made and
     // closed without syncing it to disk.
     bool scratch = false;
+    // With exclusive: appended records reach the file in batches of some 64 KiB rather than one write each (see
+    // TableFiles::BatchAppends). A batch that cannot be written fails the call that wrote it out, and the last
+    // one is written by Close, which says so when it fails: an owner that asks for batches closes with Close.
+    bool batchAppends = false;
   };
 
   // Makes NAME.ADT (and NAME.ADM when a field needs it) at the host path given with its extension, replacing a
@@ -65,6 +69,12 @@ class Table {
   // Removes the table's files; the table must not be open anywhere (kTableInUse).
   static void Drop(const std::filesystem::path& path);
 
+  // Closes the table: writes what is still pending (the record being edited, appends waiting in a batch, the
+  // counters, the index's clean mark) and makes a changed table durable. Throws when any of that fails, naming
+  // what was not written; the table is closed either way. Appends that never reached the file are then
+  // missing, and the table still says a change was under way, so the next open by one user alone counts the
+  // records again and rebuilds the index. The destructor does the same but cannot tell anyone.
+  void Close();
   ~Table();
   Table(const Table&) = delete;
   Table& operator=(const Table&) = delete;

@@ -190,6 +190,7 @@ void TableFiles::RefreshCounters() {
 
 void TableFiles::WriteCounters() {
   if (!writable_) Fail(code::kReadOnly, "table " + paths_.adt.string() + " cannot be written");
+  WriteBatch();  // the counters on disk never count a slot the file does not hold yet
   wrote_ = true;
   const auto block = header_.EncodeCounters();
   data_.WriteAt(TableHeader::kCountersOffset, block.data(), block.size());
@@ -236,6 +237,7 @@ void TableFiles::FinishChanges() {
 }
 
 std::uint8_t TableFiles::ReadStatus(std::uint64_t recno) {
+  WriteBatch();
   std::uint8_t status = 0;
   data_.ReadExactAt(header_.SlotOffset(recno), &status, 1);
   return status;
@@ -258,6 +260,7 @@ bool TableFiles::DecodeSlot(std::uint64_t recno, const std::uint8_t* slot, std::
 }
 
 bool TableFiles::ReadPayload(std::uint64_t recno, std::vector<std::uint8_t>& payload) {
+  WriteBatch();
   const SlotWindow& w = window_;
   if (w.count != 0 && w.change == header_.counters.change && w.slotSize == header_.SlotSize() && recno >= w.first &&
       recno < w.first + w.count)
@@ -304,6 +307,7 @@ const std::uint8_t* TableFiles::WindowSlot(std::uint64_t recno, int direction) {
   SlotWindow& w = window_;
   if (w.count == 0 || w.change != header_.counters.change || w.slotSize != size || recno < w.first ||
       recno >= w.first + w.count) {
+    WriteBatch();
     const std::uint64_t span = std::max<std::uint64_t>(16, kWindowBytes / size);
     const std::uint64_t first = direction >= 0 ? recno : (recno > span ? recno - span + 1 : 1);
     const std::uint64_t last = std::min(header_.counters.slots, first + span - 1);
@@ -320,6 +324,7 @@ const std::uint8_t* TableFiles::WindowSlot(std::uint64_t recno, int direction) {
 }
 
 std::uint64_t TableFiles::ReadSlots(std::uint64_t recno, std::uint64_t count, std::vector<std::uint8_t>& buffer) {
+  WriteBatch();
   const std::uint64_t last = std::min(header_.counters.slots, recno + count - 1);
   if (recno > last) return 0;
   const std::uint64_t n = last - recno + 1;
@@ -339,12 +344,35 @@ void TableFiles::WritePayload(std::uint64_t recno, const std::vector<std::uint8_
   } else {
     std::memcpy(slot.data() + 1, payload.data(), payload.size());
   }
+  if (batching_ && recno == header_.counters.slots + 1) {
+    // A full batch is written before this record joins the next one: when that write fails, this record is not
+    // added and the caller hears of it.
+    if (batch_.Full() || !batch_.Takes(recno)) WriteBatch();
+    std::memcpy(batch_.Add(recno, slot.size()), slot.data(), slot.size());
+    return;
+  }
+  WriteBatch();
   data_.WriteAt(header_.SlotOffset(recno), slot.data(), slot.size());
 }
 
 void TableFiles::WriteStatus(std::uint64_t recno, std::uint8_t status) {
   window_.count = 0;
+  WriteBatch();
   data_.WriteAt(header_.SlotOffset(recno), &status, 1);
+}
+
+void TableFiles::WriteBatchNow() {
+  // One write for the whole run of slots. A write that fails part way is simply made again in full next time.
+  const std::vector<std::uint8_t>& bytes = batch_.Bytes();
+  try {
+    data_.WriteAt(header_.SlotOffset(batch_.First()), bytes.data(), bytes.size());
+  } catch (const kv::fs::FsError& e) {
+    Fail(code::kIoError, "records " + std::to_string(batch_.First()) + " to " + std::to_string(batch_.Last()) +
+                             " of table " + paths_.adt.stem().string() + " could not be written to its file (" +
+                             e.what() + ")");
+  }
+  wrote_ = true;
+  batch_.Clear();
 }
 
 void TableFiles::ReloadKeys() {
@@ -468,6 +496,7 @@ void TableFiles::RebuildIndex() {
 }
 
 void TableFiles::Reload() {
+  WriteBatch();
   index_.reset();
   memo_.reset();
   data_.Close();
@@ -487,6 +516,10 @@ void TableFiles::Reload() {
 
 void TableFiles::CloseClean(bool sole, bool sync) {
   if (!writable_) return;
+  // Appends still in memory first; when they cannot be written, nothing else is: the counters on disk still say
+  // that a change is under way, so the next sole open counts the records the file really holds and rebuilds the
+  // index without those that were lost.
+  WriteBatch();
   if (sole && header_.counters.busy) {
     header_.counters.busy = false;
     WriteCounters();

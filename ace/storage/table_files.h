@@ -12,6 +12,7 @@
 
 #include "ace/core/cipher.h"
 #include "ace/index/index_file.h"
+#include "ace/storage/append_batch.h"
 #include "ace/storage/key_codec.h"
 #include "ace/storage/memo_file.h"
 #include "ace/storage/table_header.h"
@@ -42,7 +43,11 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
 
   const TablePaths& Paths() const { return paths_; }
   TableHeader& Header() { return header_; }
-  kv::fs::File& Data() { return data_; }
+  // The table file itself; appends still waiting in memory are written first (see BatchAppends).
+  kv::fs::File& Data() {
+    WriteBatch();
+    return data_;
+  }
   MemoFile& Memo();
   std::pair<std::uint64_t, std::uint64_t> Identity() const { return identity_; }
 
@@ -83,6 +88,16 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   bool CountersUnchanged();
   void WritePayload(std::uint64_t recno, const std::vector<std::uint8_t>& payload, std::uint8_t status);
   void WriteStatus(std::uint64_t recno, std::uint8_t status);
+  // Appends in batches, for the one handle that holds the table exclusively and asked for it: the slot of a new
+  // record at the table's end waits in memory after the ones before it, and they reach the file in one write
+  // when the batch is full, before anything else reads or writes the file, and at the close. Every read of
+  // records here sees them all the same.
+  void BatchAppends(bool on) { batching_ = on; }
+  // Writes the waiting slots. When the write fails: kIoError naming the records, which stay waiting for another
+  // try (the next change, read or close).
+  void WriteBatch() {
+    if (!batch_.Empty()) WriteBatchNow();
+  }
 
   // Indexes. Available() is false for an encrypted table until the key is known.
   bool IndexAvailable() const;
@@ -112,6 +127,7 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   void OpenFiles(bool sole);
   void Repair();
   void ResolveAutoInc();
+  void WriteBatchNow();
 
   TablePaths paths_;
   kv::fs::File data_;
@@ -144,6 +160,8 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   };
   SlotWindow window_;
   std::vector<std::uint8_t> slotScratch_;  // one slot being read or written
+  bool batching_ = false;
+  AppendBatch batch_;                      // appended slots not yet in the file (BatchAppends)
   std::vector<std::uint8_t> blank_;        // BlankPayload, empty until first asked for
 };
 
