@@ -1,0 +1,85 @@
+#include "app/cli/cli_options.h"
+
+namespace kv::cli {
+
+namespace {
+
+bool TakeValue(const std::vector<std::string>& args, std::size_t& i, std::string* value, std::string* error) {
+  const std::string& flag = args[i];
+  if (i + 1 >= args.size() || args[i + 1].empty() || args[i + 1].rfind("--", 0) == 0) {
+    *error = flag + " needs a value";
+    return false;
+  }
+  *value = args[++i];
+  return true;
+}
+
+}  // namespace
+
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string* error) {
+  CliOptions o;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string value;
+    if (a == "--help" || a == "-h") {
+      o.help = true;
+    } else if (a == "--program-dir") {
+      if (!TakeValue(args, i, &o.programDir, error)) return std::nullopt;
+    } else if (a == "--tick" || a == "--untick" || a == "--select") {
+      if (!TakeValue(args, i, &value, error)) return std::nullopt;
+      (a == "--tick" ? o.tick : a == "--untick" ? o.untick : o.select).push_back(value);
+    } else if (a == "--answer") {
+      if (!TakeValue(args, i, &value, error)) return std::nullopt;
+      if (value != "yes" && value != "no") {
+        *error = "--answer takes yes or no, not \"" + value + "\"";
+        return std::nullopt;
+      }
+      o.answers.push_back(value == "yes");
+    } else if (a == "--select-all") {
+      o.selectAll = true;
+    } else if (a == "--yes") {
+      o.yes = true;
+    } else if (a == "--list") {
+      o.list = true;
+    } else if (a == "--no-process") {
+      o.noProcess = true;
+    } else {
+      *error = "unknown argument \"" + a + "\"";
+      return std::nullopt;
+    }
+  }
+  return o;
+}
+
+std::string CliUsage() {
+  return R"(Usage: kv8mtn-cli [--program-dir DIR] [--tick NAME]... [--untick NAME]... [--select CODE]...
+                  [--select-all] [--answer yes|no]... [--yes] [--list] [--no-process]
+
+Runs the KV8 MTN 9.07 upgrade headlessly: the same window state and run as the desktop program, driven from the
+command line. Start-up reads DIR\KAVEN.ini and opens the company registry mcompany.ADT in the data path; then the
+options and selections given here are applied and Process is pressed.
+
+  --program-dir DIR  the folder taken as the program's folder: KAVEN.ini is read there, and it is the data path
+                     when KAVEN.ini names none (default: the folder of this program)
+  --tick NAME        tick the option with this component name (CheckBoxbackup, chkCPFFWL, CheckBoxRight, ...);
+  --untick NAME      untick it. Hidden options can be ticked; unknown names are an error
+  --select CODE      select the company CODE for the run (its MERGE becomes "1", as ticking it in the grid)
+  --select-all       tick "Tick to select All company" (every company's MERGE becomes "1")
+  --answer yes|no    the answer to the next confirmation, in order (repeatable)
+  --yes              answer Yes to every confirmation the --answer queue does not cover
+  --list             print the registry rows (code, name, selected) after start-up and the selections
+  --no-process       do not press Process (with --list: only look)
+  --help             this text
+
+Output: every message box and confirmation on standard output, one per line, with its answer:
+  message: TEXT          a plain message box
+  box [CAPTION]: TEXT    a titled message box
+  confirm: TEXT -> Yes   a confirmation and the answer given
+Progress goes to standard error, one line per change: "Edit1: ...", "Edit2: ...", "edtdatabase: ...".
+
+Exit status: 0 the run completed (or nothing was to run); 3 the run ended on an error no step catches (its text
+is printed as "error: TEXT"); 2 bad arguments or a confirmation nobody answered.
+)";
+}
+
+}  // namespace kv::cli

@@ -1,0 +1,29 @@
+#pragma once
+// The headless runner's command line: what to tick, which companies to select, how to answer prompts.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kv::cli {
+
+struct CliOptions {
+  std::string programDir;               // empty: the folder of the runner itself
+  std::vector<std::string> tick;        // component names of options to tick, in order given
+  std::vector<std::string> untick;
+  std::vector<std::string> select;      // company codes whose MERGE is set to "1"
+  bool selectAll = false;
+  std::vector<bool> answers;            // answers to confirmations, taken in order
+  bool yes = false;                     // answer Yes to every confirmation the queue does not cover
+  bool list = false;                    // print the registry rows
+  bool noProcess = false;               // start up (and list) without pressing Process
+  bool help = false;
+};
+
+// Parses argv[1..]; on bad arguments returns nothing and puts the reason in *error.
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string* error);
+
+// The --help text.
+std::string CliUsage();
+
+}  // namespace kv::cli
