@@ -97,6 +97,10 @@ void File::Sync() {
   if (::fsync(fd_) != 0) Fail("cannot sync", path_, errno);
 }
 
+void File::StartWriteback(std::uint64_t offset, std::uint64_t size) {
+  if (fd_ >= 0) (void)::sync_file_range(fd_, static_cast<off_t>(offset), static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
+}
+
 FileHead::~FileHead() {
   if (base_ != nullptr) ::munmap(base_, size_);
 }

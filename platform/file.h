@@ -65,6 +65,9 @@ class File {
   void Truncate(std::uint64_t size);
   // Flushes data and metadata to the device.
   void Sync();
+  // Asks the system to start writing the given range to the device now, without waiting for it: a later Sync
+  // then has less left to do. Only a hint: it changes nothing that can be read, and a failure shows at the Sync.
+  void StartWriteback(std::uint64_t offset, std::uint64_t size);
   void Close();
   // A shared view of the file's first size bytes (see FileHead); throws FsError when the file is shorter or the
   // system cannot map it.

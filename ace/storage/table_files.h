@@ -162,6 +162,7 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   std::vector<std::uint8_t> slotScratch_;  // one slot being read or written
   bool batching_ = false;
   AppendBatch batch_;                      // appended slots not yet in the file (BatchAppends)
+  std::uint64_t writebackFrom_ = ~0ULL;    // where batches written since the last StartWriteback begin
   std::vector<std::uint8_t> blank_;        // BlankPayload, empty until first asked for
 };
 
