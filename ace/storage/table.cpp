@@ -294,8 +294,7 @@ void Table::CreateTag(const std::string& name, const std::string& expression, st
       builder.Finish();
     }
     write.Touch();
-    const auto area = h.EncodeTagArea();
-    files_->Data().WriteAt(h.TagAreaOffset(), area->data(), area->size());
+    files_->WriteTagArea(true);
     write.Commit();
   } catch (...) {
     h.tags.pop_back();
@@ -323,8 +322,7 @@ void Table::DropTag(const std::string& name) {
   write.Touch();
   const TagDefinition removed = h.tags[t];
   h.tags.erase(h.tags.begin() + t);
-  const auto area = h.EncodeTagArea();
-  files_->Data().WriteAt(h.TagAreaOffset(), area->data(), area->size());
+  files_->WriteTagArea(false);
   if (files_->IndexAvailable()) files_->Index().DropTag(removed.name);
   files_->ReloadKeys();
   write.Commit();

@@ -1,6 +1,7 @@
 #include "ace/storage/table_files.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -114,6 +115,7 @@ void TableFiles::OpenFiles(bool sole) {
                                    "by one user alone");
     Repair();
   }
+  if (!header_.tags.empty() && !kv::fs::HostFileExists(paths_.adi)) ForgetTags(sole);
   memo_.reset();
   index_.reset();
   indexChecked_ = false;
@@ -139,6 +141,54 @@ void TableFiles::Repair() {
   forceRebuild_ = true;
   ResolveAutoInc();
   if (writable_) WriteCounters();
+}
+
+namespace {
+
+// The first 8 bytes of the tag list (count, checksum of the entries) of a list without tags. They lie inside one
+// disk sector (the list starts 32-byte aligned), so one write of them is whole or not made at all.
+std::array<std::uint8_t, 8> EmptyTagListHead() {
+  std::array<std::uint8_t, 8> head{};
+  PutU32(&head[4], Crc32({}));
+  return head;
+}
+
+}  // namespace
+
+void TableFiles::ForgetTags(bool sole) {
+  // The index file was deleted: its tags go with it, and the table opens with no indexes. The header forgets them
+  // on disk before anything else happens, so every later open agrees, also after a crash right now. Another user
+  // who still has the table open may be keeping a deleted index file's entries: nothing may change under them.
+  if (!sole)
+    Fail(code::kCorruptFile, "table " + paths_.adt.stem().string() +
+                                 " has lost its index file while another user has it open; it opens without its "
+                                 "indexes when it is next opened by one user alone");
+  if (writable_) {
+    const auto head = EmptyTagListHead();
+    data_.WriteAt(header_.TagAreaOffset(), head.data(), head.size());
+    data_.Sync();
+    wrote_ = true;
+  }
+  header_.tags.clear();
+}
+
+void TableFiles::WriteTagArea(bool added) {
+  // The list's head (count and checksum) is written last, each step synced before the next. A list that grew
+  // keeps its old entries byte for byte in front of the new one, so until the new head is down the old head still
+  // reads. A list that shrank moves entries: its head first says "no tags", a state a crash may leave but one that
+  // opens (as after a lost index file), then the entries, then the real head.
+  const auto area = header_.EncodeTagArea();
+  if (!area) Fail(code::kInternal, "the index tags of table " + paths_.adt.stem().string() + " do not fit its header");
+  const std::uint64_t at = header_.TagAreaOffset();
+  if (!added) {
+    const auto head = EmptyTagListHead();
+    data_.WriteAt(at, head.data(), head.size());
+    data_.Sync();
+  }
+  data_.WriteAt(at + 8, area->data() + 8, area->size() - 8);
+  data_.Sync();
+  data_.WriteAt(at, area->data(), 8);
+  wrote_ = true;
 }
 
 void TableFiles::ResolveAutoInc() {

@@ -107,6 +107,10 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   // Makes sure the index file matches the tags of the header; rebuilds it when it does not (only when this
   // process is its sole user, else kCorruptFile).
   void EnsureIndex(bool sole);
+  // Writes the header's tag list into the table file after a tag was added at its end (added) or one was taken
+  // out, so that a crash at any moment leaves a list that reads (see the definition). Not synced: the caller
+  // syncs when the change is complete.
+  void WriteTagArea(bool added);
   void RebuildIndex();
   void ReloadKeys();
   void RefreshTagIds();
@@ -126,6 +130,7 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   explicit TableFiles(const std::filesystem::path& path);
   void OpenFiles(bool sole);
   void Repair();
+  void ForgetTags(bool sole);
   void ResolveAutoInc();
   void WriteBatchNow();
 

@@ -2,13 +2,9 @@
 // every row, never a mixture and never a table that does not open.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
-#include <thread>
 
+#include "calls/kill_rounds.h"
 #include "calls/sql_fixture.h"
 
 namespace ace::testing {
@@ -64,31 +60,25 @@ TEST_F(AlterSafety, KilledDuringAlterLeavesTheOldOrTheNewTable) {
   statement = 0;
 
   const std::string folder = dir.Path().string();
-  int sawOld = 0, sawNew = 0;
-  bool hasX = false;
-  for (int round = 0; round < 8; ++round) {
-    const std::string text = hasX ? drop : add;
-    const pid_t pid = fork();
-    if (pid == 0) {
-      AdsHandle c = 0, s = 0;
-      if (AdsConnect60(folder, 3, "", "", 0, &c) || AdsCreateSQLStatement(c, &s)) _exit(2);
-      _exit(AdsExecuteSQLDirect(s, text, nullptr) == 0 ? 0 : 3);
-    }
-    std::this_thread::sleep_for(twoAlters * round / 14);
-    kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status) || WEXITSTATUS(status) == 0) << "the statement failed in round " << round;
-    const bool nowX = ExpectAllRows();
-    for (const char* leftover : {"HIST.ADT.new", "HIST.ADM.new", "HIST.ADI.new", "HIST.ADT.swap"})
-      EXPECT_FALSE(stdfs::exists(dir.Path() / leftover)) << leftover << " in round " << round;
-    if (WIFEXITED(status)) {
-      EXPECT_NE(nowX, hasX) << "a finished statement changes the table, round " << round;
-    }
-    (nowX == hasX ? sawOld : sawNew)++;
-    hasX = nowX;
-  }
-  EXPECT_GT(sawOld, 0) << "no kill landed inside an ALTER";
+  bool hasX = false;      // as the table is before each round
+  AdsHandle child = 0;    // the child's statement
+  const KillOutcomes seen = KillRewrites(
+      twoAlters / 2,
+      [&] {
+        AdsHandle c = 0;
+        return AdsConnect60(folder, 3, "", "", 0, &c) || AdsCreateSQLStatement(c, &child) ? 1 : 0;
+      },
+      [&] { return static_cast<int>(AdsExecuteSQLDirect(child, hasX ? drop : add, nullptr)); },
+      [&] {
+        const bool nowX = ExpectAllRows();
+        for (const char* leftover : {"HIST.ADT.new", "HIST.ADM.new", "HIST.ADI.new", "HIST.ADT.swap"})
+          EXPECT_FALSE(stdfs::exists(dir.Path() / leftover)) << leftover;
+        const bool changed = nowX != hasX;
+        hasX = nowX;
+        return changed;
+      });
+  EXPECT_GT(seen.oldTable, 0) << "no kill inside an ALTER left the old table in " << seen.rounds << " rounds";
+  EXPECT_GT(seen.newTable, 0) << "no kill inside an ALTER left the new table in " << seen.rounds << " rounds";
 }
 
 }  // namespace
