@@ -43,6 +43,43 @@ void RequireRight(const TableObject& table, char right) {
   }
 }
 
+bool GiveDictionaryKey(ConnectionObject& c, const std::string& name, storage::Table& table) {
+  if (!table.Header().encrypted) return false;
+  const std::string secret = c.dict->EncryptionSecret();
+  if (c.dict->GetTableProperty(name, dict::kPropertyEncrypted) == 1) {
+    table.GivePassword(secret);
+    return true;
+  }
+  try {
+    table.GivePassword(secret);
+  } catch (const AceError& e) {
+    if (e.Code() == code::kWrongPassword) return false;  // a password of its own
+    throw;
+  }
+  try {
+    c.dict->SetTableProperty(name, dict::kPropertyEncrypted, 1);
+  } catch (const AceError& e) {
+    if (e.Code() != code::kReadOnly && e.Code() != code::kTableInUse) throw;  // written by a later open
+  }
+  return true;
+}
+
+void ForgetLostIndexes(ConnectionObject& c, const std::string& name, storage::Table& table) {
+  for (const dict::IndexEntry& entry : c.dict->Indexes(name)) {
+    if (!entry.file.empty()) {
+      const std::string file = kv::fs::FileNamePart(entry.file);
+      if (!kv::SameText(file.substr(0, file.find('.')), table.Name())) continue;
+    }
+    if (table.FindTag(entry.tag) >= 0) continue;
+    try {
+      c.dict->RemoveIndex(name, entry.tag);
+    } catch (const AceError& e) {
+      if (e.Code() == code::kReadOnly || e.Code() == code::kTableInUse) return;
+      if (e.Code() != code::kIndexNotFound) throw;  // another user forgot it first
+    }
+  }
+}
+
 }  // namespace detail
 
 namespace {
@@ -72,7 +109,6 @@ ResultCode AdsOpenTable(AdsHandle connection, std::string_view name, std::string
     t.connection = connection;
     t.name = std::string(name);
     storage::Table::Options options{(openMode & open_mode::kExclusive) != 0, (openMode & open_mode::kReadOnly) != 0};
-    std::string secret;
     options.batchAppends = options.exclusive;  // AdsCloseTable closes with Table::Close, which reports the last batch
     stdfs::path path;
     if (c && c->dictionary && tableType == table_type::kDefault) {
@@ -86,14 +122,16 @@ ResultCode AdsOpenTable(AdsHandle connection, std::string_view name, std::string
       t.dictionaryName = entry->name;
       t.checkRights = rightsCheck != rights_check::kIgnore;
       path = kv::fs::Resolve(c->folder.string() + "/" + entry->file);
-      if (c->dict->GetTableProperty(entry->name, dict::kPropertyEncrypted) == 1) secret = c->dict->EncryptionSecret();
       detail::RequireRight(t, 'R');
     } else {
       RequireAdt(tableType);
       path = detail::TablePath(c, name);
     }
     t.table = storage::Table::Open(path, options);
-    if (!secret.empty() && t.table->Header().encrypted) t.table->GivePassword(secret);
+    if (!t.dictionaryName.empty()) {
+      t.dictionaryKey = detail::GiveDictionaryKey(*c, t.dictionaryName, *t.table);
+      detail::ForgetLostIndexes(*c, t.dictionaryName, *t.table);
+    }
     *table = r.Add(std::move(t));
   });
 }
@@ -198,22 +236,68 @@ ResultCode AdsZapTable(AdsHandle table) {
   });
 }
 
+namespace {
+
+// The dictionary connection of a table opened or made through a dictionary; null for a free table. Such a table
+// is encrypted with the dictionary's key, never with a password of the caller's: the dictionary gives the key
+// to every later open, by name, and to statements.
+detail::ConnectionObject* DictionaryOfTable(const detail::TableObject& t) {
+  if (t.dictionaryName.empty() || t.connection == 0) return nullptr;
+  detail::ConnectionObject& c = Registry::Get().Connection(t.connection);
+  return c.dictionary ? &c : nullptr;
+}
+
+}  // namespace
+
 ResultCode AdsEnableEncryption(AdsHandle table, std::string_view password) {
   ACE_TRACE("AdsEnableEncryption", std::to_string(table) + ", *");
   return Guard([&] {
-    if (!Registry::Get().Table(table).table->GivePassword(password))
-      Fail(code::kEncryptionUnchanged, "the password was given already");
+    detail::TableObject& t = Registry::Get().Table(table);
+    if (t.dictionaryKey)
+      Fail(code::kEncryptionUnchanged, "table " + t.dictionaryName + " has the data dictionary's key already");
+    // A clear dictionary table needs no password: EncryptTable uses the dictionary's key. One encrypted with a
+    // password of its own still takes that password.
+    if (DictionaryOfTable(t) && !t.table->Header().encrypted)
+      Fail(code::kEncryptionUnchanged, "table " + t.dictionaryName + " is encrypted with the data dictionary's key, not a password");
+    if (!t.table->GivePassword(password)) Fail(code::kEncryptionUnchanged, "the password was given already");
   });
 }
 
 ResultCode AdsEncryptTable(AdsHandle table) {
   ACE_TRACE("AdsEncryptTable", std::to_string(table));
-  return Guard([&] { Registry::Get().Table(table).table->Encrypt(); });
+  return Guard([&] {
+    detail::TableObject& t = Registry::Get().Table(table);
+    detail::ConnectionObject* c = DictionaryOfTable(t);
+    if (c == nullptr || t.table->Header().encrypted) {
+      t.table->Encrypt();
+      return;
+    }
+    detail::RequireRight(t, 'A');
+    if (!c->dict->FindTable(t.dictionaryName))
+      Fail(code::kNotInDictionary, "table " + t.dictionaryName + " is not in the data dictionary any more");
+    // The files first, then the property, as property 214 itself does: a crash in between leaves a table that
+    // the dictionary's key opens, and the next open through the dictionary writes the property.
+    t.table->GivePassword(c->dict->EncryptionSecret());
+    t.table->Encrypt();
+    t.dictionaryKey = true;
+    c->dict->SetTableProperty(t.dictionaryName, dict::kPropertyEncrypted, 1);
+  });
 }
 
 ResultCode AdsDecryptTable(AdsHandle table) {
   ACE_TRACE("AdsDecryptTable", std::to_string(table));
-  return Guard([&] { Registry::Get().Table(table).table->Decrypt(); });
+  return Guard([&] {
+    detail::TableObject& t = Registry::Get().Table(table);
+    detail::ConnectionObject* c = DictionaryOfTable(t);
+    if (c == nullptr || !t.dictionaryKey) {
+      t.table->Decrypt();
+      return;
+    }
+    detail::RequireRight(t, 'A');
+    t.table->Decrypt();
+    t.dictionaryKey = false;
+    c->dict->SetTableProperty(t.dictionaryName, dict::kPropertyEncrypted, 0);
+  });
 }
 
 ResultCode AdsIsTableEncrypted(AdsHandle table, bool* encrypted) {

@@ -39,6 +39,7 @@ struct TableObject {
   std::uint16_t tableType = table_type::kAdt;
   std::string name;                  // as opened (registered name or path)
   std::string dictionaryName;        // registered name when opened through a dictionary
+  bool dictionaryKey = false;        // the table is encrypted with the dictionary's key, which it was given
   bool checkRights = false;
   std::set<AdsHandle> indexes;
   int order = -1;                    // the tag of the last index handle used for navigation

@@ -36,7 +36,6 @@ ConnectionCatalog::Located ConnectionCatalog::Locate(const sql::TableRef& table)
     if (entry) {
       where.path = kv::fs::Resolve(c.folder.string() + "/" + entry->file);
       where.dictionaryName = entry->name;
-      where.dictionarySecret = c.dict->GetTableProperty(entry->name, dict::kPropertyEncrypted) == 1;
       return where;
     }
   }
@@ -62,11 +61,10 @@ std::unique_ptr<storage::Table> ConnectionCatalog::Open(const sql::TableRef& tab
   RequireTableRight(where, right);
   std::unique_ptr<storage::Table> t = storage::Table::Open(where.path, options);
   lastDictionaryName_ = where.dictionaryName;
-  if (t->Header().encrypted) {
+  if (!where.dictionaryName.empty()) ForgetLostIndexes(Connection(), where.dictionaryName, *t);
+  if (t->Header().encrypted && (where.dictionaryName.empty() || !GiveDictionaryKey(Connection(), where.dictionaryName, *t))) {
     std::string secret;
-    if (where.dictionarySecret) {
-      secret = Connection().dict->EncryptionSecret();
-    } else if (auto it = statement_.tablePasswords.find(TableKey(table.name)); it != statement_.tablePasswords.end()) {
+    if (auto it = statement_.tablePasswords.find(TableKey(table.name)); it != statement_.tablePasswords.end()) {
       secret = it->second;
     } else if (auto own = statement_.tablePasswords.find(TableKey(t->Name())); own != statement_.tablePasswords.end()) {
       secret = own->second;

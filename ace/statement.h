@@ -4,8 +4,8 @@
 //
 // On a free-table connection a table name is a file in the connection's folder (found without regard to case,
 // ".ADT" added when the name has none). On a dictionary connection a registered name comes first, then a file
-// in the dictionary's folder. An encrypted table opens with the dictionary's secret when it is registered as
-// encrypted (property 214), else with the statement's password for that table, else with its general password;
+// in the dictionary's folder. An encrypted table opens with the dictionary's secret when it is encrypted with
+// it (see GiveDictionaryKey), else with the statement's password for that table, else with its general password;
 // without one the statement fails before it reads anything.
 
 #include <string>
@@ -35,7 +35,6 @@ class ConnectionCatalog : public sql::Catalog {
   struct Located {
     std::filesystem::path path;
     std::string dictionaryName;  // registered name, empty for a free table
-    bool dictionarySecret = false;
   };
   Located Locate(const sql::TableRef& table);
   ConnectionObject& Connection();

@@ -19,4 +19,16 @@ std::filesystem::path TablePath(const ConnectionObject* connection, std::string_
 // 'D' delete) on the table, neither itself nor through a group.
 void RequireRight(const TableObject& table, char right);
 
+// Gives a table opened through a dictionary the dictionary's key when the table is encrypted with it: when the
+// dictionary registers it as encrypted (property 214 is 1), and also when the property is 0 but the key opens
+// the file, which is what an encryption through the dictionary leaves when it was cut off before it could write
+// the property (the property is then written). Answers whether the table has the dictionary's key now.
+bool GiveDictionaryKey(ConnectionObject& connection, const std::string& registeredName, storage::Table& table);
+
+// Forgets the dictionary's registrations of index tags (object kind 5) that the table's own index file no longer
+// has: the tags of a deleted index file go with it, in the dictionary too, and so do tags dropped through a
+// free-table connection. Registrations in other index files are left alone; a dictionary that cannot be
+// written now keeps them until a later open.
+void ForgetLostIndexes(ConnectionObject& connection, const std::string& registeredName, storage::Table& table);
+
 }  // namespace ace::detail

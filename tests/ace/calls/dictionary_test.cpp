@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <fstream>
+#include <tuple>
 
+#include "ace/dict/dictionary.h"
 #include "calls/engine_fixture.h"
 
 namespace ace::testing {
@@ -144,6 +148,132 @@ TEST_F(Dictionary, EncryptionPropertyEncryptsWithTheDictionarysKey) {
   std::uint16_t value = 5;
   EXPECT_EQ(AdsDDSetTableProperty(admin, "EMPLOYEE", 999, &value, 2, 0, ""), code::kBadProperty);
   EXPECT_EQ(AdsDDSetTableProperty(admin, "NOSUCH", 203, &value, 2, 0, ""), code::kNotInDictionary);
+}
+
+// SYSCONT.ADT is made through the dictionary and encrypted with the table calls, the password given as on a
+// free table: the dictionary's key does it, so the table opens by name, from another process too.
+TEST_F(Dictionary, EncryptingATableOfTheDictionaryGoesThroughIt) {
+  AdsHandle t = 0;
+  ASSERT_ADS(AdsCreateTable(admin, "SYSCONT.ADT", "", 3, 1, 1, 1, 0, "LOG,Char,10;PASS,Char,10;", &t));
+  ASSERT_ADS(AdsCreateIndex61(t, "", "LOG", "LOG", "", "", 0, 512, nullptr));
+  for (const char* log : {"ADMIN", "AUDIT"}) {
+    ASSERT_ADS(AdsAppendRecord(t));
+    ASSERT_ADS(AdsSetField(t, "LOG", Value::String(log)));
+    ASSERT_ADS(AdsSetField(t, "PASS", Value::String(log == std::string("ADMIN") ? "4711" : "QXZVW")));
+    ASSERT_ADS(AdsWriteRecord(t));
+  }
+  EXPECT_EQ(AdsEnableEncryption(t, "MOLAR3816"), code::kEncryptionUnchanged);  // the dictionary keeps the key
+  ASSERT_ADS(AdsEncryptTable(t));
+  ASSERT_ADS(AdsCloseTable(t));
+  EXPECT_EQ(Property("SYSCONT", dd_property::kEncryption), 1);
+  for (const char* file : {"SYSCONT.ADT", "SYSCONT.ADI"}) EXPECT_EQ(Bytes(file).find("QXZVW"), std::string::npos) << file;
+
+  const std::string dict = DictPath(), folder = dir.Path().string();
+  AdsDisconnect(admin);
+  admin = 0;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    AdsHandle c = 0, s = 0, table = 0, cursor = 0, free = 0;
+    if (AdsConnect60(dict, 3, "ADSSYS", "MOLAR3816", 0, &c)) _exit(10);
+    Value v;
+    bool found = false;
+    const Value key[] = {Value::String("AUDIT")};
+    AdsHandle byLog = 0;
+    if (AdsOpenTable(c, "SYSCONT", "", 0, 1, 1, 1, 0, &table) || AdsGetIndexHandle(table, "LOG", &byLog) ||
+        AdsSeek(byLog, key, seek_type::kExact, &found) || !found || AdsGetField(table, "PASS", &v) ||
+        v != Value::String("QXZVW"))
+      _exit(11);
+    AdsCloseTable(table);
+    if (AdsCreateSQLStatement(c, &s) || AdsExecuteSQLDirect(s, "SELECT PASS FROM SYSCONT WHERE LOG = 'ADMIN'", &cursor) ||
+        AdsGotoTop(cursor) || AdsGetField(cursor, "PASS", &v) || v != Value::String("4711"))
+      _exit(12);
+    // A free-table connection has no key: not even the table password reads it.
+    if (AdsConnect60(folder, 3, "", "", 0, &free) || AdsOpenTable(free, "SYSCONT", "", 3, 1, 1, 1, 0, &table) ||
+        AdsEnableEncryption(table, "MOLAR3816") != code::kWrongPassword)
+      _exit(13);
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "10 connect, 11 open by name, 12 statement, 13 free-table open";
+
+  ASSERT_ADS(AdsConnect60(DictPath(), 3, "ADSSYS", "MOLAR3816", 0, &admin));
+  const auto passOfAdmin = [&] {
+    AdsHandle h = 0;
+    EXPECT_ADS(AdsOpenTable(admin, "SYSCONT", "", 0, 1, 1, 1, open_mode::kExclusive, &h));
+    EXPECT_ADS(AdsGotoTop(h));
+    Value v;
+    const ResultCode r = AdsGetField(h, "PASS", &v);
+    return std::make_pair(h, r == 0 ? v.AsString() : "error " + std::to_string(r));
+  };
+  // Decrypting goes through the dictionary too.
+  auto [h, pass] = passOfAdmin();
+  EXPECT_EQ(pass, "4711");
+  ASSERT_ADS(AdsDecryptTable(h));
+  ASSERT_ADS(AdsCloseTable(h));
+  EXPECT_EQ(Property("SYSCONT", dd_property::kEncryption), 0);
+  EXPECT_NE(Bytes("SYSCONT.ADT").find("QXZVW"), std::string::npos);
+
+  // An encryption cut off before it wrote the property: the dictionary's key still opens the table, and the
+  // property is written then.
+  std::tie(h, pass) = passOfAdmin();
+  ASSERT_ADS(AdsEncryptTable(h));
+  ASSERT_ADS(AdsCloseTable(h));
+  dict::Dictionary::Open(DictPath()).SetTableProperty("SYSCONT", dict::kPropertyEncrypted, 0);
+  std::tie(h, pass) = passOfAdmin();
+  EXPECT_EQ(pass, "4711");
+  ASSERT_ADS(AdsCloseTable(h));
+  EXPECT_EQ(Property("SYSCONT", dd_property::kEncryption), 1);
+
+  // A table of the dictionary encrypted with a password of its own still takes that password.
+  SetProperty("SYSCONT", dd_property::kEncryption, 0);
+  {
+    AdsHandle free = 0, own = 0;
+    ASSERT_ADS(AdsConnect60(dir.Path().string(), 3, "", "", 0, &free));
+    ASSERT_ADS(AdsOpenTable(free, "SYSCONT", "", 3, 1, 1, 1, open_mode::kExclusive, &own));
+    ASSERT_ADS(AdsEnableEncryption(own, "own"));
+    ASSERT_ADS(AdsEncryptTable(own));
+    AdsDisconnect(free);
+  }
+  std::tie(h, pass) = passOfAdmin();
+  EXPECT_EQ(pass, "error " + std::to_string(code::kPasswordRequired));
+  ASSERT_ADS(AdsEnableEncryption(h, "own"));
+  Value v;
+  ASSERT_ADS(AdsGetField(h, "PASS", &v));
+  EXPECT_EQ(v, Value::String("4711"));
+  ASSERT_ADS(AdsCloseTable(h));
+  EXPECT_EQ(Property("SYSCONT", dd_property::kEncryption), 0);
+}
+
+// The dictionary's registered indexes follow the table's: a deleted index file takes them along, so the suite's
+// rebuild of an index file (delete it, add the index again) works when the dictionary still listed the old one.
+TEST_F(Dictionary, RegisteredIndexesGoWithADeletedIndexFile) {
+  MakeEmployee();
+  std::filesystem::remove(dir.Path() / "EMPLOYEE.ADI");
+  AdsHandle t = 0;
+  ASSERT_ADS(AdsOpenTable(admin, "EMPLOYEE", "", 0, 1, 1, 1, open_mode::kExclusive, &t));
+  std::uint16_t tags = 9;
+  ASSERT_ADS(AdsGetNumIndexes(t, &tags));
+  EXPECT_EQ(tags, 0);
+  EXPECT_EQ(Names(admin, dd_object::kIndex, "EMPLOYEE"), std::vector<std::string>{});
+  ASSERT_ADS(AdsCreateIndex61(t, "", "EMP_NO", "EMP_NO;NAME", "", "", 2, 512, nullptr));
+  ASSERT_ADS(AdsCloseTable(t));
+  EXPECT_EQ(Names(admin, dd_object::kIndex, "EMPLOYEE"), std::vector<std::string>{"EMP_NO"});
+  // Through a statement as well.
+  std::filesystem::remove(dir.Path() / "EMPLOYEE.ADI");
+  AdsHandle s = 0;
+  ASSERT_ADS(AdsCreateSQLStatement(admin, &s));
+  ASSERT_ADS(AdsExecuteSQLDirect(s, "Create Index \"EMP_NO\" on EMPLOYEE(EMP_NO)", nullptr));
+  ASSERT_ADS(AdsCloseSQLStatement(s));
+  EXPECT_EQ(Names(admin, dd_object::kIndex, "EMPLOYEE"), std::vector<std::string>{"EMP_NO"});
+  ASSERT_ADS(AdsOpenTable(admin, "EMPLOYEE", "", 0, 1, 1, 1, 0, &t));
+  AdsHandle index = 0;
+  ASSERT_ADS(AdsGetIndexHandle(t, "EMP_NO", &index));
+  std::string expression;
+  ASSERT_ADS(AdsGetIndexExpr(index, &expression));
+  EXPECT_EQ(expression, "EMP_NO");
+  ASSERT_ADS(AdsCloseTable(t));
 }
 
 TEST_F(Dictionary, RightsOfUsersAndGroups) {
