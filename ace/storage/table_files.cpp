@@ -100,11 +100,8 @@ void TableFiles::OpenFiles(bool sole) {
     Fail(code::kCorruptFile, "table file " + paths_.adt.string() + " is damaged: its header is truncated");
   bool countersValid = false;
   header_ = TableHeader::Decode(bytes, paths_.adt, countersValid);
-  try {
-    head_ = data_.MapHead(TableHeader::kCountersOffset + TableHeader::kCountersSize);
-  } catch (const kv::fs::FsError&) {
-    head_ = kv::fs::FileHead();  // CountersUnchanged reads the file instead
-  }
+  head_ = kv::fs::FileHead();  // mapped by the first CountersUnchanged: an exclusive handle never asks
+  headTried_ = false;
   const std::uint64_t size = data_.Size();
   const std::uint64_t slotsOnDisk = (size - std::min<std::uint64_t>(size, header_.headerSize)) / header_.SlotSize();
   const bool consistent = countersValid && !header_.counters.busy && header_.counters.slots == slotsOnDisk;
@@ -332,6 +329,14 @@ bool TableFiles::CountersUnchanged() {
   std::uint8_t block[TableHeader::kCountersSize];
   // The view shows the same cached pages that reads of the file give, without the system call a read costs: a
   // scan in record order looks here before every step.
+  if (!headTried_) {
+    headTried_ = true;
+    try {
+      head_ = data_.MapHead(TableHeader::kCountersOffset + TableHeader::kCountersSize);
+    } catch (const kv::fs::FsError&) {
+      // No view: the file is read instead.
+    }
+  }
   if (head_.IsMapped()) head_.Read(TableHeader::kCountersOffset, block, sizeof block);
   else if (data_.ReadAt(TableHeader::kCountersOffset, block, sizeof block) != sizeof block) return false;
   const TableCounters& mine = header_.counters;

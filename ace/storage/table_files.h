@@ -137,6 +137,7 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   TablePaths paths_;
   kv::fs::File data_;
   kv::fs::FileHead head_;  // the header's first bytes as the file holds them now (CountersUnchanged)
+  bool headTried_ = false;
   struct SeenCounters {    // the counter block as CountersUnchanged last found it matching
     bool valid = false;
     std::uint8_t block[TableHeader::kCountersSize];
