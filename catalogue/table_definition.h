@@ -17,7 +17,7 @@ using engine::TFieldType;
 
 // One field: its exact name (blanks, "%" and "." kept) and logical type; size counts only for ftString.
 struct FieldDef {
-  std::string_view name;
+  std::string_view name{};
   TFieldType type = TFieldType::ftUnknown;
   int size = 0;
 };
@@ -27,7 +27,7 @@ struct FieldDef {
 struct FieldRun {
   int first = 1;
   int last = 1;
-  std::vector<FieldDef> pattern;
+  std::vector<FieldDef> pattern{};
 };
 
 using FieldItem = std::variant<FieldDef, FieldRun>;
@@ -37,8 +37,8 @@ using FieldItem = std::variant<FieldDef, FieldRun>;
 enum class IndexKind { Plain, Unique, Descending };
 
 struct IndexDef {
-  std::string_view name;
-  std::string_view key;  // passed to AddIndex unchanged
+  std::string_view name{};
+  std::string_view key{};  // passed to AddIndex unchanged
   IndexKind kind = IndexKind::Plain;
 };
 
@@ -54,16 +54,16 @@ enum class AfterCreation { None, SystemControlRows, Cpf2007Rates };
 
 struct TableDefinition {
   int number = 0;                 // place in the company creation order, 1 to 130; 0 for tables made elsewhere
-  std::string_view name;          // exactly as the engine receives it ("CPFTRX", "SYSCONT.ADT", "BONUSTRX.adt")
-  std::vector<FieldItem> fields;  // in order
-  std::vector<IndexDef> indexes;  // in the order they are added
-  std::string_view messageName;   // "Table " + messageName + " Could Not Be Created"
+  std::string_view name{};        // exactly as the engine receives it ("CPFTRX", "SYSCONT.ADT", "BONUSTRX.adt")
+  std::vector<FieldItem> fields{};  // in order
+  std::vector<IndexDef> indexes{};  // in the order they are added
+  std::string_view messageName{};   // "Table " + messageName + " Could Not Be Created"
   ExistingRule existing = ExistingRule::Keep;
   FailureRule failure = FailureRule::ReportAndStop;
   EncryptionRule encryption = EncryptionRule::Never;
   bool guardedEncryption = false;  // a failing encryption is shown and the creator goes on
   // Files deleted before the table is made; unset means base name + ".ADT", ".ADM", ".ADI".
-  std::optional<std::vector<std::string_view>> deletionSet;
+  std::optional<std::vector<std::string_view>> deletionSet{};
   AfterCreation after = AfterCreation::None;
   bool rightsCheck = true;
 };
