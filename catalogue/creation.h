@@ -27,8 +27,15 @@ std::string GetTablePassword();
 // is used exclusively.
 void SetCreatorLogin(engine::TAdsConnection& connection, engine::TAdsTable& table);
 
-// The definition's fields with every numbered run written out, in order.
-std::vector<FieldDef> ExpandFields(const TableDefinition& definition);
+// The definition's fields with every numbered run written out, in order, as CreateTable receives them (the size
+// kept only for ftString).
+std::vector<engine::TFieldDef> ExpandFields(const TableDefinition& definition);
+
+// The option set of an index kind: plain {ixExpression}, unique adds ixUnique, descending ixDescending.
+engine::TIndexOptions IndexOptionsOf(IndexKind kind);
+
+// Adds the definition's indexes to the open table, in order.
+void AddIndexes(const TableDefinition& definition, engine::TAdsTable& table);
 
 // The files deleted before the table is made: its own deletion set, or base name + ".ADT", ".ADM", ".ADI".
 std::vector<std::string> DeletionSet(const TableDefinition& definition);

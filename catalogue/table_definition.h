@@ -62,6 +62,7 @@ struct TableDefinition {
   FailureRule failure = FailureRule::ReportAndStop;
   EncryptionRule encryption = EncryptionRule::Never;
   bool guardedEncryption = false;  // a failing encryption is shown and the creator goes on
+  std::string_view guardedEncryptionWords{};  // shown before the failure's text ("BONUSTRX.adt ")
   // Files deleted before the table is made; unset means base name + ".ADT", ".ADM", ".ADI".
   std::optional<std::vector<std::string_view>> deletionSet{};
   AfterCreation after = AfterCreation::None;
