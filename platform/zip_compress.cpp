@@ -290,7 +290,7 @@ int ZipComponent::Zip() {
   std::error_code ec;
   if (!stdfs::is_directory(target.parent_path(), ec))
     throw ZipError("Cannot write the archive " + zipFilename_ + ": its folder " + target.parent_path().string() +
-                   " does not exist");
+                   (stdfs::exists(target.parent_path(), ec) ? " is a file, not a folder" : " does not exist"));
   if (stdfs::is_directory(target, ec))
     throw ZipError("Cannot write the archive " + zipFilename_ + ": a folder of that name exists");
 
