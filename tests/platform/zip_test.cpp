@@ -285,7 +285,7 @@ TEST_F(ZipTest, CompressRefusesWhatItCannotDoSoundly) {
       {"the archive's folder is missing", dir_.SuitePath() + "KV\\NOWHERE\\A.zip", {company_ + "*.adt"},
        "does not exist"},
       {"the archive's folder is a file", dir_.SuitePath() + "KV\\BACKUP\\keep.txt\\A.zip", {company_ + "*.adt"},
-       "does not exist"},
+       "is a file, not a folder"},
       {"two files for one name", dir_.SuitePath() + "KV\\BACKUP\\A.zip",
        {company_ + "EMPLOYEE.ADT", dir_.SuitePath() + "KV\\COMPANY\\XYZ\\*.adt"}, "XYZ\\EMPLOYEE.ADT"},
   };
