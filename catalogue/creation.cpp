@@ -186,6 +186,9 @@ void CreateTableFrom(const TableDefinition& definition, const std::string& path,
     std::string folder = path;
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     for (const std::string& file : DeletionSet(definition)) kv::fs::DeleteFile(folder + file);
+    // The engine makes no table over an existing one. A table that force replaces and that its deletion set
+    // left in place (it has none, or the path is a dictionary's) is deleted through the engine instead.
+    if (exists && table.Exists()) table.DeleteTable();
   }
 
   // 7, 8.
