@@ -51,8 +51,7 @@ MainWindow::MainWindow(const std::string& programFile, QWidget* parent)
   form_.OnClose = [this] { close(); };
   BuildWidgets();
   resize(kWidth, kHeight);
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - QPoint(kWidth / 2, kHeight / 2));
+  Centre();
   qApp->installEventFilter(this);
 }
 
@@ -174,10 +173,20 @@ void MainWindow::Process() {
   if (closeAsked_ && isVisible()) close();
 }
 
+void MainWindow::Centre() {
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  QRect frame = frameGeometry();
+  frame.moveCenter(screen->availableGeometry().center());
+  move(frame.topLeft());
+}
+
 void MainWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (shown_) return;
   shown_ = true;
+  // The frame is known once the window is on screen: centred again with it.
+  Centre();
   RunHandler([this] { form_.FormShow(); });
 }
 

@@ -59,6 +59,8 @@ class MainWindow final : public QWidget {
   QWidget* BuildProgressLines();
   QWidget* BuildBottomPanel();
   void Process();
+  // Centres the window, with its frame, on its screen.
+  void Centre();
   void AfterOptionClick(const std::string& name);
 
   QtUi ui_;

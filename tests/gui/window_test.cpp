@@ -116,8 +116,8 @@ void WindowTest::windowShowsCaptionSizeLinesAndButtons() {
   QCOMPARE(window.windowTitle(), QString("KV8 MTN VER 9.07 (05 Mar 2024)"));
   QCOMPARE(window.size(), QSize(517, 625));
   const QRect screen = window.screen()->availableGeometry();
-  QVERIFY(qAbs(window.geometry().center().x() - screen.center().x()) <= 1);
-  QVERIFY(qAbs(window.geometry().center().y() - screen.center().y()) <= 1);
+  QVERIFY(qAbs(window.frameGeometry().center().x() - screen.center().x()) <= 1);
+  QVERIFY(qAbs(window.frameGeometry().center().y() - screen.center().y()) <= 1);
 
   auto* edit1 = Child<QLineEdit>(window, "Edit1");
   QVERIFY(edit1->font().bold());
