@@ -44,6 +44,9 @@ void ReopenCpfTable(engine::TAdsTable& AdsTableCPF) {
 
 void LoadCpf2013Rates(const RateTables& tables) {
   for (const CpfRateRow& row : Cpf2013Rows()) AddCpf2Rate(tables.AdsQuery1, row);
+  // The last count may have found its row and left the query open on it; the run's later statements through
+  // AdsQuery1 would then be refused ("Cannot perform this operation on an open dataset") and never run.
+  tables.AdsQuery1.Close();
 }
 
 void LoadVoluntaryCpf2007(const RateTables& tables) {

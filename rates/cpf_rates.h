@@ -17,7 +17,7 @@ namespace kv::rates {
 
 // The window's objects the loaders work through, all on the company connection AdsConnection1.
 struct RateTables {
-  engine::TAdsQuery& AdsQuery1;    // any statement; the 2013 loader leaves it closed or open on its count
+  engine::TAdsQuery& AdsQuery1;    // the 2013 loader's count and insert statements; left closed
   engine::TAdsTable& AdsTableCPF;  // "CPFNEW", order "YEAR;CPF_CAT;CPF_AGE_TYPE;AGE_FROM"; left open
   engine::TAdsTable& AdsTable1;    // work table, exclusive; the voluntary loader uses it on FW_LEVY and closes it
 };

@@ -37,6 +37,10 @@ TEST_F(Load2013, FillsAnEmptyTableOnceAndASecondCallWritesNothing) {
   ASSERT_EQ(first.size(), 88u);
   LoadCpf2013Rates(Tables());
   EXPECT_EQ(Rows("CPFNEW2"), first);
+  // Every count found its row; the query is not left open on the last one, so the run's next statement
+  // through AdsQuery1 can be prepared.
+  EXPECT_FALSE(AdsQuery1.Active());
+  EXPECT_NO_THROW(AdsQuery1.Prepare());
 }
 
 // One row, every column, as the published table gives "S" band 2.

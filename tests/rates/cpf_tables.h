@@ -37,6 +37,73 @@ inline const std::vector<std::string>& Cpfnew2SecondEmployerColumns() {
   return columns;
 }
 
+inline void AddCpfTexts(engine::TFieldDefs& f) {
+  f.Add("YEAR", TFieldType::ftString, 4);
+  f.Add("CPF_CAT", TFieldType::ftString, 8);
+  f.Add("CPF_AGE_TYPE", TFieldType::ftString, 2);
+  f.Add("AGE_CODE", TFieldType::ftString, 1);
+  f.Add("DESC", TFieldType::ftString, 50);
+  f.Add("AGE_FROM", TFieldType::ftFloat);
+  f.Add("AGE_TO", TFieldType::ftFloat);
+}
+
+// CPFNEW2: 61 fields, unique "PRIMARY".
+inline void MakeCpfnew2(engine::TAdsConnection& connection) {
+  engine::TAdsTable t;
+  t.SetAdsConnection(&connection);
+  t.SetTableName("CPFNEW2");
+  t.SetExclusive(true);
+  AddCpfTexts(t.FieldDefs);
+  for (int n = 1; n <= 5; ++n) {
+    t.FieldDefs.Add("SALARY_FROM" + std::to_string(n), TFieldType::ftCurrency);
+    t.FieldDefs.Add("SALARY_TO" + std::to_string(n), TFieldType::ftCurrency);
+  }
+  for (std::size_t i = 7; i < CpfnewNumberColumns().size(); ++i)
+    t.FieldDefs.Add(CpfnewNumberColumns()[i], TFieldType::ftCurrency);
+  for (const std::string& c : Cpfnew2SecondEmployerColumns()) t.FieldDefs.Add(c, TFieldType::ftCurrency);
+  EXPECT_EQ(t.FieldDefs.Count(), 61u);
+  t.CreateTable();
+  t.Open();
+  t.AddIndex("PRIMARY", "YEAR;CPF_CAT;CPF_AGE_TYPE;AGE_FROM",
+             {engine::TIndexOption::ixUnique, engine::TIndexOption::ixExpression});
+  t.Close();
+}
+
+// CPFNEW: 44 fields, plain "YEAR".
+inline void MakeCpfnew(engine::TAdsConnection& connection) {
+  engine::TAdsTable t;
+  t.SetAdsConnection(&connection);
+  t.SetTableName("CPFNEW");
+  t.SetExclusive(true);
+  AddCpfTexts(t.FieldDefs);
+  for (std::size_t i = 2; i < CpfnewNumberColumns().size(); ++i)
+    t.FieldDefs.Add(CpfnewNumberColumns()[i], TFieldType::ftCurrency);
+  EXPECT_EQ(t.FieldDefs.Count(), 44u);
+  t.CreateTable();
+  t.Open();
+  t.AddIndex("YEAR", "YEAR;CPF_CAT;CPF_AGE_TYPE;AGE_FROM", {engine::TIndexOption::ixExpression});
+  t.Close();
+}
+
+// FW_LEVY as the levy preparation leaves it: PERIOD_PART added, "PRIMARY" on the four key fields.
+inline void MakeFwLevy(engine::TAdsConnection& connection) {
+  engine::TAdsTable t;
+  t.SetAdsConnection(&connection);
+  t.SetTableName("FW_LEVY");
+  t.SetExclusive(true);
+  t.FieldDefs.Add("YEAR", TFieldType::ftString, 4);
+  t.FieldDefs.Add("CLASS", TFieldType::ftString, 10);
+  t.FieldDefs.Add("CATEGORY", TFieldType::ftString, 3);
+  t.FieldDefs.Add("DESC", TFieldType::ftString, 40);
+  t.FieldDefs.Add("DAILY_RATE", TFieldType::ftCurrency);
+  t.FieldDefs.Add("MAX_PER_MTH", TFieldType::ftCurrency);
+  t.FieldDefs.Add("PERIOD_PART", TFieldType::ftString, 2);
+  t.CreateTable();
+  t.Open();
+  t.AddIndex("PRIMARY", "YEAR;CLASS;CATEGORY;PERIOD_PART", {engine::TIndexOption::ixExpression});
+  t.Close();
+}
+
 class CpfTables : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -55,72 +122,9 @@ class CpfTables : public ::testing::Test {
     AdsTable1.Close();
   }
 
-  static void AddTexts(engine::TFieldDefs& f) {
-    f.Add("YEAR", TFieldType::ftString, 4);
-    f.Add("CPF_CAT", TFieldType::ftString, 8);
-    f.Add("CPF_AGE_TYPE", TFieldType::ftString, 2);
-    f.Add("AGE_CODE", TFieldType::ftString, 1);
-    f.Add("DESC", TFieldType::ftString, 50);
-    f.Add("AGE_FROM", TFieldType::ftFloat);
-    f.Add("AGE_TO", TFieldType::ftFloat);
-  }
-
-  // CPFNEW2: 61 fields, unique "PRIMARY".
-  void MakeCpfnew2() {
-    engine::TAdsTable t;
-    t.SetAdsConnection(&connection);
-    t.SetTableName("CPFNEW2");
-    t.SetExclusive(true);
-    AddTexts(t.FieldDefs);
-    for (int n = 1; n <= 5; ++n) {
-      t.FieldDefs.Add("SALARY_FROM" + std::to_string(n), TFieldType::ftCurrency);
-      t.FieldDefs.Add("SALARY_TO" + std::to_string(n), TFieldType::ftCurrency);
-    }
-    for (std::size_t i = 7; i < CpfnewNumberColumns().size(); ++i)
-      t.FieldDefs.Add(CpfnewNumberColumns()[i], TFieldType::ftCurrency);
-    for (const std::string& c : Cpfnew2SecondEmployerColumns()) t.FieldDefs.Add(c, TFieldType::ftCurrency);
-    ASSERT_EQ(t.FieldDefs.Count(), 61u);
-    t.CreateTable();
-    t.Open();
-    t.AddIndex("PRIMARY", "YEAR;CPF_CAT;CPF_AGE_TYPE;AGE_FROM",
-               {engine::TIndexOption::ixUnique, engine::TIndexOption::ixExpression});
-    t.Close();
-  }
-
-  // CPFNEW: 44 fields, plain "YEAR".
-  void MakeCpfnew() {
-    engine::TAdsTable t;
-    t.SetAdsConnection(&connection);
-    t.SetTableName("CPFNEW");
-    t.SetExclusive(true);
-    AddTexts(t.FieldDefs);
-    for (std::size_t i = 2; i < CpfnewNumberColumns().size(); ++i)
-      t.FieldDefs.Add(CpfnewNumberColumns()[i], TFieldType::ftCurrency);
-    ASSERT_EQ(t.FieldDefs.Count(), 44u);
-    t.CreateTable();
-    t.Open();
-    t.AddIndex("YEAR", "YEAR;CPF_CAT;CPF_AGE_TYPE;AGE_FROM", {engine::TIndexOption::ixExpression});
-    t.Close();
-  }
-
-  // FW_LEVY as the levy preparation leaves it: PERIOD_PART added, "PRIMARY" on the four key fields.
-  void MakeFwLevy() {
-    engine::TAdsTable t;
-    t.SetAdsConnection(&connection);
-    t.SetTableName("FW_LEVY");
-    t.SetExclusive(true);
-    t.FieldDefs.Add("YEAR", TFieldType::ftString, 4);
-    t.FieldDefs.Add("CLASS", TFieldType::ftString, 10);
-    t.FieldDefs.Add("CATEGORY", TFieldType::ftString, 3);
-    t.FieldDefs.Add("DESC", TFieldType::ftString, 40);
-    t.FieldDefs.Add("DAILY_RATE", TFieldType::ftCurrency);
-    t.FieldDefs.Add("MAX_PER_MTH", TFieldType::ftCurrency);
-    t.FieldDefs.Add("PERIOD_PART", TFieldType::ftString, 2);
-    t.CreateTable();
-    t.Open();
-    t.AddIndex("PRIMARY", "YEAR;CLASS;CATEGORY;PERIOD_PART", {engine::TIndexOption::ixExpression});
-    t.Close();
-  }
+  void MakeCpfnew2() { rates::testing::MakeCpfnew2(connection); }
+  void MakeCpfnew() { rates::testing::MakeCpfnew(connection); }
+  void MakeFwLevy() { rates::testing::MakeFwLevy(connection); }
 
   using Values = std::map<std::string, std::string>;
 
