@@ -10,6 +10,13 @@
 #include "console/form.h"
 
 int main(int argc, char** argv) {
+  // The usage needs no display.
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+      std::cout << kv::gui::ProgramUsage();
+      return 0;
+    }
+  }
   QApplication app(argc, argv);  // takes Qt's own options out of argv
   QApplication::setApplicationName(QString::fromLatin1(kv::console::kApplicationTitle.data(),
                                                        static_cast<int>(kv::console::kApplicationTitle.size())));
