@@ -21,7 +21,8 @@ std::vector<std::string> SplitParts(std::string_view expression) {
   for (char c : expression) {
     if (c == '(') ++depth;
     if (c == ')') --depth;
-    if ((c == ';' || c == '+') && depth == 0) {
+    // ";" and "+" join a key's fields; so does ",", which the suite writes in one key ("BANKCODE,CURR_CODE").
+    if ((c == ';' || c == '+' || c == ',') && depth == 0) {
       parts.emplace_back(kv::TrimBlanks(current));
       current.clear();
     } else {

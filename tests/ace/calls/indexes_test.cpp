@@ -73,6 +73,16 @@ TEST_F(Indexes, TagsAreBuiltOnExistingRowsAndKeptCurrent) {
   EXPECT_EQ(Seqs(t, t), (std::vector<std::string>{"1", "2", "3", "4", "6"}));  // the table handle: natural order
 }
 
+TEST_F(Indexes, FieldsOfAKeyMayBeJoinedByCommas) {
+  AdsHandle t = PayrollTable();
+  AdsHandle byComma = 0;
+  ASSERT_ADS(AdsCreateIndex61(t, "", "PK", "PERIOD,EMPCODE", "", "", 2, 512, &byComma));
+  EXPECT_EQ(Seqs(byComma, t), (std::vector<std::string>{"3", "2", "5", "1", "4"}));
+  std::string expression;
+  ASSERT_ADS(AdsGetIndexExpr(byComma, &expression));
+  EXPECT_EQ(expression, "PERIOD,EMPCODE");
+}
+
 TEST_F(Indexes, SeeksAndScopesOnPartialKeys) {
   AdsHandle t = PayrollTable();
   AdsHandle pk = 0;
