@@ -6,9 +6,11 @@
 #include <optional>
 #include <string>
 
+#include "catalogue/create_all.h"
 #include "console/form.h"
 #include "console/guards.h"
 #include "platform/fs.h"
+#include "rates/cpf_rates.h"
 
 namespace kv::console {
 
@@ -54,6 +56,10 @@ bool TForm1::RunStart() {
   AdsTableCompany.Open();
   // 9. Not restored: the window keeps the SQL-wait cursor to the end.
   ui_.SetWindowCursor(kv::ui::Cursor::SqlWait);
+  // 10. The shared supervisor table; a failure is shown with the folder's path and the run goes on.
+  const std::string sharedFolder = dataPath_ + "SHARE_FOLDER";
+  if (const auto failure = FailureOf([&] { kv::catalogue::CreateSupvrTbl(sharedFolder, false, ui_); }))
+    ui_.ShowMessage(*failure + sharedFolder);
   // 11.
   wwDBGrid1.enabled.Set(false);
   return true;
@@ -100,10 +106,14 @@ void TForm1::NormalFlowPartOne() {
 }
 
 void TForm1::NormalFlowPartThree(const std::string& code) {
-  // 8.2 (the table creation joins here).
+  // 8.2. Not caught: a table that cannot be made ends the run.
   if (!AdsConnection1.IsConnected()) AdsConnection1.Connect();
   Edit2.SetText(AdsConnection1.ConnectPath());
   ui_.ProcessMessages();
+  kv::catalogue::CreationContext creation{ui_, AdsTable1, AdsQuerySQL, [this] {
+                                            kv::rates::LoadCpf2007Rates({AdsQuery1, AdsTableCPF, AdsTable1});
+                                          }};
+  FailurePassedOn([&] { kv::catalogue::CreateAllTables(AdsConnection1.ConnectPath(), false, creation); });
   // 8.7, 8.8.
   FailurePassedOn([&] { EncryptTransferTable(); });
   if (!AdsConnection1.IsDictionary()) {

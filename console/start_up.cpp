@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "catalogue/create_all.h"
 #include "console/form.h"
-#include "console/registry_table.h"
 #include "platform/fs.h"
 #include "platform/ini.h"
 
@@ -68,7 +68,7 @@ void TForm1::OpenRegistry() {
 
 void TForm1::RegistryCreationPrompt() {
   if (!ui_.Confirm("Create mcompany.adt on the kv8 folder?", "Confirm")) return;
-  CreateMcompanyTable(ui_, AdsConnection2.ConnectPath(), false);
+  kv::catalogue::CreateMcompanyTable(AdsConnection2.ConnectPath(), false, ui_);
   // A registry whose index file is gone gets its unique index back by SQL.
   if (kv::fs::FileExists(dataPath_ + "mcompany.ADT") && !kv::fs::FileExists(dataPath_ + "mcompany.ADI")) {
     AdsQuery1.SetAdsConnection(&AdsConnection2);
