@@ -44,6 +44,7 @@ QLineEdit* ProgressLine(const char* name, QWidget* parent) {
 MainWindow::MainWindow(const std::string& programFile, QWidget* parent)
     : QWidget(parent), form_(ui_, programFile) {
   setObjectName("Form1");
+  // 8 points, the size the window is laid out for: two columns of option captions fit in its 517 pixels.
   QFont small = font();
   small.setPointSize(8);
   setFont(small);

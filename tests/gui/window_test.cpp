@@ -1,6 +1,7 @@
 // The window on the offscreen platform: what a person sees of TForm1's state, and what their clicks and keys do
 // to it, on a demo installation. Boxes are answered by BoxAnswerer as a person at the screen would.
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -86,6 +87,7 @@ class WindowTest : public QObject {
   void aMissingRegistryIsOfferedAndTheWindowOpensEmpty();
   void programFolderFromTheCommandLine_data();
   void programFolderFromTheCommandLine();
+  void uiPortBoxesAndCursors();
 
  private:
   // One window for all rows of the options table, which only look at it.
@@ -470,6 +472,36 @@ void WindowTest::programFolderFromTheCommandLine() {
   QCOMPARE(parsed.has_value(), error.isEmpty());
   if (parsed) QCOMPARE(QString::fromStdString(parsed->programFile), programFile);
   QCOMPARE(QString::fromStdString(why), error);
+}
+
+void WindowTest::uiPortBoxesAndCursors() {
+  QtUi ui;
+  BoxAnswerer answerer({true, false});
+  ui.ShowMessage("plain");
+  ui.MessageBox("Table mcompany.ADT Could Not Be Created", "Table Creation Failure");
+  QVERIFY(ui.Confirm("Do you wish to proceed this function ?", "Confirm"));
+  QVERIFY(!ui.Confirm("Create mcompany.adt on the kv8 folder?", "Confirm"));
+  const std::vector<SeenBox>& seen = answerer.Seen();
+  QCOMPARE(seen.size(), std::size_t{4});
+  QCOMPARE(seen[0].title, QString("KV8 MTN VER 9.07"));
+  QCOMPARE(seen[0].icon, QMessageBox::NoIcon);
+  QCOMPARE(seen[1].title, QString("Table Creation Failure"));
+  QCOMPARE(seen[1].text, QString("Table mcompany.ADT Could Not Be Created"));
+  QCOMPARE(seen[1].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+  for (std::size_t i : {std::size_t{2}, std::size_t{3}}) {
+    QCOMPARE(seen[i].icon, QMessageBox::Question);
+    QCOMPARE(seen[i].buttons, QMessageBox::Yes | QMessageBox::No);
+  }
+
+  // The screen cursor is one override, changed in place and gone with Default, whatever came between.
+  ui.SetScreenCursor(kv::ui::Cursor::Hourglass);
+  QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  ui.SetScreenCursor(kv::ui::Cursor::SqlWait);
+  QCOMPARE(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+  ui.ShowMessage("answered with the arrow");
+  QCOMPARE(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+  ui.SetScreenCursor(kv::ui::Cursor::Default);
+  QVERIFY(!QApplication::overrideCursor());
 }
 
 }  // namespace kv::gui::testing
