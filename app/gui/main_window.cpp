@@ -201,7 +201,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
+  if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->window() == this) {
     // The key goes on to the control after the form saw it; seeing it again as it climbs to the parents does no
     // harm, the three keys only show things.
     if (const auto key = KeyOf(static_cast<QKeyEvent*>(event)->key()))

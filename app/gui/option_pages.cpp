@@ -19,8 +19,11 @@ using kv::console::TCheckOption;
 
 QAbstractButton* MakeButton(TCheckOption& option, Bindings& bindings,
                             const std::function<void(const std::string&)>& afterClick, QWidget* parent) {
-  QAbstractButton* button = option.Kind() == OptionKind::RadioButton ? static_cast<QAbstractButton*>(new QRadioButton(parent))
-                                                                     : new QCheckBox(parent);
+  QAbstractButton* button = nullptr;
+  if (option.Kind() == OptionKind::RadioButton)
+    button = new QRadioButton(parent);
+  else
+    button = new QCheckBox(parent);
   const std::string name = option.Name();
   bindings.Option(*button, option, [afterClick, name] {
     if (afterClick) afterClick(name);

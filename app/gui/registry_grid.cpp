@@ -166,7 +166,8 @@ RegistryGrid::RegistryGrid(RegistryModel* model, QWidget* parent) : QTableView(p
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setStretchLastSection(false);
   const int character = fontMetrics().averageCharWidth();
-  for (int c = 0; c < RegistryModel::kColumns; ++c) setColumnWidth(c, kColumnSpecs[c].widthInCharacters * character + 8);
+  for (int c = 0; c < RegistryModel::kColumns; ++c)
+    setColumnWidth(c, kColumnSpecs[c].widthInCharacters * character + 8);
 }
 
 void RegistryGrid::keyPressEvent(QKeyEvent* event) {

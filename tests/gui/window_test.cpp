@@ -147,7 +147,8 @@ void WindowTest::gridShowsTheRegistryWithFixedColumns() {
   QVERIFY(!GridRow(grid, 0).section('|', 1, 1).isEmpty());
   QVERIFY(GridRow(grid, 0).endsWith("[ ]"));
   QStringList titles;
-  for (int c = 0; c < grid->model()->columnCount(); ++c) titles << grid->model()->headerData(c, Qt::Horizontal).toString();
+  for (int c = 0; c < grid->model()->columnCount(); ++c)
+    titles << grid->model()->headerData(c, Qt::Horizontal).toString();
   QCOMPARE(titles, QStringList({"COMPANY_CODE", "COMPANY_NAME", "Selected"}));
   // Widths in characters 15, 40, 10: the name column the widest, the whole grid inside the window.
   QVERIFY(grid->columnWidth(1) > 2 * grid->columnWidth(0));
@@ -418,7 +419,8 @@ void WindowTest::anUncaughtRunErrorIsShownAndTheWindowStaysOpen() {
   QCOMPARE(window.cursor().shape(), Qt::BusyCursor);
   // The company before the failing one is done; the marks keep their values.
   QCOMPARE(DataVersionOnDisk(installation.DataPath(), "DEMO01"), std::int64_t{90700});
-  QCOMPARE(MergeOnDisk(installation.DataPath()), (std::map<std::string, std::string>{{"DEMO01", "1"}, {"DEMO02", "1"}}));
+  QCOMPARE(MergeOnDisk(installation.DataPath()),
+           (std::map<std::string, std::string>{{"DEMO01", "1"}, {"DEMO02", "1"}}));
 
   // A second press does nothing: Process is off for good.
   const std::size_t boxes = session.answerer.Seen().size();
