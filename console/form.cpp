@@ -257,4 +257,9 @@ std::string TForm1::CompanyFolder(std::string_view code) const {
   return dataPath_ + "COMPANY\\" + std::string(code);
 }
 
+kv::upgrade::WindowObjects TForm1::UpgradeObjects() {
+  return {AdsTable1,       AdsQuery1, AdsConnection1, AdsDictionary1, AdsTableCompany, ui_,
+          [this](const std::string& text) { Edit1.SetText(text); }, dataPath_};
+}
+
 }  // namespace kv::console

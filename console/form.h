@@ -33,6 +33,7 @@
 #include "platform/zip.h"
 #include "support/calendar.h"
 #include "support/currency.h"
+#include "upgrade/window_objects.h"
 
 namespace kv::console {
 
@@ -136,6 +137,8 @@ class TForm1 {
   std::int64_t ReadDataVersion();
   // Stores the version in PAYPARA's VERSION through AdsTable1; a failure is shown as "ERROR1 " + its text.
   void WriteDataVersion(kv::Currency version);
+  // What the column upgrades and the dictionary routines use of this window.
+  kv::upgrade::WindowObjects UpgradeObjects();
 
   // ---- engine objects placed on the window ----
   engine::TAdsConnection AdsConnection1{"AdsConnection1", "Form1"};  // the company; Tag 99 in dictionary mode
