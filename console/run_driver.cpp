@@ -114,6 +114,13 @@ void TForm1::NormalFlowPartThree(const std::string& code) {
                                             kv::rates::LoadCpf2007Rates({AdsQuery1, AdsTableCPF, AdsTable1});
                                           }};
   FailurePassedOn([&] { kv::catalogue::CreateAllTables(AdsConnection1.ConnectPath(), false, creation); });
+  // 8.3.
+  if (chkCPFFWL.Checked()) {
+    // Set rather than SetText: GCC 12 misreads the second SetText of this function as reading an unset string.
+    Edit2.Set("UPDATE TABLE : CPFNEW2.ADT");
+    ui_.ProcessMessages();
+    FailurePassedOn([&] { kv::rates::LoadCpf2013Rates({AdsQuery1, AdsTableCPF, AdsTable1}); });
+  }
   // 8.7, 8.8.
   FailurePassedOn([&] { EncryptTransferTable(); });
   if (!AdsConnection1.IsDictionary()) {

@@ -124,7 +124,8 @@ TEST_F(Run, AFreeTableCompanyIsBackedUpThenUpgraded) {
   EXPECT_TRUE(form->Closed());
   EXPECT_EQ(form->AdsConnection1.Tag(), 0);
   EXPECT_EQ(form->edtdatabase.Text(), CompanyPath("A"));
-  EXPECT_EQ(form->Edit2.Text(), CompanyPath("A"));
+  // The last step to name itself there: the 2013 CPF rates, under the option ticked by default.
+  EXPECT_EQ(form->Edit2.Text(), "UPDATE TABLE : CPFNEW2.ADT");
   EXPECT_THAT(progress, Contains(StartsWith("Zipping : PAYPARA.ADT Percentage : ")));
   EXPECT_THAT(progress, Contains("Zipping : PAYPARA.ADT Percentage : 100"));
 
