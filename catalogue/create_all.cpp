@@ -48,7 +48,7 @@ void CreateSupvrTbl(const std::string& path, bool force, ui::UserInterface& ui) 
   engine::TAdsTable& table = owned.Table();
   // 1. No creator login: the shared folder is never a dictionary.
   connection.SetConnectPath(path);
-  connection.AdsServerTypes = engine::TAdsServerTypes{};
+  connection.AdsServerTypes = engine::TAdsServerTypes{.stADS_REMOTE = true, .stADS_LOCAL = true, .stADS_AIS = false};
   ui.ProcessMessages();
   connection.Connect();
   table.SetTableName(std::string(definition.name));

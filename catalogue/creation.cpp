@@ -163,9 +163,7 @@ void CreateTableFrom(const TableDefinition& definition, const std::string& path,
   TAdsTable& table = owned.Table();
   // 2-4.
   connection.SetConnectPath(path);
-  connection.AdsServerTypes = engine::TAdsServerTypes{};
-  connection.AdsServerTypes.stADS_REMOTE = true;
-  connection.AdsServerTypes.stADS_LOCAL = true;
+  connection.AdsServerTypes = engine::TAdsServerTypes{.stADS_REMOTE = true, .stADS_LOCAL = true, .stADS_AIS = false};
   table.SetTableName(std::string(definition.name));
   SetCreatorLogin(connection, table);
   table.SetTableType(engine::TAdsTableTypes::ttAdsADT);
@@ -187,8 +185,14 @@ void CreateTableFrom(const TableDefinition& definition, const std::string& path,
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     for (const std::string& file : DeletionSet(definition)) kv::fs::DeleteFile(folder + file);
     // The engine makes no table over an existing one. A table that force replaces and that its deletion set
-    // left in place (it has none, or the path is a dictionary's) is deleted through the engine instead.
-    if (exists && table.Exists()) table.DeleteTable();
+    // left in place is removed through the engine instead: deleted when it is a free table (its set is empty),
+    // dropped with its registration when the path is a dictionary's (the set names nothing there).
+    if (exists && table.Exists()) {
+      if (connection.IsDictionary())
+        connection.Execute("DROP TABLE [" + std::string(definition.name) + "];");
+      else
+        table.DeleteTable();
+    }
   }
 
   // 7, 8.

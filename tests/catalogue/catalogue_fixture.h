@@ -86,6 +86,10 @@ inline void AppendRow(const std::string& connectPath, const std::string& name,
                       const std::vector<std::pair<std::string, std::string>>& values) {
   engine::TAdsConnection connection;
   connection.SetConnectPath(connectPath);
+  if (connection.IsDictionary()) {
+    connection.Username = "ADSSYS";
+    connection.Password = std::string(engine::kTablePassword);
+  }
   engine::TAdsTable table;
   table.SetAdsConnection(&connection);
   table.SetTableName(name);

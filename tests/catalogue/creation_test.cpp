@@ -13,6 +13,7 @@
 namespace kv::catalogue::testing {
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
@@ -324,10 +325,20 @@ TEST_F(Creation, DictionaryPathLogsInDeletesNothingAndEncryptsNothing) {
   EXPECT_THAT(CallsOf(trace, "AdsConnect60")[0], HasSubstr("ADSSYS"));
   EXPECT_TRUE(FileThere("T_FIX.BAK"));
   EXPECT_TRUE(FileThere("T_FIX.ADT"));
-  EXPECT_THAT(Registered(dictionary), ::testing::Contains("T_FIX"));
+  EXPECT_THAT(Registered(dictionary), Contains("T_FIX"));
   const TableSeen seen = Look(dictionary, "T_FIX");
   EXPECT_FALSE(seen.encrypted);
   EXPECT_EQ(seen.indexes.size(), 3u);
+}
+
+TEST_F(Creation, ForceOnADictionaryPathReplacesTheRegisteredTable) {
+  const std::string dictionary = Dictionary();
+  Create(Fixture(), false, dictionary);
+  AppendRow(dictionary, "T_FIX", {{"CODE", "A1"}});
+  Create(Fixture(), true, dictionary);
+  EXPECT_THAT(Messages(), IsEmpty());
+  EXPECT_THAT(Registered(dictionary), Contains("T_FIX"));
+  EXPECT_EQ(Look(dictionary, "T_FIX").rows, 0u);
 }
 
 TEST_F(Creation, TheCreatorsObjectsAreFreedWhateverHappens) {
