@@ -4,14 +4,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "catalogue/catalogue.h"
 #include "console_fixture.h"
 
 namespace kv::console::testing {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 class TableCreation : public Installation {
  protected:
@@ -39,7 +41,7 @@ TEST_F(TableCreation, ARunMakesEveryMissingTableAndTheSharedSupervisorTable) {
   form->BitBtn1Click();
 
   EXPECT_TRUE(form->Closed());
-  EXPECT_THAT(ui.Messages(), IsEmpty());
+  for (const std::string& message : ui.Messages()) EXPECT_THAT(message, Not(HasSubstr("Could Not Be Created")));
   for (const auto& definition : kv::catalogue::CompanyTables()) {
     std::string file = CompanyPath("A") + "\\" + std::string(definition.name);
     if (file.find('.', file.rfind('\\')) == std::string::npos) file += ".adt";
@@ -73,7 +75,11 @@ TEST_F(TableCreation, ACompanyTableThatCannotBeMadeEndsTheRun) {
   auto form = Form();
   EXPECT_THROW(form->BitBtn1Click(), engine::EADSDatabaseError);
 
-  EXPECT_THAT(ui.Messages(), ElementsAre("Table CodeRate.adt Could Not Be Created"));
+  // The box is the last thing shown: the run ended there.
+  const auto messages = ui.Messages();
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back(), "Table CodeRate.adt Could Not Be Created");
+  EXPECT_EQ(std::count(messages.begin(), messages.end(), messages.back()), 1);
   EXPECT_FALSE(form->Closed());
   EXPECT_FALSE(form->BitBtn1.enabled.Get());
   EXPECT_FALSE(kv::fs::FileExists(CompanyPath("A") + "\\WK_TEMP.ADT"));
