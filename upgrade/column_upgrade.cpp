@@ -45,7 +45,10 @@ const std::vector<TypeCode>& TypeCodes() {
        ""},
       {"+", std::nullopt, [](const std::string& c, const std::string&) { return "add column " + c + " AutoInc "; },
        ""},
-      {"AS", TFieldType::ftString, nullptr, ""},
+      // A resize of a missing column adds it at that size: the table ends as the request describes it, where the
+      // table line alone would only be refused after the table had been decrypted and detached for nothing.
+      {"AS", TFieldType::ftString,
+       [](const std::string& c, const std::string& s) { return "add column " + c + " char(" + s + ")"; }, ""},
       {"IC", TFieldType::ftString,
        [](const std::string& c, const std::string& s) {
          return "alter column " + c + " " + kDq + c + kDq + " char(" + s + ")";
@@ -86,14 +89,15 @@ Decision Decide(const engine::TAdsTable& table, const std::string& tableName, co
                 const std::string& code, const std::string& size) {
   const engine::TField* field = table.FindField(column);
   const TypeCode* type = FindTypeCode(code);
+  // A code the engine has no form for is a fault of the list that names it: said, and nothing touched.
+  if (type == nullptr) return {Decision::Kind::Refuse, "Unknown column type " + code + " for column " + column +
+                                                           " Table Name " + tableName};
   if (field != nullptr && (code == "AS" || code == "IC" || size == "0")) {
-    // A conversion to a type that has no conversion form would otherwise ask for a zero-length character
-    // column, or send half a statement: the request is refused before the table is touched.
-    if (size == "0" && (type == nullptr || type->conversionWord.empty()))
-      return {Decision::Kind::Refuse, "Column " + column + " has no conversion to type " + code +
-                                          " Table Name " + tableName};
+    // Size "0" for a code without a conversion form would ask for a zero-length character column or half a
+    // statement: like every other request for an existing column that names no change, it leaves it alone.
+    if (size == "0" && type->conversionWord.empty()) return {};
     const int wanted = SizeValue(code == "$" ? std::string("7") : size);
-    const bool needed = field->DataSize() - 1 != wanted || !type || !type->expected ||
+    const bool needed = field->DataSize() - 1 != wanted || !type->expected ||
                         field->DataType() != *type->expected;
     if (!needed) return {};
     if (size != "0")
@@ -103,14 +107,7 @@ Decision Decide(const engine::TAdsTable& table, const std::string& tableName, co
   }
   const bool autoIncKey =
       field != nullptr && (column == "NO" || column == "ID") && field->DataType() == TFieldType::ftAutoInc;
-  if (field == nullptr || autoIncKey) {
-    // A resize of a column that is not there has nothing to resize; sending the table line alone would only be
-    // refused after the table had been decrypted and detached for nothing.
-    if (type == nullptr || type->addForm == nullptr)
-      return {Decision::Kind::Refuse, "Column " + column + " is not in the table: type " + code +
-                                          " cannot add it. Table Name " + tableName};
-    return {Decision::Kind::Execute, type->addForm(column, size)};
-  }
+  if (field == nullptr || autoIncKey) return {Decision::Kind::Execute, type->addForm(column, size)};
   return {};
 }
 

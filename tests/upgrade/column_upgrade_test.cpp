@@ -114,7 +114,7 @@ TEST_P(Requests, SendExactlyTheirStatement) {
       break;
     case O::Refused:
       ASSERT_EQ(ui.Messages().size(), 1u);
-      EXPECT_THAT(ui.Messages()[0], StartsWith("Column " + r.column + " "));
+      EXPECT_THAT(ui.Messages()[0], StartsWith("Unknown column type " + r.code + " for column " + r.column));
       EXPECT_THAT(ui.Messages()[0], EndsWith("Table Name " + r.table));
       EXPECT_EQ(FieldsOf(r.table), fieldsBefore);
       break;
@@ -165,14 +165,18 @@ INSTANTIATE_TEST_SUITE_P(
         Request{"ITEMS", "NO", "AI", "4", "alter column NO NO INTEGER ", O::Done, "NO:ftInteger:0"},
         Request{"ITEMS", "NO", "C", "4", "add column NO char(4)", O::Rejected},
         Request{"ITEMS", "DESC", "AI", "4", ""},
-        // No statement can say these: refused before the table is touched.
-        Request{"SAMPLE", "NEWS", "AS", "4", "", O::Refused},
-        Request{"SAMPLE", "CODE", "C", "0", "", O::Refused},
-        Request{"SAMPLE", "CODE", "AS", "0", "", O::Refused},
-        Request{"SAMPLE", "CODE", "IC", "0", "", O::Refused},
-        Request{"SAMPLE", "RATE", "Z", "0", "", O::Refused},
-        Request{"SAMPLE", "QTY", "+", "0", "", O::Refused},
-        Request{"ITEMS", "NO", "AI", "0", "", O::Refused}));
+        // A resize of a missing column adds it at that size.
+        Request{"SAMPLE", "NEWS", "AS", "4", "add column NEWS char(4)", O::Done, "NEWS:ftString:4"},
+        // Size "0" where the code has no conversion form: the column stays as it is.
+        Request{"SAMPLE", "CODE", "C", "0", "", O::Done, "CODE:ftString:6"},
+        Request{"SAMPLE", "CODE", "AS", "0", ""},
+        Request{"SAMPLE", "CODE", "IC", "0", ""},
+        Request{"SAMPLE", "RATE", "Z", "0", "", O::Done, "RATE:ftFloat:0"},
+        Request{"SAMPLE", "QTY", "+", "0", ""},
+        Request{"ITEMS", "NO", "AI", "0", "", O::Done, "NO:ftAutoInc:0"},
+        // An unknown code is said and nothing is sent, for a missing column as for an existing one.
+        Request{"SAMPLE", "NEWQ", "Q", "4", "", O::Refused},
+        Request{"SAMPLE", "CODE", "Q", "0", "", O::Refused}));
 
 // ---- free tables: encryption, packing, failures ----
 
@@ -183,7 +187,8 @@ TEST_F(FreeCompany, ResizeKeepsEveryValueAndTheEncryption) {
   ace::AdsTraceStart();
   UpgradeColumn(Window(), "PASS", "PRINTER", "AS", "4", true);
   const auto trace = ace::AdsTraceStop();
-  EXPECT_THAT(PreparedStatements(trace), ElementsAre(Statement("PASS", "alter column \"PRINTER\" \"PRINTER\" char(4)")));
+  const std::string widen = Statement("PASS", "alter column \"PRINTER\" \"PRINTER\" char(4)");
+  EXPECT_THAT(PreparedStatements(trace), ElementsAre(widen));
   EXPECT_TRUE(Called(trace, "AdsDecryptTable"));
   EXPECT_TRUE(Called(trace, "AdsPackTable"));
   EXPECT_THAT(ui.Messages(), IsEmpty());
@@ -235,7 +240,8 @@ TEST_F(FreeCompany, RejectedStatementLeavesTheTableEncryptedAndWhole) {
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_THAT(ui.Messages()[0], StartsWith("AdsQuery1: "));
   EXPECT_THAT(ui.Messages()[0],
-              EndsWith(" Table Name EMPLOYEE\r\n SQL " + Statement("EMPLOYEE", "alter column NOSUCH \"NOSUCH\" char(5)")));
+              EndsWith(" Table Name EMPLOYEE\r\n SQL " +
+                       Statement("EMPLOYEE", "alter column NOSUCH \"NOSUCH\" char(5)")));
   EXPECT_TRUE(FileEncrypted("EMPLOYEE"));
   EXPECT_EQ(FieldsOf("EMPLOYEE"), fields);
   EXPECT_THAT(RowsOf("EMPLOYEE", {"EMP_NO", "AMT"}), ElementsAre("EMP_NO=S100|AMT=1500", "EMP_NO=S200|AMT=2500.5"));
@@ -258,7 +264,8 @@ TEST_F(FreeCompany, TableInUseElsewhereIsReportedAndNotTouched) {
   EXPECT_FALSE(Called(trace, "AdsDecryptTable"));
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_THAT(ui.Messages()[0],
-              EndsWith(" Table Name PASS\r\n SQL " + Statement("PASS", "alter column \"PRINTER\" \"PRINTER\" char(4)")));
+              EndsWith(" Table Name PASS\r\n SQL " +
+                       Statement("PASS", "alter column \"PRINTER\" \"PRINTER\" char(4)")));
   held.Close();
   EXPECT_TRUE(FileEncrypted("PASS"));
   EXPECT_THAT(FieldsOf("PASS"), Contains("PRINTER:ftString:2"));
