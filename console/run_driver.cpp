@@ -11,6 +11,7 @@
 #include "console/guards.h"
 #include "platform/fs.h"
 #include "rates/cpf_rates.h"
+#include "upgrade/dictionary_routines.h"
 
 namespace kv::console {
 
@@ -70,6 +71,11 @@ void TForm1::ProcessCompany(const std::string& code) {
   ConnectCompany(code);
   // 3.
   if (CheckBoxbackup.Checked()) FailurePassedOn([&] { Backup(code); });
+  // 4.1. A dictionary company with "Rebuild Table Right?" ticked gets its rights rebuilt and nothing else.
+  if (AdsConnection1.IsDictionary() && CheckBoxRight.Checked()) {
+    FailurePassedOn([&] { kv::upgrade::RebuildTableRights(UpgradeObjects()); });
+    return;
+  }
   // 5. Normal flow, part one.
   NormalFlowPartOne();
   // 8. Normal flow, part three.
@@ -131,6 +137,9 @@ void TForm1::NormalFlowPartThree(const std::string& code) {
   FailureShownAs(ui_, "", [&] { FillRbItemIds(); });
   // 8.19.
   FailureIgnored([&] { EncryptSysContAndLoans(); });
+  // 8.20.
+  const auto onDictionary = [this] { return AdsTable1.AdsConnection() && AdsTable1.AdsConnection()->IsDictionary(); };
+  if (onDictionary()) FailurePassedOn([&] { kv::upgrade::GrantStandardRights(UpgradeObjects(), "INTPASS", true); });
   // 8.26: four statements, each under its own guard.
   FailureShownAs(ui_, "", [&] {
     ExecuteOn(AdsQuery1, "UPDATE RTABLE SET HIDE_WAGE ='T' WHERE DATABASE1='EMP_PROS' AND TYPE1='N' ");
@@ -146,6 +155,8 @@ void TForm1::NormalFlowPartThree(const std::string& code) {
   CleanUpWorkFiles(code);
   // 8.34.
   FailurePassedOn([&] { DeleteEmptyQueryRows(); });
+  // 8.35: the dictionary's tables are refreshed (RefreshDictionaryTables) right after this once that is built.
+  if (onDictionary()) FailurePassedOn([&] { kv::upgrade::RebuildTableRights(UpgradeObjects()); });
   // 8.37.
   DeleteLeftoverTableBackups();
   // 8.38: shows its own failure.

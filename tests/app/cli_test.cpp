@@ -15,6 +15,7 @@
 #include "app/demo/installation.h"
 #include "app/survey/survey.h"
 #include "common/temp_folder.h"
+#include "engine/dictionary.h"
 
 namespace kv::cli {
 namespace {
@@ -195,6 +196,40 @@ TEST_F(HeadlessRun, UnknownOptionOrCompanyIsBadUse) {
   EXPECT_EQ(company.exit, kBadUse);
   EXPECT_NE(company.out.find("error: the company \"NOPE\" is not in the registry"), std::string::npos);
   EXPECT_TRUE(Backups().empty());
+}
+
+TEST_F(HeadlessRun, RebuildTableRightsTakesOnlyTheDictionaryCompany) {
+  MakeInstallation(2);  // DEMO01 under its dictionary, DEMO02 as free tables
+  const RunResult run = Start({"--select-all", "--yes", "--tick", "CheckBoxRight"});
+  EXPECT_EQ(run.exit, kCompleted) << run.out;
+  EXPECT_EQ(run.out.find("error:"), std::string::npos) << run.out;
+
+  // Every table of the dictionary has the standard rights, the tool's own user "UTC" included.
+  engine::TAdsDictionary dictionary;
+  dictionary.SetConnectPath((folder_.Path() / "COMPANY" / "DEMO01" / "DEMO01.add").string());
+  dictionary.UserName = "ADSSYS";
+  dictionary.Password = std::string(engine::kTablePassword);
+  dictionary.Connect();
+  std::vector<std::string> tables;
+  dictionary.TableNames(tables);
+  ASSERT_GT(tables.size(), 10u);
+  for (const std::string& table : tables) {
+    for (const auto& [accessor, wanted] : {std::pair{"readuser", "RI"}, {"KAVENPAY8", "RWI"}, {"USER88", "RWI"},
+                                           {"UTC", "RWI"}}) {
+      std::string rights;
+      EXPECT_EQ(ace::AdsDDGetObjectAccessRights(dictionary.Handle(), table, accessor, &rights), 0u) << table;
+      EXPECT_EQ(rights, wanted) << table << " " << accessor;
+    }
+    EXPECT_NE(run.progress.find("Edit1: rebuild Database " + table + "\n"), std::string::npos) << table;
+  }
+  dictionary.Disconnect();
+
+  // Both were backed up; only the free-table company went through the upgrade.
+  EXPECT_EQ(Backups().size(), 2u);
+  const std::string after = Survey();
+  EXPECT_EQ(Count(after, "data version: 8.5\n"), 1) << after;
+  EXPECT_EQ(Count(after, "data version: 9.07\n"), 1) << after;
+  EXPECT_EQ(Count(run.progress, "Edit1: rebuild Database "), static_cast<int>(tables.size()));
 }
 
 }  // namespace
