@@ -65,6 +65,30 @@ TEST_F(Dictionary, WithoutTheSuiteUsersNothingIsGrantedAndNothingShown) {
   ExpectSwitchedBack();
 }
 
+TEST_F(Dictionary, ACompanyGoneFromTheRegistryIsRaisedOnTheWayBack) {
+  MakeDictionaryCompany({Plain("INTPASS")});
+  {
+    engine::TAdsConnection c;
+    c.SetConnectPath(DataPath());
+    engine::TAdsTable t;
+    t.SetAdsConnection(&c);
+    t.SetTableName("mcompany.ADT");
+    t.SetIndexFieldNames("COMPANY_CODE");
+    t.Open();
+    ASSERT_TRUE(t.FindKey({engine::TKeyValue(std::string("ABC"))}));
+    t.Delete();
+    t.Close();
+  }
+  try {
+    GrantStandardRights(Window(), "INTPASS", true);
+    ADD_FAILURE() << "nothing was raised";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "Company code not found !");
+  }
+  EXPECT_EQ(RightsOn("INTPASS"), kAllRights);  // the grants came first
+  EXPECT_FALSE(AdsDictionary1.IsConnected());
+}
+
 TEST_F(Dictionary, DetachAndAttachGiveTheTableBackEncryptedWithRights) {
   MakeDictionaryCompany({Plain("EMP_PROS", true)});
   EXPECT_TRUE(DetachFromDictionary(Window(), "EMP_PROS", true));
