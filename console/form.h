@@ -33,6 +33,7 @@
 #include "platform/zip.h"
 #include "support/calendar.h"
 #include "support/currency.h"
+#include "upgrade/column_lists.h"
 #include "upgrade/window_objects.h"
 
 namespace kv::console {
@@ -204,6 +205,8 @@ class TForm1 {
   void ConnectCompany(const std::string& code);
   void NormalFlowPartOne();
   void NormalFlowPartThree(const std::string& code);
+  // The window's objects, options and progress lines as the column lists use them.
+  kv::upgrade::ListContext ColumnListContext();
   void RunEnd();
   void ShieldRegistryWalkers(bool running);
 

@@ -4,6 +4,7 @@
 // (console/guards.h); a step without a guard passes its failure on, which ends the run.
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "catalogue/create_all.h"
@@ -12,6 +13,7 @@
 #include "platform/fs.h"
 #include "rates/cpf_rates.h"
 #include "upgrade/dictionary_routines.h"
+#include "upgrade/column_lists.h"
 
 namespace kv::console {
 
@@ -78,6 +80,11 @@ void TForm1::ProcessCompany(const std::string& code) {
   }
   // 5. Normal flow, part one.
   NormalFlowPartOne();
+  // 7. Normal flow, part two: list B up to the tables' creation.
+  {
+    kv::upgrade::ListContext lists = ColumnListContext();
+    kv::upgrade::RunBlocks(kv::upgrade::ListB(), "B1", "B7", lists);
+  }
   // 8. Normal flow, part three.
   NormalFlowPartThree(code);
 }
@@ -105,10 +112,31 @@ void TForm1::ConnectCompany(const std::string& code) {
 }
 
 void TForm1::NormalFlowPartOne() {
+  // List D, with the steps between its blocks (the voluntary CPF rows of 5.8 and the public-holiday correction
+  // of 5.11 among them) as entries of the list.
   // 5.10: the cost-centre conversion, when it is built, does not advance the registry: the company's normal
   // flow runs to its end on this company, so neither this company's later steps nor the next company are lost.
-  // 5.11.
-  FailurePassedOn([&] { CorrectPublicHolidays(); });
+  kv::upgrade::ListContext lists = ColumnListContext();
+  kv::upgrade::RunList(kv::upgrade::ListD(), lists);
+}
+
+kv::upgrade::ListContext TForm1::ColumnListContext() {
+  return {UpgradeObjects(),
+          AdsQuery3,
+          AdsTableCode,
+          [this](std::string_view name) { return Option(name).Checked(); },
+          [this] { return Edit4.Text(); },
+          [this](const std::string& text) { Edit2.SetText(text); },
+          [this] { return ReadDataVersion(); },
+          [this](kv::upgrade::Step step) {
+            switch (step) {
+              case kv::upgrade::Step::LoadVoluntaryCpf2007:
+                kv::rates::LoadVoluntaryCpf2007({AdsQuery1, AdsTableCPF, AdsTable1});
+                return;
+              case kv::upgrade::Step::CorrectPublicHolidays: CorrectPublicHolidays(); return;
+              default: throw std::logic_error("not a step of the run driver");
+            }
+          }};
 }
 
 void TForm1::NormalFlowPartThree(const std::string& code) {
@@ -127,12 +155,19 @@ void TForm1::NormalFlowPartThree(const std::string& code) {
     ui_.ProcessMessages();
     FailurePassedOn([&] { kv::rates::LoadCpf2013Rates({AdsQuery1, AdsTableCPF, AdsTable1}); });
   }
+  kv::upgrade::ListContext lists = ColumnListContext();
+  // 8.4: guarded silently inside the list.
+  kv::upgrade::RunBlocks(kv::upgrade::ListB(), "B8", "B8", lists);
   // 8.7, 8.8.
   FailurePassedOn([&] { EncryptTransferTable(); });
   if (!AdsConnection1.IsDictionary()) {
     FailurePassedOn([&] { EncryptFreeTable("PASS"); });
     FailurePassedOn([&] { EncryptFreeTable("EMP_ALW"); });
   }
+  // 8.11.
+  kv::upgrade::RunList(kv::upgrade::ListN(), lists);
+  // 8.15.
+  kv::upgrade::RunBlocks(kv::upgrade::ListB(), "B9", "B9", lists);
   // 8.16.
   FailureShownAs(ui_, "", [&] { FillRbItemIds(); });
   // 8.19.

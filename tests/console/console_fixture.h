@@ -52,7 +52,13 @@ inline std::vector<TableSpec> CompanyTables() {
        },
        {"DATE=DATE"}},
       {"transfer", [](TFieldDefs& f) { f.Add("EMP_CODE", FT::ftString, 12); }, {}},
-      {"PASS", [](TFieldDefs& f) { f.Add("USERID", FT::ftString, 10); }, {}},
+      {"PASS",
+       [](TFieldDefs& f) {
+         f.Add("USERID", FT::ftString, 10);
+         f.Add("PASSWORD", FT::ftString, 10);  // the column lists widen these two
+         f.Add("PRINTER", FT::ftString, 2);
+       },
+       {}},
       {"EMP_ALW", [](TFieldDefs& f) { f.Add("EMP_CODE", FT::ftString, 12); f.Add("AMOUNT", FT::ftCurrency); }, {}},
       {"SYSCONT", [](TFieldDefs& f) { f.Add("CODE", FT::ftString, 10); }, {}},
       {"LOANS_RED", [](TFieldDefs& f) { f.Add("EMP_CODE", FT::ftString, 12); }, {}},
@@ -76,7 +82,14 @@ inline std::vector<TableSpec> CompanyTables() {
          f.Add("CLAIMTYPE", FT::ftString, 1);
        },
        {"SCHEME_CODE=SCHEME_CODE;CLAIM_CODE"}},
-      {"QUERY", [](TFieldDefs& f) { f.Add("CODE", FT::ftString, 10); f.Add("QTYPE", FT::ftString, 10); }, {}},
+      {"QUERY",
+       [](TFieldDefs& f) {
+         f.Add("CODE", FT::ftString, 10);
+         f.Add("QTYPE", FT::ftString, 10);
+         f.Add("STATUS", FT::ftString, 1);  // the column lists widen these two
+         f.Add("STATUS2", FT::ftString, 1);
+       },
+       {}},
   };
 }
 
