@@ -85,6 +85,35 @@ struct IndexFile::Impl {
   std::optional<Pos> Edge(const Tag& tag, bool last);
   void Insert(Tag& tag, const std::uint8_t* key, std::uint64_t recno);
   bool Erase(Tag& tag, const std::uint8_t* key, std::uint64_t recno);
+  // Steps of Insert and Erase.
+  struct Split {  // what a split node hands its parent: the first entry of the new right node, and its page
+    std::vector<std::uint8_t> separator;
+    std::uint64_t right = 0;
+  };
+  // The leaf that holds (or would hold) an entry, with the inner nodes passed on the way down.
+  std::uint64_t Descend(const Tag& tag, const std::uint8_t* key, std::uint64_t recno, std::vector<Step>& trail);
+  void RefuseHeldKey(const Tag& tag, const std::uint8_t* key);  // kUniqueKeyViolation when the key is held
+  Split SplitLeaf(const Tag& tag, Pager::Ref& leaf, std::uint32_t idx, const std::uint8_t* key, std::uint64_t recno,
+                  bool append);
+  // Carries a split up the trail, splitting inner nodes as they fill and growing a new root at the top.
+  void CarryUp(Tag& tag, std::vector<Step>& trail, Split split, bool append);
+  void GrowRoot(Tag& tag, unsigned level, const Split& split);
+  Split SplitInner(const Tag& tag, Pager::Ref& node, unsigned level, std::uint32_t slot, const Split& below,
+                   bool append);
+  // Refills or merges nodes that fell below their minimum, bottom up; a root left with one child gives way to it.
+  void Rebalance(Tag& tag, std::vector<Step>& trail, Pager::Ref node);
+  struct Siblings {  // two neighbouring nodes below one parent, and the separator between them there
+    Pager::Ref left, right;
+    std::uint8_t* parent = nullptr;
+    std::uint32_t sep = 0;
+    std::uint8_t* ld = nullptr;  // the nodes' bodies and counts
+    std::uint8_t* rd = nullptr;
+    std::uint32_t lc = 0, rc = 0;
+  };
+  void MergeLeaves(const Tag& tag, Siblings& s);  // the right node's entries join the left; the right is freed
+  void ShareLeaves(const Tag& tag, Siblings& s);  // the entries shared out evenly, the separator moved
+  void MergeInner(const Tag& tag, Siblings& s);   // the left takes the separator and the right node's items
+  void ShareInner(const Tag& tag, Siblings& s);
   void Changed(Tag& tag);
 
   // Cursor placement.

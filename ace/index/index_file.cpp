@@ -570,19 +570,8 @@ std::optional<IndexFile::Impl::Pos> IndexFile::Impl::Edge(const Tag& tag, bool l
 
 // ---- Impl: changing entries ----
 
-void IndexFile::Impl::Insert(Tag& tag, const std::uint8_t* key, std::uint64_t recno) {
-  const std::size_t k = tag.keyLength;
-  const std::size_t st = tag.stride;
-  if (tag.Unique()) {
-    if (const auto pos = Bound(tag, key, 0, false)) {
-      Pager::Ref leaf = Node(tag, pos->leaf, 0);
-      const std::uint8_t* entry = LeafEntry(leaf.Data(), tag, pos->slot);
-      if (std::memcmp(entry, key, k) == 0)
-        UniqueViolation(tag, key, "is already held by record " + std::to_string(fmt::LoadU64(entry + k)));
-    }
-  }
-
-  std::vector<Step> trail;
+std::uint64_t IndexFile::Impl::Descend(const Tag& tag, const std::uint8_t* key, std::uint64_t recno,
+                                       std::vector<Step>& trail) {
   std::uint64_t page = tag.root;
   for (unsigned level = tag.height - 1u; level > 0; --level) {
     Pager::Ref node = Node(tag, page, level);
@@ -590,7 +579,24 @@ void IndexFile::Impl::Insert(Tag& tag, const std::uint8_t* key, std::uint64_t re
     trail.push_back({page, slot});
     page = ChildAt(node.Data(), tag, slot);
   }
-  Pager::Ref leaf = Node(tag, page, 0);
+  return page;
+}
+
+void IndexFile::Impl::RefuseHeldKey(const Tag& tag, const std::uint8_t* key) {
+  const auto pos = Bound(tag, key, 0, false);
+  if (!pos) return;
+  Pager::Ref leaf = Node(tag, pos->leaf, 0);
+  const std::uint8_t* entry = LeafEntry(leaf.Data(), tag, pos->slot);
+  if (std::memcmp(entry, key, tag.keyLength) == 0)
+    UniqueViolation(tag, key, "is already held by record " + std::to_string(fmt::LoadU64(entry + tag.keyLength)));
+}
+
+void IndexFile::Impl::Insert(Tag& tag, const std::uint8_t* key, std::uint64_t recno) {
+  const std::size_t k = tag.keyLength;
+  const std::size_t st = tag.stride;
+  if (tag.Unique()) RefuseHeldKey(tag, key);
+  std::vector<Step> trail;
+  Pager::Ref leaf = Node(tag, Descend(tag, key, recno, trail), 0);
   std::uint8_t* d = leaf.Data();
   const std::uint32_t count = Count(d);
   const std::uint32_t idx = LeafSlot(d, tag, key, recno, false);
@@ -609,9 +615,21 @@ void IndexFile::Impl::Insert(Tag& tag, const std::uint8_t* key, std::uint64_t re
     Changed(tag);
     return;
   }
+  // Appending past the last entry of the last leaf (records added in key order): then every step of the trail
+  // took the last child too, and the splits keep their left pages full instead of leaving two half-empty ones.
+  const bool append = Link1(d) == 0 && idx == count;
+  Split split = SplitLeaf(tag, leaf, idx, key, recno, append);
+  ++tag.count;
+  Changed(tag);
+  CarryUp(tag, trail, std::move(split), append);
+}
 
-  // Split the leaf. Appending past the last entry of the last leaf (records added in key order) keeps the left
-  // page full instead of leaving two half-empty pages behind.
+IndexFile::Impl::Split IndexFile::Impl::SplitLeaf(const Tag& tag, Pager::Ref& leaf, std::uint32_t idx,
+                                                  const std::uint8_t* key, std::uint64_t recno, bool append) {
+  const std::size_t k = tag.keyLength;
+  const std::size_t st = tag.stride;
+  std::uint8_t* d = leaf.Data();
+  const std::uint32_t count = Count(d);
   const std::uint32_t total = count + 1;
   std::vector<std::uint8_t> all(total * st);
   std::memcpy(all.data(), LeafEntry(d, tag, 0), idx * st);
@@ -619,7 +637,6 @@ void IndexFile::Impl::Insert(Tag& tag, const std::uint8_t* key, std::uint64_t re
   fmt::StoreU64(all.data() + idx * st + k, recno);
   std::memcpy(all.data() + (idx + 1) * st, LeafEntry(d, tag, idx), (count - idx) * st);
   const std::uint64_t oldNext = Link1(d);
-  const bool append = oldNext == 0 && idx == count;  // then every step of the trail took the last child too
   const std::uint32_t leftCount = append ? count : total / 2;
   const std::uint64_t rightPage = Allocate();
   {
@@ -628,7 +645,7 @@ void IndexFile::Impl::Insert(Tag& tag, const std::uint8_t* key, std::uint64_t re
     std::memcpy(LeafEntry(rd, tag, 0), all.data() + leftCount * st, (total - leftCount) * st);
     SetCount(rd, total - leftCount);
     SetLink1(rd, oldNext);
-    SetLink2(rd, page);
+    SetLink2(rd, leaf.Page());
   }
   if (oldNext != 0) {
     Pager::Ref next = Node(tag, oldNext, 0);
@@ -641,27 +658,18 @@ void IndexFile::Impl::Insert(Tag& tag, const std::uint8_t* key, std::uint64_t re
   SetLink1(d, rightPage);
   leaf.MarkDirty();
   leaf.Release();
-  ++tag.count;
-  Changed(tag);
+  Split split;
+  split.separator.assign(all.begin() + static_cast<std::ptrdiff_t>(leftCount * st),
+                         all.begin() + static_cast<std::ptrdiff_t>((leftCount + 1) * st));
+  split.right = rightPage;
+  return split;
+}
 
-  // Carry the new separator up, splitting inner nodes as they fill.
-  std::vector<std::uint8_t> sep(all.begin() + static_cast<std::ptrdiff_t>(leftCount * st),
-                                all.begin() + static_cast<std::ptrdiff_t>((leftCount + 1) * st));
-  std::uint64_t right = rightPage;
-  std::vector<std::uint8_t> seps;
-  std::vector<std::uint64_t> kids;
+void IndexFile::Impl::CarryUp(Tag& tag, std::vector<Step>& trail, Split split, bool append) {
+  const std::size_t st = tag.stride;
   for (unsigned level = 1;; ++level) {
     if (trail.empty()) {
-      if (tag.height >= kMaxHeight) Fail(code::kInternal, TagText(tag) + " cannot grow taller");
-      const std::uint64_t rootPage = Allocate();
-      Pager::Ref root = NewNode(tag, rootPage, level);
-      std::uint8_t* rd = root.Data();
-      SetLink1(rd, tag.root);
-      std::memcpy(InnerItem(rd, tag, 0), sep.data(), st);
-      fmt::StoreU64(InnerItem(rd, tag, 0) + st, right);
-      SetCount(rd, 1);
-      tag.root = rootPage;
-      ++tag.height;
+      GrowRoot(tag, level, split);
       return;
     }
     const Step step = trail.back();
@@ -672,43 +680,59 @@ void IndexFile::Impl::Insert(Tag& tag, const std::uint8_t* key, std::uint64_t re
     if (n < tag.innerCap) {
       std::memmove(InnerItem(nd, tag, step.slot + 1), InnerItem(nd, tag, step.slot),
                    (n - step.slot) * tag.innerStride);
-      std::memcpy(InnerItem(nd, tag, step.slot), sep.data(), st);
-      fmt::StoreU64(InnerItem(nd, tag, step.slot) + st, right);
+      std::memcpy(InnerItem(nd, tag, step.slot), split.separator.data(), st);
+      fmt::StoreU64(InnerItem(nd, tag, step.slot) + st, split.right);
       SetCount(nd, n + 1);
       node.MarkDirty();
       return;
     }
-    seps.clear();
-    kids.clear();
-    ReadInner(nd, tag, seps, kids);
-    seps.insert(seps.begin() + static_cast<std::ptrdiff_t>(step.slot * st), sep.begin(), sep.end());
-    kids.insert(kids.begin() + step.slot + 1, right);
-    const std::size_t sepsTotal = n + 1;
-    const std::size_t m = append ? sepsTotal - 2 : sepsTotal / 2;  // separators kept on the left
-    const std::uint64_t newPage = Allocate();
-    {
-      Pager::Ref fresh = NewNode(tag, newPage, level);
-      WriteInner(fresh.Data(), tag, seps, kids, m + 1, sepsTotal - 1 - m);
-    }
-    WriteInner(nd, tag, seps, kids, 0, m);
-    node.MarkDirty();
-    sep.assign(seps.begin() + static_cast<std::ptrdiff_t>(m * st),
-               seps.begin() + static_cast<std::ptrdiff_t>((m + 1) * st));
-    right = newPage;
+    split = SplitInner(tag, node, level, step.slot, split, append);
   }
+}
+
+void IndexFile::Impl::GrowRoot(Tag& tag, unsigned level, const Split& split) {
+  if (tag.height >= kMaxHeight) Fail(code::kInternal, TagText(tag) + " cannot grow taller");
+  const std::uint64_t rootPage = Allocate();
+  Pager::Ref root = NewNode(tag, rootPage, level);
+  std::uint8_t* rd = root.Data();
+  SetLink1(rd, tag.root);
+  std::memcpy(InnerItem(rd, tag, 0), split.separator.data(), tag.stride);
+  fmt::StoreU64(InnerItem(rd, tag, 0) + tag.stride, split.right);
+  SetCount(rd, 1);
+  tag.root = rootPage;
+  ++tag.height;
+}
+
+IndexFile::Impl::Split IndexFile::Impl::SplitInner(const Tag& tag, Pager::Ref& node, unsigned level,
+                                                   std::uint32_t slot, const Split& below, bool append) {
+  const std::size_t st = tag.stride;
+  std::uint8_t* nd = node.Data();
+  const std::uint32_t n = Count(nd);
+  std::vector<std::uint8_t> seps;
+  std::vector<std::uint64_t> kids;
+  ReadInner(nd, tag, seps, kids);
+  seps.insert(seps.begin() + static_cast<std::ptrdiff_t>(slot * st), below.separator.begin(), below.separator.end());
+  kids.insert(kids.begin() + slot + 1, below.right);
+  const std::size_t sepsTotal = n + 1;
+  const std::size_t m = append ? sepsTotal - 2 : sepsTotal / 2;  // separators kept on the left
+  const std::uint64_t newPage = Allocate();
+  {
+    Pager::Ref fresh = NewNode(tag, newPage, level);
+    WriteInner(fresh.Data(), tag, seps, kids, m + 1, sepsTotal - 1 - m);
+  }
+  WriteInner(nd, tag, seps, kids, 0, m);
+  node.MarkDirty();
+  Split split;
+  split.separator.assign(seps.begin() + static_cast<std::ptrdiff_t>(m * st),
+                         seps.begin() + static_cast<std::ptrdiff_t>((m + 1) * st));
+  split.right = newPage;
+  return split;
 }
 
 bool IndexFile::Impl::Erase(Tag& tag, const std::uint8_t* key, std::uint64_t recno) {
   const std::size_t st = tag.stride;
   std::vector<Step> trail;
-  std::uint64_t page = tag.root;
-  for (unsigned level = tag.height - 1u; level > 0; --level) {
-    Pager::Ref node = Node(tag, page, level);
-    const std::uint32_t slot = InnerSlot(node.Data(), tag, key, recno);
-    trail.push_back({page, slot});
-    page = ChildAt(node.Data(), tag, slot);
-  }
-  Pager::Ref node = Node(tag, page, 0);
+  Pager::Ref node = Node(tag, Descend(tag, key, recno, trail), 0);
   {
     std::uint8_t* d = node.Data();
     const std::uint32_t count = Count(d);
@@ -722,112 +746,121 @@ bool IndexFile::Impl::Erase(Tag& tag, const std::uint8_t* key, std::uint64_t rec
     --tag.count;
     Changed(tag);
   }
+  Rebalance(tag, trail, std::move(node));
+  return true;
+}
 
-  // Refill or merge nodes that fell below their minimum, bottom up.
-  std::vector<std::uint8_t> seps;
-  std::vector<std::uint64_t> kids;
+void IndexFile::Impl::Rebalance(Tag& tag, std::vector<Step>& trail, Pager::Ref node) {
   for (unsigned level = 0;; ++level) {
-    std::uint8_t* d = node.Data();
-    const std::uint32_t count = Count(d);
+    const std::uint32_t count = Count(node.Data());
     if (trail.empty()) {
       if (level > 0 && count == 0) {  // the root kept one child: that child is the new root
-        const std::uint64_t child = Link1(d);
+        const std::uint64_t child = Link1(node.Data());
         const std::uint64_t old = node.Page();
         node.Release();
         Free(old);
         tag.root = child;
         --tag.height;
       }
-      return true;
+      return;
     }
-    if (count >= (level == 0 ? tag.leafMin : tag.innerMin)) return true;
+    if (count >= (level == 0 ? tag.leafMin : tag.innerMin)) return;
     const Step step = trail.back();
     trail.pop_back();
     Pager::Ref parent = Node(tag, step.page, level + 1);
-    std::uint8_t* pd = parent.Data();
-    const std::uint32_t pcount = Count(pd);
-    std::uint32_t sepIdx = 0;
-    Pager::Ref left;
-    Pager::Ref right;
-    if (step.slot < pcount) {
-      sepIdx = step.slot;
-      left = std::move(node);
-      right = Node(tag, ChildAt(pd, tag, sepIdx + 1), level);
+    // The node and the sibling beside it, left and right of the separator between them.
+    Siblings s;
+    s.parent = parent.Data();
+    if (step.slot < Count(s.parent)) {
+      s.sep = step.slot;
+      s.left = std::move(node);
+      s.right = Node(tag, ChildAt(s.parent, tag, s.sep + 1), level);
     } else {
-      sepIdx = step.slot - 1;
-      right = std::move(node);
-      left = Node(tag, ChildAt(pd, tag, sepIdx), level);
+      s.sep = step.slot - 1;
+      s.right = std::move(node);
+      s.left = Node(tag, ChildAt(s.parent, tag, s.sep), level);
     }
-    if (left.Page() == right.Page()) pager.Corrupt(step.page, "names one child twice");
-    std::uint8_t* ld = left.Data();
-    std::uint8_t* rd = right.Data();
-    const std::uint32_t lc = Count(ld);
-    const std::uint32_t rc = Count(rd);
+    if (s.left.Page() == s.right.Page()) pager.Corrupt(step.page, "names one child twice");
     parent.MarkDirty();
-    left.MarkDirty();
-    right.MarkDirty();
-    if (level == 0) {
-      if (lc + rc <= tag.leafCap) {
-        std::memcpy(LeafEntry(ld, tag, lc), LeafEntry(rd, tag, 0), rc * st);
-        SetCount(ld, lc + rc);
-        const std::uint64_t next = Link1(rd);
-        SetLink1(ld, next);
-        const std::uint64_t leftPage = left.Page();
-        const std::uint64_t rightPage = right.Page();
-        right.Release();
-        if (next != 0) {
-          Pager::Ref after = Node(tag, next, 0);
-          SetLink2(after.Data(), leftPage);
-          after.MarkDirty();
-        }
-        Free(rightPage);
-        RemoveItem(pd, tag, sepIdx);
-        node = std::move(parent);
-        continue;
-      }
-      const std::uint32_t total = lc + rc;
-      const std::uint32_t newLeft = total / 2;
-      if (lc > newLeft) {
-        const std::uint32_t moved = lc - newLeft;
-        std::memmove(LeafEntry(rd, tag, moved), LeafEntry(rd, tag, 0), rc * st);
-        std::memcpy(LeafEntry(rd, tag, 0), LeafEntry(ld, tag, newLeft), moved * st);
-        std::memset(LeafEntry(ld, tag, newLeft), 0, moved * st);
-      } else {
-        const std::uint32_t moved = newLeft - lc;
-        std::memcpy(LeafEntry(ld, tag, lc), LeafEntry(rd, tag, 0), moved * st);
-        std::memmove(LeafEntry(rd, tag, 0), LeafEntry(rd, tag, moved), (rc - moved) * st);
-        std::memset(LeafEntry(rd, tag, rc - moved), 0, moved * st);
-      }
-      SetCount(ld, newLeft);
-      SetCount(rd, total - newLeft);
-      std::memcpy(InnerItem(pd, tag, sepIdx), LeafEntry(rd, tag, 0), st);
-      return true;
+    s.left.MarkDirty();
+    s.right.MarkDirty();
+    s.ld = s.left.Data();
+    s.rd = s.right.Data();
+    s.lc = Count(s.ld);
+    s.rc = Count(s.rd);
+    const bool merge = level == 0 ? s.lc + s.rc <= tag.leafCap : s.lc + 1 + s.rc <= tag.innerCap;
+    if (!merge) {
+      if (level == 0) ShareLeaves(tag, s);
+      else ShareInner(tag, s);
+      return;
     }
-    if (lc + 1 + rc <= tag.innerCap) {
-      std::memcpy(InnerItem(ld, tag, lc), InnerItem(pd, tag, sepIdx), st);
-      fmt::StoreU64(InnerItem(ld, tag, lc) + st, Link1(rd));
-      std::memcpy(InnerItem(ld, tag, lc + 1), InnerItem(rd, tag, 0), rc * tag.innerStride);
-      SetCount(ld, lc + 1 + rc);
-      const std::uint64_t rightPage = right.Page();
-      right.Release();
-      Free(rightPage);
-      RemoveItem(pd, tag, sepIdx);
-      node = std::move(parent);
-      continue;
-    }
-    seps.clear();
-    kids.clear();
-    ReadInner(ld, tag, seps, kids);
-    const std::uint8_t* parentSep = InnerItem(pd, tag, sepIdx);
-    seps.insert(seps.end(), parentSep, parentSep + st);
-    ReadInner(rd, tag, seps, kids);
-    const std::size_t total = lc + 1 + rc;
-    const std::size_t a = total / 2;
-    WriteInner(ld, tag, seps, kids, 0, a);
-    std::memcpy(InnerItem(pd, tag, sepIdx), seps.data() + a * st, st);
-    WriteInner(rd, tag, seps, kids, a + 1, total - 1 - a);
-    return true;
+    if (level == 0) MergeLeaves(tag, s);
+    else MergeInner(tag, s);
+    RemoveItem(s.parent, tag, s.sep);
+    node = std::move(parent);
   }
+}
+
+void IndexFile::Impl::MergeLeaves(const Tag& tag, Siblings& s) {
+  std::memcpy(LeafEntry(s.ld, tag, s.lc), LeafEntry(s.rd, tag, 0), s.rc * tag.stride);
+  SetCount(s.ld, s.lc + s.rc);
+  const std::uint64_t next = Link1(s.rd);
+  SetLink1(s.ld, next);
+  const std::uint64_t leftPage = s.left.Page();
+  const std::uint64_t rightPage = s.right.Page();
+  s.right.Release();
+  if (next != 0) {
+    Pager::Ref after = Node(tag, next, 0);
+    SetLink2(after.Data(), leftPage);
+    after.MarkDirty();
+  }
+  Free(rightPage);
+}
+
+void IndexFile::Impl::ShareLeaves(const Tag& tag, Siblings& s) {
+  const std::size_t st = tag.stride;
+  const std::uint32_t total = s.lc + s.rc;
+  const std::uint32_t newLeft = total / 2;
+  if (s.lc > newLeft) {
+    const std::uint32_t moved = s.lc - newLeft;
+    std::memmove(LeafEntry(s.rd, tag, moved), LeafEntry(s.rd, tag, 0), s.rc * st);
+    std::memcpy(LeafEntry(s.rd, tag, 0), LeafEntry(s.ld, tag, newLeft), moved * st);
+    std::memset(LeafEntry(s.ld, tag, newLeft), 0, moved * st);
+  } else {
+    const std::uint32_t moved = newLeft - s.lc;
+    std::memcpy(LeafEntry(s.ld, tag, s.lc), LeafEntry(s.rd, tag, 0), moved * st);
+    std::memmove(LeafEntry(s.rd, tag, 0), LeafEntry(s.rd, tag, moved), (s.rc - moved) * st);
+    std::memset(LeafEntry(s.rd, tag, s.rc - moved), 0, moved * st);
+  }
+  SetCount(s.ld, newLeft);
+  SetCount(s.rd, total - newLeft);
+  std::memcpy(InnerItem(s.parent, tag, s.sep), LeafEntry(s.rd, tag, 0), st);
+}
+
+void IndexFile::Impl::MergeInner(const Tag& tag, Siblings& s) {
+  const std::size_t st = tag.stride;
+  std::memcpy(InnerItem(s.ld, tag, s.lc), InnerItem(s.parent, tag, s.sep), st);
+  fmt::StoreU64(InnerItem(s.ld, tag, s.lc) + st, Link1(s.rd));
+  std::memcpy(InnerItem(s.ld, tag, s.lc + 1), InnerItem(s.rd, tag, 0), s.rc * tag.innerStride);
+  SetCount(s.ld, s.lc + 1 + s.rc);
+  const std::uint64_t rightPage = s.right.Page();
+  s.right.Release();
+  Free(rightPage);
+}
+
+void IndexFile::Impl::ShareInner(const Tag& tag, Siblings& s) {
+  const std::size_t st = tag.stride;
+  std::vector<std::uint8_t> seps;
+  std::vector<std::uint64_t> kids;
+  ReadInner(s.ld, tag, seps, kids);
+  const std::uint8_t* parentSep = InnerItem(s.parent, tag, s.sep);
+  seps.insert(seps.end(), parentSep, parentSep + st);
+  ReadInner(s.rd, tag, seps, kids);
+  const std::size_t total = s.lc + 1 + s.rc;
+  const std::size_t a = total / 2;
+  WriteInner(s.ld, tag, seps, kids, 0, a);
+  std::memcpy(InnerItem(s.parent, tag, s.sep), seps.data() + a * st, st);
+  WriteInner(s.rd, tag, seps, kids, a + 1, total - 1 - a);
 }
 
 // ---- Impl: cursors ----
