@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "ace/core/error.h"
+#include "ace/index/io.h"
 #include "ace/index/impl.h"
 #include "platform/file.h"
 #include "platform/fs.h"
@@ -26,15 +27,6 @@ namespace {
 
 constexpr std::size_t kMinBudget = std::size_t{64} << 10;
 constexpr std::size_t kMaxFanIn = 64;
-
-template <typename F>
-auto Io(F&& action) -> decltype(action()) {
-  try {
-    return action();
-  } catch (const kv::fs::FsError& e) {
-    Fail(code::kIoError, e.what());
-  }
-}
 
 bool EntryLess(const std::uint8_t* a, const std::uint8_t* b, std::size_t k) {
   if (const int c = std::memcmp(a, b, k); c != 0) return c < 0;

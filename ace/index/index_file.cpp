@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "ace/core/error.h"
+#include "ace/index/io.h"
 #include "ace/index/impl.h"
 #include "platform/file.h"
 #include "platform/fs.h"
@@ -78,15 +79,6 @@ void RemoveItem(std::uint8_t* d, const Tag& t, std::uint32_t i) {
   std::memmove(InnerItem(d, t, i), InnerItem(d, t, i + 1), (count - i - 1) * t.innerStride);
   std::memset(InnerItem(d, t, count - 1), 0, t.innerStride);
   SetCount(d, count - 1);
-}
-
-template <typename F>
-auto Io(F&& action) -> decltype(action()) {
-  try {
-    return action();
-  } catch (const kv::fs::FsError& e) {
-    Fail(code::kIoError, e.what());
-  }
 }
 
 IndexFile::Impl& FileOf(IndexFile::Impl* file) {

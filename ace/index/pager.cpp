@@ -5,22 +5,13 @@
 #include <utility>
 
 #include "ace/core/error.h"
+#include "ace/index/io.h"
 #include "ace/index/format.h"
 #include "platform/fs.h"
 
 namespace ace::index {
 
 namespace {
-
-// The platform reports I/O failures as FsError; inside the engine they travel as AceError.
-template <typename F>
-auto Io(F&& action) -> decltype(action()) {
-  try {
-    return action();
-  } catch (const kv::fs::FsError& e) {
-    Fail(code::kIoError, e.what());
-  }
-}
 
 constexpr std::size_t kMinFrames = 16;       // a descent pins one page per level plus a few siblings
 constexpr std::size_t kFlushRunPages = 64;   // pages gathered into one write by FlushDirty
