@@ -106,6 +106,8 @@ class RowSorter::Reader {
     if (consumed_ == size_) return false;
     std::uint64_t length = 0;
     Read(&length, sizeof length);
+    // A length the run's file cannot hold is damage, found before any memory is taken for it.
+    if (length > size_ - consumed_) Fail(code::kIoError, "a sort run of a query result ends early");
     record_.resize(length);
     Read(record_.data(), length);
     std::string_view in = record_;

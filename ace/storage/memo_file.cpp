@@ -77,6 +77,10 @@ std::string MemoFile::Read(MemoRef ref) const {
   const std::uint32_t expected = ref.length + (sealed ? static_cast<std::uint32_t>(Cipher::kOverhead) : 0);
   if (stored != expected || stored > kMaxValue + Cipher::kOverhead)
     Damaged(file_.Path(), "value at block " + std::to_string(ref.block) + " has the wrong length");
+  // The length comes from the file: it is held against the file's size before memory is taken for it, so a
+  // damaged value cannot make a read reserve up to a gigabyte for bytes that are not there.
+  if (offset + value::kHead + stored > file_.Size())
+    Damaged(file_.Path(), "value at block " + std::to_string(ref.block) + " is truncated");
   std::string data(stored, '\0');
   if (file_.ReadAt(offset + value::kHead, data.data(), stored) != stored)
     Damaged(file_.Path(), "value at block " + std::to_string(ref.block) + " is truncated");
