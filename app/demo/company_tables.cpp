@@ -7,44 +7,51 @@
 
 #include "app/demo/demo_tables.h"
 #include "app/demo/files.h"
+#include "app/demo/older_layouts.h"
 #include "app/demo/payroll.h"
 #include "app/demo/table_maker.h"
 #include "engine/connection.h"
 #include "engine/table.h"
 #include "platform/fs.h"
+#include "support/strings.h"
 
 namespace kv::demo {
 namespace {
 
 using engine::TAdsTable;
 
-// One appended record: empty texts and absent dates stay empty (NULL), as the suite leaves unused fields.
+// One appended record: empty texts and absent dates stay empty (NULL), as the suite leaves unused fields. A field
+// the older layout lacks (a column the release adds) is passed over.
 class Row {
  public:
   explicit Row(TAdsTable& table) : table_(table) { table_.Append(); }
   Row& Text(std::string_view field, const std::string& value) {
-    if (!value.empty()) table_.FieldByName(field).SetAsString(value);
+    if (!value.empty()) Set(field, [&](engine::TField& f) { f.SetAsString(value); });
     return *this;
   }
   Row& Money(std::string_view field, Currency value) {
-    table_.FieldByName(field).SetAsCurrency(value);
+    Set(field, [&](engine::TField& f) { f.SetAsCurrency(value); });
     return *this;
   }
   Row& Number(std::string_view field, std::int64_t value) {
-    table_.FieldByName(field).SetAsInteger(value);
+    Set(field, [&](engine::TField& f) { f.SetAsInteger(value); });
     return *this;
   }
   Row& Real(std::string_view field, double value) {
-    table_.FieldByName(field).SetAsFloat(value);
+    Set(field, [&](engine::TField& f) { f.SetAsFloat(value); });
     return *this;
   }
   Row& Day(std::string_view field, std::optional<Date> value) {
-    if (value) table_.FieldByName(field).SetAsDate(*value);
+    if (value) Set(field, [&](engine::TField& f) { f.SetAsDate(*value); });
     return *this;
   }
   void Post() { table_.Post(); }
 
  private:
+  template <typename Setter>
+  void Set(std::string_view field, Setter&& set) {
+    if (engine::TField* f = table_.FindField(field)) set(*f);
+  }
   TAdsTable& table_;
 };
 
@@ -544,13 +551,49 @@ void WriteBakeryItems(TAdsTable& t) {
   }
 }
 
+// --- rows for the tables the column lists fill ---
+
+std::string FileBase(std::string_view name) { return UpperCase(name.substr(0, name.find('.'))); }
+
+void WriteCareers(TAdsTable& t, const std::vector<DemoEmployee>& staff, Random& random) {
+  for (const DemoEmployee& e : staff) {
+    const Currency raise = Dollars(static_cast<double>(random.Between(0, 30)) * 10.0);
+    Row(t)
+        .Text("EMP_NO", e.empNo)
+        .Money("OLD_SALARY", e.basicSalary)
+        .Money("NEW_SALARY", Currency::FromScaled(e.basicSalary.Scaled() + raise.Scaled()))
+        .Day("EFFECTIVE", Date::FromYmd(2009, 1, 1))
+        .Post();
+  }
+}
+
+// The year's ordinary and additional wages for CPF, as the 2009 payroll history adds them up.
+void WriteYearToDate(TAdsTable& t, const std::vector<DemoEmployee>& staff) {
+  for (const DemoEmployee& e : staff)
+    Row(t)
+        .Text("EMP_NO", e.empNo)
+        .Text("YEAR", "2009")
+        .Money("CPFOWWAGE", Currency::FromScaled(e.basicSalary.Scaled() * 12))
+        .Money("CPFAWWAGE", e.basicSalary)
+        .Post();
+}
+
+void WriteCodes(TAdsTable& t) {
+  static constexpr const char* kCodes[][4] = {{"CLAIM", "MED", "Medical claim", "MEDICAL"},
+                                              {"CLAIM", "DEN", "Dental claim", "DENTAL"},
+                                              {"LEAVE", "AL", "Annual leave", ""},
+                                              {"LEAVE", "SL", "Sick leave", ""}};
+  for (const auto& c : kCodes)
+    Row(t).Text("CATEGORY", c[0]).Text("CODE", c[1]).Text("DESC", c[2]).Text("N1CLAIM", c[3]).Post();
+}
+
 }  // namespace
 
 Date DemoAsOf() { return Date::FromYmd(2009, 12, 31); }
 
 CompanyContent MakeCompanyTables(const std::string& folder, const DemoCompany& company,
                                  const std::vector<DemoEmployee>& staff, bool forDictionary, int freeCompanyNumber,
-                                 Random& random) {
+                                 Random& random, bool olderColumnLayouts) {
   engine::TAdsConnection connection;
   connection.SetConnectPath(folder);
   connection.Connect();
@@ -569,8 +612,9 @@ CompanyContent MakeCompanyTables(const std::string& folder, const DemoCompany& c
   };
   const auto make = [&](std::string_view name, const RowWriter& rows) {
     const bool protect = encrypted(name);
-    CreateDemoTable(connection, DemoTable(name), rows,
-                    protect && !forDictionary ? Protection::TablePassword : Protection::Clear);
+    const OlderLayout* older = olderColumnLayouts ? FindOlderLayout(name) : nullptr;
+    CreateDemoTable(connection, older ? older->spec : DemoTable(name), rows,
+                    protect && !forDictionary ? Protection::TablePassword : Protection::Clear, std::string(name));
     content.tables.emplace_back(name);
     if (protect) content.encrypted.emplace_back(name);
   };
@@ -597,6 +641,23 @@ CompanyContent MakeCompanyTables(const std::string& folder, const DemoCompany& c
   make("loans_red", [&](TAdsTable& t) { WriteLoanSchedules(t, staff, loanRandom); });
   make("QUERY", WriteQueries);
   make("BAKERY.ADT", WriteBakeryItems);
+  // Every other table the release's column lists change, in its older layout: the career and year-to-date wages
+  // and the codes with rows the lists' fills work on, the rest empty.
+  Random careerRandom = random.Fork(7);
+  for (const OlderLayout* older : OlderLayouts()) {
+    if (!olderColumnLayouts) break;
+    bool made = false;
+    for (const std::string& t : content.tables) made = made || SameText(FileBase(t), FileBase(older->name));
+    if (made) continue;
+    RowWriter rows;
+    if (SameText(older->name, "EMP_PROS")) rows = [&](TAdsTable& t) { WriteCareers(t, staff, careerRandom); };
+    if (SameText(older->name, "YTDEMPL")) rows = [&](TAdsTable& t) { WriteYearToDate(t, staff); };
+    if (SameText(older->name, "CODE")) rows = WriteCodes;
+    CreateDemoTable(connection, older->spec, rows,
+                    older->encrypted && !forDictionary ? Protection::TablePassword : Protection::Clear);
+    content.tables.push_back(older->name);
+    if (older->encrypted) content.encrypted.push_back(older->name);
+  }
   connection.Disconnect();
   return content;
 }

@@ -22,10 +22,12 @@ struct CompanyContent {
 
 // Makes the company's tables in `folder` (a suite path without a trailing separator). In a free-table company
 // (`forDictionary` false) the encrypted tables get the table password; for a company that will live under a
-// dictionary every table is made clear and `encrypted` names those the dictionary is to encrypt.
+// dictionary every table is made clear and `encrypted` names those the dictionary is to encrypt. With
+// `olderColumnLayouts` every table the release's column lists change is made too, in its older layout
+// (older_layouts.h), the core tables included; without, only the core tables in their own layouts.
 CompanyContent MakeCompanyTables(const std::string& folder, const DemoCompany& company,
                                  const std::vector<DemoEmployee>& staff, bool forDictionary, int freeCompanyNumber,
-                                 Random& random);
+                                 Random& random, bool olderColumnLayouts = true);
 
 // The leftovers of earlier work in the folder (made after the tables, since some are copies of their files).
 void MakeCompanyLeftovers(const std::string& folder, const std::vector<DemoEmployee>& staff);

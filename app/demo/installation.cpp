@@ -125,7 +125,8 @@ std::vector<DemoCompanySummary> MakeDemoInstallation(const DemoOptions& options,
     const bool dictionary = i < options.dictionaries;
     Random tableRandom = random.Fork(2);
     const CompanyContent content =
-        MakeCompanyTables(folder, company, staff, dictionary, dictionary ? 0 : freeCompanies++, tableRandom);
+        MakeCompanyTables(folder, company, staff, dictionary, dictionary ? 0 : freeCompanies++, tableRandom,
+                          options.olderColumnLayouts);
     if (dictionary) PutUnderDictionary(folder, company.code, content);
     MakeCompanyLeftovers(folder, staff);
     summary.push_back({company.code, company.name, static_cast<int>(staff.size()), content.historyRows, dictionary});

@@ -70,6 +70,7 @@ class HeadlessRun : public ::testing::Test {
     options.companies = companies;
     options.employees = 8;
     options.dictionaries = 1;
+    options.olderColumnLayouts = false;  // these tests follow the driver, not the column lists' work
     demo::MakeDemoInstallation(options);
   }
 

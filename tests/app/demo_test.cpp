@@ -229,12 +229,12 @@ TEST_F(DemoInstallation, EveryStepOfTheRunFindsWork) {
   const Work kWork[] = {
       {"holiday of 15 November 2009", "SELECT COUNT(*) FROM PUBLIC WHERE DATE = '2009-11-15'"},
       {"holiday of 16 November 2009", "SELECT COUNT(*) FROM PUBLIC WHERE DATE = '2009-11-16'"},
-      {"report items without ID", "SELECT COUNT(*) FROM \"RBITEM.ADT\" WHERE ID IS NULL"},
+      {"report items (the column lists give them their ID)", "SELECT COUNT(*) FROM \"RBITEM.ADT\""},
       {"career amounts shown to all", "SELECT COUNT(*) FROM RTABLE WHERE DATABASE1='EMP_PROS' AND TYPE1='N'"},
       {"report widths 20 or 30", "SELECT COUNT(*) FROM RTABLE WHERE WIDTH=20 OR WIDTH=30"},
       {"employee name fields", "SELECT COUNT(*) FROM RTABLE WHERE FIELD='EMP_NAME'"},
-      {"training without department", "SELECT COUNT(*) FROM TRAINING WHERE DEPARTMENT IS NULL"},
-      {"claims without claim type", "SELECT COUNT(*) FROM MEDSCH WHERE CLAIMTYPE IS NULL"},
+      {"training (the column lists give it a department)", "SELECT COUNT(*) FROM TRAINING"},
+      {"claims (the column lists give them a claim type)", "SELECT COUNT(*) FROM MEDSCH"},
       {"queries without code", "SELECT COUNT(*) FROM QUERY WHERE CODE IS NULL"},
   };
   for (const std::string code : {"DEMO01", "DEMO02"}) {
@@ -249,6 +249,52 @@ TEST_F(DemoInstallation, EveryStepOfTheRunFindsWork) {
     for (const engine::TIndexDef& i : medsch.IndexDefs)
       EXPECT_NE(UpperCase(i.Fields), "SCHEME_CODE;CLAIM_CODE;SUBCLAIM;CLAIMTYPE") << code;
   }
+}
+
+// "NAME:type:size" of a field, or "" when the table has no such field.
+std::string FieldOf(TAdsConnection& c, const std::string& table, const std::string& field) {
+  TAdsTable t;
+  t.SetAdsConnection(&c);
+  t.SetTableName(table);
+  t.Open();
+  std::string found;
+  if (const engine::TField* f = t.FindField(field))
+    found = f->FieldName() + ":" + std::string(engine::FieldTypeName(f->DataType())) + ":" + std::to_string(f->Size());
+  t.Close();
+  return found;
+}
+
+TEST_F(DemoInstallation, TablesTheColumnListsChangeStandInTheirOlderLayouts) {
+  struct Case {
+    const char *table, *field, *expected;  // "" for a column the company does not have yet
+  };
+  const Case cases[] = {
+      {"EMPLOYEE", "FWL1TOFWL2", ""},
+      {"EMPLOYEE", "EMAIL_AC_NO", "EMAIL_AC_NO:ftString:40"},  // widened by the lists
+      {"PASS", "PRINTER", "PRINTER:ftString:2"},
+      {"PASS", "APPROVED", ""},
+      {"YTDEMPL", "CPFOWWAGE", "CPFOWWAGE:ftCurrency:0"},
+      {"YTDEMPL", "ORI_OWWAGE", ""},
+      {"COLUMN1", "COLUMN61", ""},
+      {"COLUMN1", "COLUMN41", ""},
+      {"VACCINATION", "FOOD_HANDLER", "FOOD_HANDLER:ftBoolean:0"},  // converted to a character flag
+      {"CLAIMGRP", "DESC", "DESC:ftString:40"},                     // dropped by the lists
+      {"rbItem", "ID", ""},
+      {"MEDSCH", "CLAIMTYPE", ""},
+      {"TSubstitute", "FMTIME", ""},
+      {"RP_HTRX", "Field_No201", ""},
+      {"EMPMISC", "N1CLAIM", ""},
+      {"BANKLIST", "NEW_IC", "NEW_IC:ftString:16"},
+  };
+  for (const std::string code : {"DEMO01", "DEMO02"}) {
+    auto c = Connect(DataPath(), code);
+    for (const Case& k : cases) EXPECT_EQ(FieldOf(*c, k.table, k.field), k.expected) << code << " " << k.table;
+  }
+  // The lists' fills find rows to work on.
+  auto c = Connect(DataPath(), "DEMO02");
+  EXPECT_EQ(Rows(*c, "YTDEMPL").size(), 20u);
+  EXPECT_EQ(Rows(*c, "EMP_PROS").size(), 20u);
+  EXPECT_GT(Count(*c, "SELECT COUNT(*) FROM CODE WHERE N1CLAIM IS NOT NULL"), 0u);
 }
 
 TEST_F(DemoInstallation, StaffAndPayAreOfTheRightShape) {

@@ -1,0 +1,119 @@
+// A demo company taken through the whole run twice by the headless runner: every table reaches the layout the
+// column lists give, encryption is kept, no row is lost, and the second run finds its work done.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/cli/cli_options.h"
+#include "app/cli/runner.h"
+#include "app/demo/installation.h"
+#include "common/temp_folder.h"
+#include "engine/engine.h"
+#include "support/strings.h"
+
+namespace kv::cli {
+namespace {
+
+struct Table {
+  std::vector<std::string> fields;  // "NAME:type:size"
+  std::size_t rows = 0;
+  bool encrypted = false;
+};
+
+// Every table of the company folder, read with the table password where it is encrypted.
+std::map<std::string, Table> TablesOf(const std::string& folder) {
+  engine::TAdsConnection c;
+  c.SetConnectPath(folder);
+  c.Connect();
+  std::map<std::string, Table> tables;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string file = entry.path().filename().string();
+    if (file.size() < 5 || UpperCase(file.substr(file.size() - 4)) != ".ADT") continue;
+    engine::TAdsTable t;
+    t.SetAdsConnection(&c);
+    t.SetTableName(file);
+    t.Open();
+    Table& table = tables[UpperCase(file.substr(0, file.size() - 4))];
+    table.encrypted = t.IsTableEncrypted();
+    if (table.encrypted) t.EnableEncryption(engine::kTablePassword);
+    for (const auto& f : t.Fields())
+      table.fields.push_back(f->FieldName() + ":" + std::string(engine::FieldTypeName(f->DataType())) + ":" +
+                             std::to_string(f->Size()));
+    table.rows = t.RecordCount();
+    t.Close();
+  }
+  return tables;
+}
+
+bool Has(const Table& t, const std::string& field) {
+  for (const std::string& f : t.fields)
+    if (f == field) return true;
+  return false;
+}
+
+std::string RunTool(const std::string& dir) {
+  std::string error;
+  const auto options = ParseCliOptions({"--program-dir", dir, "--select-all", "--yes"}, &error);
+  EXPECT_TRUE(options) << error;
+  std::ostringstream out, progress;
+  EXPECT_EQ(RunHeadless(*options, dir + "/kv8mtn-cli", out, progress), 0) << out.str();
+  return out.str();
+}
+
+TEST(DemoUpgrade, AFreeTableCompanyReachesTheListsLayoutKeepingEncryptionAndRowsTwiceInARow) {
+  kv::testing::TempFolder folder;
+  demo::DemoOptions options;
+  options.dir = folder.Path().string();
+  options.companies = 1;
+  options.employees = 3;
+  options.dictionaries = 0;
+  demo::MakeDemoInstallation(options);
+  const std::string company = folder.Path().string() + "/COMPANY/DEMO01";
+  const auto before = TablesOf(company);
+
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE(run);
+    const std::string out = RunTool(folder.Path().string());
+    EXPECT_EQ(out.find("message:"), std::string::npos) << out;
+    const auto after = TablesOf(company);
+    EXPECT_TRUE(Has(after.at("EMPLOYEE"), "FWL1TOFWL2:ftString:8"));
+    EXPECT_TRUE(Has(after.at("PASS"), "PRINTER:ftString:4"));
+    EXPECT_TRUE(Has(after.at("YTDEMPL"), "ORI_OWWAGE:ftCurrency:0"));
+    EXPECT_TRUE(Has(after.at("COLUMN1"), "COLUMN100:ftInteger:0"));
+    EXPECT_TRUE(Has(after.at("EMPMISC"), "CHECKFLAG10:ftBoolean:0"));
+    EXPECT_TRUE(Has(after.at("RP_HTRX"), "GRPNUM70:ftCurrency:0"));
+    EXPECT_TRUE(Has(after.at("EMPGL_LINE"), "DESCR:ftString:30"));
+    for (const auto& [name, table] : before) {
+      // The run's own clean-ups: the leftover work table goes, RP_HTRX is emptied, PUBLIC's 2009 Deepavali
+      // rows become one, QUERY's conditions without a query go.
+      if (name == "TEMP_EMP") {
+        EXPECT_FALSE(after.count(name));
+        continue;
+      }
+      ASSERT_TRUE(after.count(name)) << name;
+      if (table.encrypted) {
+        EXPECT_TRUE(after.at(name).encrypted) << name;
+      }
+      if (name == "RP_HTRX" || name == "PUBLIC" || name == "QUERY") continue;
+      EXPECT_GE(after.at(name).rows, table.rows) << name;
+    }
+  }
+  // The original wages carry the CPF wages they were filled from.
+  engine::TAdsConnection c;
+  c.SetConnectPath(company);
+  engine::TAdsQuery q;
+  q.SetAdsConnection(&c);
+  q.EnableStatementEncryption(engine::kTablePassword);
+  q.SQL().Add("SELECT COUNT(*) FROM YTDEMPL WHERE ORI_OWWAGE = CPFOWWAGE AND ORI_AWWAGE = CPFAWWAGE");
+  q.Open();
+  EXPECT_EQ(q.Fields()[0]->AsInteger(), 3);
+  q.Close();
+}
+
+}  // namespace
+}  // namespace kv::cli
