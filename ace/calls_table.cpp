@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ace/ace.h"
+#include "ace/core/table_name.h"
 #include "ace/field_definition.h"
 #include "ace/handles.h"
 #include "ace/table_access.h"
@@ -115,8 +116,7 @@ ResultCode AdsOpenTable(AdsHandle connection, std::string_view name, std::string
       // "EMPLOYEE.ADT" and "EMPLOYEE" name one table, whichever of the two the dictionary registered.
       auto entry = c->dict->FindTable(name);
       const std::string text(name);
-      if (!entry && text.size() > 4 && kv::SameText(text.substr(text.size() - 4), ".ADT"))
-        entry = c->dict->FindTable(text.substr(0, text.size() - 4));
+      if (!entry && HasAdtExtension(text)) entry = c->dict->FindTable(WithoutAdtExtension(text));
       if (!entry && kv::fs::FileNamePart(text).find('.') == std::string::npos) entry = c->dict->FindTable(text + ".ADT");
       if (!entry) Fail(code::kNotInDictionary, "table " + text + " is not in the data dictionary");
       t.dictionaryName = entry->name;

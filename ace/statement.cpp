@@ -1,5 +1,6 @@
 #include "ace/statement.h"
 
+#include "ace/core/table_name.h"
 #include "ace/sql/lexer.h"
 #include "ace/table_access.h"
 #include "platform/file.h"
@@ -15,11 +16,7 @@ std::string At(const sql::Position& pos) { return " at " + sql::Where(pos); }
 }  // namespace
 
 std::string TableKey(std::string_view name) {
-  std::string s(kv::TrimBlanks(name));
-  const auto sep = s.find_last_of("\\/");
-  if (sep != std::string::npos) s = s.substr(sep + 1);
-  if (s.size() > 4 && kv::SameText(std::string_view(s).substr(s.size() - 4), ".ADT")) s.resize(s.size() - 4);
-  return kv::UpperCase(s);
+  return kv::UpperCase(TableStem(kv::TrimBlanks(name)));
 }
 
 ConnectionCatalog::ConnectionCatalog(AdsHandle connection, const StatementObject& statement)

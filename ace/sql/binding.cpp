@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ace/core/error.h"
+#include "ace/core/table_name.h"
 #include "ace/sql/lexer.h"
 #include "support/strings.h"
 
@@ -10,14 +11,6 @@ namespace ace::sql::exec {
 
 std::string At(const Position& pos) { return " at " + Where(pos); }
 std::string Quoted(std::string_view name) { return "'" + std::string(name) + "'"; }
-
-std::string Stem(std::string_view name) {
-  std::string s(name);
-  const auto sep = s.find_last_of("\\/");
-  if (sep != std::string::npos) s = s.substr(sep + 1);
-  if (s.size() > 4 && kv::SameText(std::string_view(s).substr(s.size() - 4), ".ADT")) s.resize(s.size() - 4);
-  return s;
-}
 
 void Walk(const Expr& e, const std::function<void(const Expr&, bool)>& f, bool inAggregate) {
   f(e, inAggregate);
@@ -44,7 +37,8 @@ void RefuseAggregate(const Expr& e, const char* where) {
 }
 
 bool Bound::Answers(std::string_view qualifier) const {
-  return (!ref.alias.empty() && kv::SameText(ref.alias, qualifier)) || kv::SameText(Stem(ref.name), Stem(qualifier));
+  return (!ref.alias.empty() && kv::SameText(ref.alias, qualifier)) ||
+         kv::SameText(TableStem(ref.name), TableStem(qualifier));
 }
 
 int Bound::Field(std::string_view name) const {

@@ -29,9 +29,6 @@ Overloaded(Ts...) -> Overloaded<Ts...>;
 std::string At(const Position& pos);
 std::string Quoted(std::string_view name);
 
-// A table name as a statement writes it, without a folder and without ".ADT".
-std::string Stem(std::string_view name);
-
 // Every node of an expression, with whether it stands inside an aggregate call's argument.
 void Walk(const Expr& e, const std::function<void(const Expr&, bool)>& f, bool inAggregate = false);
 

@@ -1,6 +1,7 @@
 #include "ace/sql/record_filter.h"
 
 #include "ace/core/error.h"
+#include "ace/core/table_name.h"
 #include "ace/sql/binding.h"
 #include "ace/sql/executor.h"
 #include "ace/sql/parser.h"
@@ -15,9 +16,9 @@ std::function<bool()> BuildFilter(std::shared_ptr<RecordFilter> f, storage::Tabl
   f->table = &table;
   const storage::TableHeader& header = table.Header();
   auto namesTable = [&](const std::string& qualifier) {
-    if (kv::SameText(Stem(qualifier), table.Name())) return true;
+    if (kv::SameText(TableStem(qualifier), table.Name())) return true;
     for (const std::string& n : names)
-      if (!n.empty() && (kv::SameText(qualifier, n) || kv::SameText(Stem(qualifier), Stem(n)))) return true;
+      if (!n.empty() && (kv::SameText(qualifier, n) || kv::SameText(TableStem(qualifier), TableStem(n)))) return true;
     return false;
   };
   Walk(*f->expr, [&](const Expr& node, bool) {
