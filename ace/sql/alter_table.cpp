@@ -7,6 +7,7 @@
 #include "ace/sql/field_values.h"
 #include "ace/sql/lexer.h"
 #include "ace/sql/statements.h"
+#include "ace/storage/key_codec.h"
 #include "ace/storage/record_codec.h"
 #include "support/strings.h"
 
@@ -81,33 +82,18 @@ struct KeyPartText {
 
 std::vector<KeyPartText> SplitKeyText(const std::string& expression, std::vector<char>& separators) {
   std::vector<KeyPartText> parts;
-  std::string current;
-  int depth = 0;
-  auto flush = [&] {
+  for (const std::string& text : storage::SplitKeyText(expression, &separators)) {
     KeyPartText p;
-    std::string s(kv::TrimBlanks(current));
-    const auto open = s.find('(');
-    if (open != std::string::npos && !s.empty() && s.back() == ')') {
-      p.before = s.substr(0, open + 1);
-      p.name = std::string(kv::TrimBlanks(s.substr(open + 1, s.size() - open - 2)));
+    const auto open = text.find('(');
+    if (open != std::string::npos && text.back() == ')') {
+      p.before = text.substr(0, open + 1);
+      p.name = std::string(kv::TrimBlanks(text.substr(open + 1, text.size() - open - 2)));
       p.after = ")";
     } else {
-      p.name = s;
+      p.name = text;
     }
     parts.push_back(p);
-    current.clear();
-  };
-  for (char ch : expression) {
-    if (ch == '(') ++depth;
-    if (ch == ')') --depth;
-    if ((ch == ';' || ch == '+') && depth == 0) {
-      flush();
-      separators.push_back(ch);
-    } else {
-      current += ch;
-    }
   }
-  flush();
   return parts;
 }
 

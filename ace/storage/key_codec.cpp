@@ -14,25 +14,6 @@ namespace {
 
 constexpr std::uint32_t kMaxKeyLength = 1024;
 
-std::vector<std::string> SplitParts(std::string_view expression) {
-  std::vector<std::string> parts;
-  std::string current;
-  int depth = 0;
-  for (char c : expression) {
-    if (c == '(') ++depth;
-    if (c == ')') --depth;
-    // ";" and "+" join a key's fields; so does ",", which the suite writes in one key ("BANKCODE,CURR_CODE").
-    if ((c == ';' || c == '+' || c == ',') && depth == 0) {
-      parts.emplace_back(kv::TrimBlanks(current));
-      current.clear();
-    } else {
-      current += c;
-    }
-  }
-  parts.emplace_back(kv::TrimBlanks(current));
-  return parts;
-}
-
 std::uint32_t ValueWidth(const FieldDescriptor& f) {
   switch (f.type) {
     case FieldType::Logical: return 1;
@@ -91,12 +72,32 @@ void EncodePart(const KeyPart& part, const FieldDescriptor& f, const std::uint8_
 
 }  // namespace
 
+std::vector<std::string> SplitKeyText(std::string_view expression, std::vector<char>* separators) {
+  std::vector<std::string> parts;
+  std::string current;
+  int depth = 0;
+  for (char c : expression) {
+    if (c == '(') ++depth;
+    if (c == ')') --depth;
+    // ";" and "+" join a key's fields; so does ",", which the suite writes in one key ("BANKCODE,CURR_CODE").
+    if ((c == ';' || c == '+' || c == ',') && depth == 0) {
+      parts.emplace_back(kv::TrimBlanks(current));
+      current.clear();
+      if (separators) separators->push_back(c);
+    } else {
+      current += c;
+    }
+  }
+  parts.emplace_back(kv::TrimBlanks(current));
+  return parts;
+}
+
 KeyDefinition ParseKeyExpression(const TableHeader& header, std::string_view expression, std::uint32_t options) {
   KeyDefinition key;
   key.descending = (options & kIndexDescending) != 0;
   key.unique = (options & kIndexUnique) != 0;
   if (kv::TrimBlanks(expression).empty()) Fail(code::kBadIndexKey, "the index key is empty");
-  for (const std::string& text : SplitParts(expression)) {
+  for (const std::string& text : SplitKeyText(expression)) {
     std::string name = text;
     KeyPart part;
     const std::string upper = kv::UpperCase(text);
@@ -120,7 +121,7 @@ KeyDefinition ParseKeyExpression(const TableHeader& header, std::string_view exp
 }
 
 bool KeyFieldsPresent(const TableHeader& header, std::string_view expression) {
-  for (const std::string& text : SplitParts(expression)) {
+  for (const std::string& text : SplitKeyText(expression)) {
     std::string name = text;
     if (kv::UpperCase(text).rfind("UPPER(", 0) == 0 && !text.empty() && text.back() == ')')
       name = std::string(kv::TrimBlanks(std::string_view(text).substr(6, text.size() - 7)));

@@ -32,6 +32,10 @@ struct KeyDefinition {
   std::uint32_t length = 0;
 };
 
+// The parts of a key text, trimmed, split at ";", "+" and "," outside parentheses; separators, when given,
+// receives the character that stood between each two parts.
+std::vector<std::string> SplitKeyText(std::string_view expression, std::vector<char>* separators = nullptr);
+
 // Throws AceError(kBadIndexKey) for an empty text, an unknown field, a memo field or a key over 1024 bytes.
 KeyDefinition ParseKeyExpression(const TableHeader& header, std::string_view expression, std::uint32_t options);
 

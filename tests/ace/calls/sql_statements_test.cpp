@@ -330,6 +330,17 @@ TEST_F(ToolStatementsRun, EachCreateIndexMakesItsTag) {
   }
 }
 
+// A key written with commas, as SETTLEMENT's is, follows its fields through ALTER TABLE like any other: a
+// renamed field is renamed in the key, a dropped one takes the tag with it.
+TEST_F(ToolStatementsRun, CommaJoinedKeysFollowTheirFieldsThroughAlterTable) {
+  Make({"SETTLEMENT", "BANKCODE,Char,4;CURR_CODE,Char,3;AMOUNT,CurDouble,6;",
+        {{"DBS", "SGD", "10"}, {"OCBC", "USD", "20"}}, {{"BANKCUR", "BANKCODE,CURR_CODE"}}});
+  ASSERT_ADS(Run(AlterText("SETTLEMENT", "alter column CURR_CODE CURRENCY char(3)")));
+  EXPECT_EQ(Tags("SETTLEMENT"), std::vector<std::string>{"BANKCUR=BANKCODE,CURRENCY"});
+  ASSERT_ADS(Run(DropColumnText("SETTLEMENT", "CURRENCY")));
+  EXPECT_TRUE(Tags("SETTLEMENT").empty());
+}
+
 TEST_F(ToolStatementsRun, LevyIndexIsDroppedAndMadeAgain) {
   Make({"FW_LEVY", "YEAR,Char,4;CLASS,Char,2;CATEGORY,Char,2;PERIOD_PART,Char,2;",
         {{"2025", "A", "S", "1"}, {"2024", "B", "S", "2"}}, {{"PRIMARY", "YEAR;CLASS"}}});
