@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ace/core/codes.h"
+#include "ace/core/field_type.h"  // field type codes and their words (FieldTypeWord), as AdsGetFieldType gives them
 #include "ace/core/value.h"
 
 namespace ace {
@@ -116,6 +117,9 @@ ResultCode AdsIsEmpty(AdsHandle cursor, std::string_view field, bool* empty);
 ResultCode AdsSetField(AdsHandle cursor, std::string_view field, const Value& value);
 ResultCode AdsSetFieldRaw(AdsHandle cursor, std::string_view field, const ByteVector& bytes);
 ResultCode AdsSetEmpty(AdsHandle cursor, std::string_view field);
+// A field value as the engine writes it in texts and messages (dates as YYYY-MM-DD, numbers without padding);
+// tools that show values, such as adsql, use it so that they show what the engine's own messages show.
+std::string ValueText(const Value& value);
 
 // --- indexes ---
 // file: empty (the table's own index file); tag: the tag name; expression: fields joined by ";" or UPPER(field).

@@ -3,6 +3,7 @@
 #include "ace/ace.h"
 #include "ace/handles.h"
 #include "ace/table_access.h"
+#include "ace/storage/record_codec.h"
 
 namespace ace {
 
@@ -207,5 +208,7 @@ ResultCode AdsDeleteRecord(AdsHandle table) {
     t.table->DeleteRecord();
   });
 }
+
+std::string ValueText(const Value& value) { return storage::ValueToText(value); }
 
 }  // namespace ace

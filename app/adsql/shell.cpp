@@ -4,8 +4,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "ace/handles.h"
-#include "ace/storage/record_codec.h"
 #include "platform/fs.h"
 #include "support/strings.h"
 
@@ -38,7 +36,7 @@ void Check(ace::ResultCode result) {
 
 std::string Show(const ace::Value& v) {
   if (v.GetKind() == ace::Value::Kind::Bytes) return "<" + std::to_string(v.AsBytes().size()) + " bytes>";
-  std::string text = ace::storage::ValueToText(v);
+  std::string text = ace::ValueText(v);
   for (char& c : text)
     if (c == '\t' || c == '\n' || c == '\r') c = ' ';
   return text;
