@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "ace/dict/dictionary.h"
-#include "ace/handles.h"
+#include "ace/calls/handles.h"
 #include "calls/sql_fixture.h"
 
 namespace ace::testing {

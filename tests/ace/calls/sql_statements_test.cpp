@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "ace/dict/dictionary.h"
-#include "ace/handles.h"
+#include "ace/calls/handles.h"
 #include "ace/sql/parser.h"
 #include "calls/sql_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "ace/field_definition.h"
+#include "ace/calls/field_definition.h"
 
 #include <charconv>
 #include <string>

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "ace/handles.h"
+#include "ace/calls/handles.h"
 
 namespace ace::detail {
 

@@ -1,8 +1,8 @@
-#include "ace/statement.h"
+#include "ace/calls/statement.h"
 
 #include "ace/core/table_name.h"
 #include "ace/sql/lexer.h"
-#include "ace/table_access.h"
+#include "ace/calls/table_access.h"
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "support/strings.h"

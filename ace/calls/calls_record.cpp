@@ -1,8 +1,8 @@
 // Navigation, search, scopes and record editing.
 
 #include "ace/ace.h"
-#include "ace/handles.h"
-#include "ace/table_access.h"
+#include "ace/calls/handles.h"
+#include "ace/calls/table_access.h"
 #include "ace/storage/record_codec.h"
 
 namespace ace {

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "ace/handles.h"
+#include "ace/calls/handles.h"
 #include "ace/sql/executor.h"
 
 namespace ace::detail {

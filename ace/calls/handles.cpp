@@ -1,4 +1,4 @@
-#include "ace/handles.h"
+#include "ace/calls/handles.h"
 
 #include <atomic>
 #include <mutex>

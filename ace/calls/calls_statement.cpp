@@ -1,10 +1,10 @@
 // SQL statements and record filters.
 
 #include "ace/ace.h"
-#include "ace/handles.h"
+#include "ace/calls/handles.h"
 #include "ace/sql/executor.h"
 #include "ace/sql/parser.h"
-#include "ace/statement.h"
+#include "ace/calls/statement.h"
 #include "support/strings.h"
 
 namespace ace {

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "ace/ace.h"
-#include "ace/handles.h"
+#include "ace/calls/handles.h"
 #include "platform/fs.h"
 #include "support/strings.h"
 

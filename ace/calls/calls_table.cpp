@@ -4,9 +4,9 @@
 
 #include "ace/ace.h"
 #include "ace/core/table_name.h"
-#include "ace/field_definition.h"
-#include "ace/handles.h"
-#include "ace/table_access.h"
+#include "ace/calls/field_definition.h"
+#include "ace/calls/handles.h"
+#include "ace/calls/table_access.h"
 #include "platform/fs.h"
 #include "support/strings.h"
 

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "ace/ace.h"
-#include "ace/handles.h"
+#include "ace/calls/handles.h"
 #include "platform/fs.h"
 #include "support/strings.h"
 
