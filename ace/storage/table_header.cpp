@@ -11,16 +11,21 @@ namespace ace::storage {
 
 namespace {
 
-constexpr std::uint8_t kMagic[8] = {'K', 'V', '8', 'T', 'A', 'B', 'L', 0x1A};
+namespace fmt = table_format;
+namespace hdr = table_format::header;
+namespace desc = table_format::descriptor;
+namespace ctr = table_format::counters;
+namespace area = table_format::tag_area;
 
 bool ValidType(std::uint8_t t) { return t >= 1 && t <= 14; }
 
+// The fixed part before the counters (the checksum's own bytes taken as zero), combined with the descriptors.
 std::uint32_t StaticChecksum(const std::uint8_t* b, std::uint32_t descriptorsEnd) {
-  std::uint8_t fixed[80];
-  std::memcpy(fixed, b, 80);
-  std::memset(fixed + 72, 0, 4);  // the checksum itself
-  std::uint32_t crc = Crc32({fixed, 80});
-  crc ^= Crc32({b + TableHeader::kFixedSize, descriptorsEnd - TableHeader::kFixedSize}) * 0x9E3779B1u;
+  std::uint8_t fixed[hdr::kStaticEnd];
+  std::memcpy(fixed, b, hdr::kStaticEnd);
+  std::memset(fixed + hdr::kStaticCrc, 0, 4);
+  std::uint32_t crc = Crc32({fixed, hdr::kStaticEnd});
+  crc ^= Crc32({b + hdr::kSize, descriptorsEnd - hdr::kSize}) * 0x9E3779B1u;
   return crc;
 }
 
@@ -89,7 +94,7 @@ int TableHeader::FindTag(std::string_view name) const {
 }
 
 std::optional<std::vector<std::uint8_t>> TableHeader::EncodeTagArea() const {
-  std::vector<std::uint8_t> b(8, 0);
+  std::vector<std::uint8_t> b(area::kHead, 0);
   for (const TagDefinition& t : tags) {
     if (t.name.size() > 255 || t.expression.size() > 65535) return std::nullopt;
     b.push_back(static_cast<std::uint8_t>(t.name.size()));
@@ -98,66 +103,66 @@ std::optional<std::vector<std::uint8_t>> TableHeader::EncodeTagArea() const {
     PutU16(n, static_cast<std::uint16_t>(t.expression.size()));
     b.insert(b.end(), n, n + 2);
     b.insert(b.end(), t.expression.begin(), t.expression.end());
-    std::uint8_t o[6];
+    std::uint8_t o[area::kEntryTail];
     PutU32(o, t.options);
     PutU16(o + 4, t.pageSize);
-    b.insert(b.end(), o, o + 6);
+    b.insert(b.end(), o, o + area::kEntryTail);
   }
   if (b.size() > tagAreaSize) return std::nullopt;
-  PutU32(&b[0], static_cast<std::uint32_t>(tags.size()));
-  PutU32(&b[4], Crc32({b.data() + 8, b.size() - 8}));
+  PutU32(&b[area::kCount], static_cast<std::uint32_t>(tags.size()));
+  PutU32(&b[area::kCrc], Crc32({b.data() + area::kHead, b.size() - area::kHead}));
   b.resize(tagAreaSize, 0);
   return b;
 }
 
 std::vector<std::uint8_t> TableHeader::EncodeCounters() const {
   std::vector<std::uint8_t> b(kCountersSize, 0);
-  PutU64(&b[0], counters.slots);
-  PutU64(&b[8], counters.live);
-  PutU64(&b[16], counters.nextAutoInc);
-  PutU64(&b[24], counters.change);
-  PutU32(&b[32], counters.busy ? 1u : 0u);
-  PutU32(&b[36], Crc32({b.data(), 36}));
+  PutU64(&b[ctr::kSlots], counters.slots);
+  PutU64(&b[ctr::kLive], counters.live);
+  PutU64(&b[ctr::kNextAutoInc], counters.nextAutoInc);
+  PutU64(&b[ctr::kChange], counters.change);
+  PutU32(&b[ctr::kFlags], counters.busy ? ctr::kFlagBusy : 0u);
+  PutU32(&b[ctr::kCrc], Crc32({b.data(), ctr::kCrc}));
   return b;
 }
 
 bool TableHeader::DecodeCounters(const std::uint8_t* c, TableCounters& out) {
-  if (Crc32({c, 36}) != GetU32(c + 36)) return false;
-  out.slots = GetU64(c);
-  out.live = GetU64(c + 8);
-  out.nextAutoInc = GetU64(c + 16);
-  out.change = GetU64(c + 24);
-  out.busy = (GetU32(c + 32) & 1u) != 0;
+  if (Crc32({c, ctr::kCrc}) != GetU32(c + ctr::kCrc)) return false;
+  out.slots = GetU64(c + ctr::kSlots);
+  out.live = GetU64(c + ctr::kLive);
+  out.nextAutoInc = GetU64(c + ctr::kNextAutoInc);
+  out.change = GetU64(c + ctr::kChange);
+  out.busy = (GetU32(c + ctr::kFlags) & ctr::kFlagBusy) != 0;
   return true;
 }
 
 std::vector<std::uint8_t> TableHeader::Encode() const {
   std::vector<std::uint8_t> b(headerSize, 0);
-  std::memcpy(&b[0], kMagic, 8);
-  PutU32(&b[8], kVersion);
-  PutU32(&b[12], headerSize);
-  PutU32(&b[16], static_cast<std::uint32_t>(fields.size()));
-  PutU32(&b[20], payloadSize);
-  PutU32(&b[24], SlotSize());
-  b[28] = tableType;
-  b[29] = charType;
-  b[30] = encrypted ? 1 : 0;
-  PutU64(&b[32], memoGeneration);
-  std::memcpy(&b[40], salt.data(), salt.size());
-  std::memcpy(&b[56], check.data(), check.size());
-  PutU32(&b[76], tagAreaSize);
+  std::memcpy(&b[hdr::kMagic], fmt::kMagic, sizeof fmt::kMagic);
+  PutU32(&b[hdr::kVersion], kVersion);
+  PutU32(&b[hdr::kHeaderSize], headerSize);
+  PutU32(&b[hdr::kFieldCount], static_cast<std::uint32_t>(fields.size()));
+  PutU32(&b[hdr::kPayloadSize], payloadSize);
+  PutU32(&b[hdr::kSlotSize], SlotSize());
+  b[hdr::kTableType] = tableType;
+  b[hdr::kCharType] = charType;
+  b[hdr::kFlags] = encrypted ? hdr::kFlagEncrypted : 0;
+  PutU64(&b[hdr::kMemoGeneration], memoGeneration);
+  std::memcpy(&b[hdr::kSalt], salt.data(), salt.size());
+  std::memcpy(&b[hdr::kCheck], check.data(), check.size());
+  PutU32(&b[hdr::kTagAreaSize], tagAreaSize);
   for (std::size_t i = 0; i < fields.size(); ++i) {
     std::uint8_t* d = &b[kFixedSize + i * kDescriptorSize];
     const FieldDescriptor& f = fields[i];
-    PutText(d, kMaxNameLength, f.name);
-    d[128] = static_cast<std::uint8_t>(f.type);
-    PutU16(d + 130, f.length);
-    PutU16(d + 132, f.decimals);
-    PutU16(d + 134, f.nullBit);
-    PutU32(d + 136, f.offset);
+    PutText(d + desc::kName, desc::kNameBytes, f.name);
+    d[desc::kType] = static_cast<std::uint8_t>(f.type);
+    PutU16(d + desc::kLength, f.length);
+    PutU16(d + desc::kDecimals, f.decimals);
+    PutU16(d + desc::kNullBit, f.nullBit);
+    PutU32(d + desc::kOffset, f.offset);
   }
   // The static checksum covers the fixed part and the field descriptors; the counters and the tags have their own.
-  PutU32(&b[72], StaticChecksum(b.data(), TagAreaOffset()));
+  PutU32(&b[hdr::kStaticCrc], StaticChecksum(b.data(), TagAreaOffset()));
   const auto tagArea = EncodeTagArea();
   if (!tagArea) Fail(code::kInternal, "the index tags do not fit the table header");
   std::memcpy(&b[TagAreaOffset()], tagArea->data(), tagArea->size());
@@ -167,8 +172,8 @@ std::vector<std::uint8_t> TableHeader::Encode() const {
 }
 
 std::uint32_t TableHeader::PeekHeaderSize(const std::uint8_t* bytes) {
-  if (std::memcmp(bytes, kMagic, 8) != 0) return 0;
-  return GetU32(bytes + 12);
+  if (std::memcmp(bytes + hdr::kMagic, fmt::kMagic, sizeof fmt::kMagic) != 0) return 0;
+  return GetU32(bytes + hdr::kHeaderSize);
 }
 
 TableHeader TableHeader::Decode(const std::vector<std::uint8_t>& b, const std::filesystem::path& file,
@@ -176,44 +181,46 @@ TableHeader TableHeader::Decode(const std::vector<std::uint8_t>& b, const std::f
   const auto bad = [&file](const std::string& why) {
     Fail(code::kCorruptFile, "table file " + file.string() + " is damaged: " + why);
   };
-  if (b.size() < kFixedSize || std::memcmp(b.data(), kMagic, 8) != 0) bad("it is not a table file of this engine");
-  const std::uint32_t version = GetU32(&b[8]);
+  if (b.size() < kFixedSize || std::memcmp(&b[hdr::kMagic], fmt::kMagic, sizeof fmt::kMagic) != 0)
+    bad("it is not a table file of this engine");
+  const std::uint32_t version = GetU32(&b[hdr::kVersion]);
   if (version != kVersion) bad("format version " + std::to_string(version) + " is not known");
   TableHeader h;
-  h.headerSize = GetU32(&b[12]);
-  const std::uint32_t count = GetU32(&b[16]);
+  h.headerSize = GetU32(&b[hdr::kHeaderSize]);
+  const std::uint32_t count = GetU32(&b[hdr::kFieldCount]);
   if (count == 0 || count > kMaxFields) bad("field count " + std::to_string(count));
-  h.tagAreaSize = GetU32(&b[76]);
+  h.tagAreaSize = GetU32(&b[hdr::kTagAreaSize]);
   if (h.headerSize != b.size() || static_cast<std::uint64_t>(kFixedSize) + count * kDescriptorSize + h.tagAreaSize != h.headerSize ||
-      h.tagAreaSize < 8)
+      h.tagAreaSize < area::kHead)
     bad("header size");
-  if (StaticChecksum(b.data(), kFixedSize + count * kDescriptorSize) != GetU32(&b[72])) bad("header checksum does not match");
-  h.payloadSize = GetU32(&b[20]);
-  h.tableType = b[28];
-  h.charType = b[29];
-  h.encrypted = b[30] != 0;
-  h.memoGeneration = GetU64(&b[32]);
-  std::memcpy(h.salt.data(), &b[40], h.salt.size());
-  std::memcpy(h.check.data(), &b[56], h.check.size());
+  if (StaticChecksum(b.data(), kFixedSize + count * kDescriptorSize) != GetU32(&b[hdr::kStaticCrc]))
+    bad("header checksum does not match");
+  h.payloadSize = GetU32(&b[hdr::kPayloadSize]);
+  h.tableType = b[hdr::kTableType];
+  h.charType = b[hdr::kCharType];
+  h.encrypted = b[hdr::kFlags] != 0;
+  h.memoGeneration = GetU64(&b[hdr::kMemoGeneration]);
+  std::memcpy(h.salt.data(), &b[hdr::kSalt], h.salt.size());
+  std::memcpy(h.check.data(), &b[hdr::kCheck], h.check.size());
   std::uint32_t expectedOffset = (count + 7) / 8;
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint8_t* d = &b[kFixedSize + i * kDescriptorSize];
     FieldDescriptor f;
-    f.name = GetText(d, kMaxNameLength);
-    if (!ValidType(d[128])) bad("field " + std::to_string(i + 1) + " has an unknown type");
-    f.type = static_cast<FieldType>(d[128]);
-    f.length = GetU16(d + 130);
-    f.decimals = GetU16(d + 132);
-    f.nullBit = GetU16(d + 134);
-    f.offset = GetU32(d + 136);
+    f.name = GetText(d + desc::kName, desc::kNameBytes);
+    if (!ValidType(d[desc::kType])) bad("field " + std::to_string(i + 1) + " has an unknown type");
+    f.type = static_cast<FieldType>(d[desc::kType]);
+    f.length = GetU16(d + desc::kLength);
+    f.decimals = GetU16(d + desc::kDecimals);
+    f.nullBit = GetU16(d + desc::kNullBit);
+    f.offset = GetU32(d + desc::kOffset);
     if (f.name.empty() || f.offset != expectedOffset || f.nullBit != i) bad("field " + std::to_string(i + 1) + " layout");
     expectedOffset += FieldValueSize(f);
     h.fields.push_back(std::move(f));
   }
-  if (expectedOffset != h.payloadSize || GetU32(&b[24]) != h.SlotSize()) bad("record size");
+  if (expectedOffset != h.payloadSize || GetU32(&b[hdr::kSlotSize]) != h.SlotSize()) bad("record size");
   const std::uint8_t* t = &b[h.TagAreaOffset()];
-  const std::uint32_t tagCount = GetU32(t);
-  std::size_t pos = 8;
+  const std::uint32_t tagCount = GetU32(t + area::kCount);
+  std::size_t pos = area::kHead;
   const auto need = [&](std::size_t n) { if (pos + n > h.tagAreaSize) bad("index tag list"); };
   for (std::uint32_t i = 0; i < tagCount; ++i) {
     TagDefinition tag;
@@ -224,15 +231,15 @@ TableHeader TableHeader::Decode(const std::vector<std::uint8_t>& b, const std::f
     pos += nameLength;
     const std::size_t exprLength = GetU16(t + pos);
     pos += 2;
-    need(exprLength + 6);
+    need(exprLength + area::kEntryTail);
     tag.expression.assign(reinterpret_cast<const char*>(t + pos), exprLength);
     pos += exprLength;
     tag.options = GetU32(t + pos);
     tag.pageSize = GetU16(t + pos + 4);
-    pos += 6;
+    pos += area::kEntryTail;
     h.tags.push_back(std::move(tag));
   }
-  if (Crc32({t + 8, pos - 8}) != GetU32(t + 4)) bad("index tag list checksum does not match");
+  if (Crc32({t + area::kHead, pos - area::kHead}) != GetU32(t + area::kCrc)) bad("index tag list checksum does not match");
   countersValid = DecodeCounters(&b[kCountersOffset], h.counters);
   return h;
 }

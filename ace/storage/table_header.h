@@ -1,6 +1,6 @@
 #pragma once
 // The header of a table file (NAME.ADT): what the table looks like (fields, record layout, encryption) and its
-// counters. docs/formats/adt.md gives the byte layout.
+// counters. table_format.h and docs/formats/adt.md give the byte layout.
 
 #include <atomic>
 #include <cstdint>
@@ -11,6 +11,7 @@
 
 #include "ace/core/cipher.h"
 #include "ace/core/field_type.h"
+#include "ace/storage/table_format.h"
 
 namespace ace::storage {
 
@@ -39,13 +40,13 @@ struct TagDefinition {
 };
 
 struct TableHeader {
-  static constexpr std::uint32_t kVersion = 1;
-  static constexpr std::uint32_t kFixedSize = 128;
-  static constexpr std::uint32_t kDescriptorSize = 160;
-  static constexpr std::uint32_t kCountersOffset = 80;
-  static constexpr std::uint32_t kCountersSize = 40;
+  static constexpr std::uint32_t kVersion = table_format::kVersion;
+  static constexpr std::uint32_t kFixedSize = table_format::header::kSize;
+  static constexpr std::uint32_t kDescriptorSize = table_format::descriptor::kSize;
+  static constexpr std::uint32_t kCountersOffset = table_format::header::kCounters;
+  static constexpr std::uint32_t kCountersSize = table_format::counters::kSize;
   static constexpr std::size_t kMaxFields = 4000;
-  static constexpr std::size_t kMaxNameLength = 128;
+  static constexpr std::size_t kMaxNameLength = table_format::descriptor::kNameBytes;
   static constexpr std::uint32_t kMaxPayload = 1u << 20;
   static constexpr std::uint8_t kLive = ' ';
   static constexpr std::uint8_t kDeleted = '*';
