@@ -12,6 +12,7 @@
 
 #include "ace/ace.h"
 #include "ace/ace_dictionary.h"
+#include "common/engine_trace.h"
 #include "common/temp_folder.h"
 #include "engine/engine.h"
 #include "platform/fs.h"
@@ -21,24 +22,8 @@ namespace kv::catalogue::testing {
 
 using engine::TFieldType;
 
-// The engine calls made by work, as "Name(arguments)" lines.
-inline std::vector<std::string> Traced(const std::function<void()>& work) {
-  ace::AdsTraceStart();
-  try {
-    work();
-  } catch (...) {
-    ace::AdsTraceStop();
-    throw;
-  }
-  return ace::AdsTraceStop();
-}
-
-inline std::vector<std::string> CallsOf(const std::vector<std::string>& trace, const std::string& call) {
-  std::vector<std::string> lines;
-  for (const std::string& line : trace)
-    if (line.rfind(call + "(", 0) == 0) lines.push_back(line);
-  return lines;
-}
+using kv::testing::CallsOf;
+using kv::testing::Traced;
 
 // A table as it stands on disk: its fields ("NAME ftType size" for strings, "NAME ftType" otherwise), its
 // indexes ("NAME KEY" with " unique" or " descending" after), whether it is encrypted, how many rows it has.

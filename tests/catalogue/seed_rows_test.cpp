@@ -12,6 +12,8 @@
 #include "ace/ace.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/seed_rows.h"
+#include "common/engine_trace.h"
+#include "common/tool_statements.h"
 #include "common/temp_folder.h"
 #include "engine/engine.h"
 #include "support/strings.h"
@@ -78,16 +80,9 @@ class SeededRows : public ::testing::Test {
 
   // The statement texts prepared while work runs.
   static std::vector<std::string> StatementsSent(const std::function<void()>& work, int* closes = nullptr) {
-    ace::AdsTraceStart();
-    try {
-      work();
-    } catch (...) {
-      ace::AdsTraceStop();
-      throw;
-    }
     std::vector<std::string> texts;
     int closed = 0;
-    for (const std::string& line : ace::AdsTraceStop()) {
+    for (const std::string& line : kv::testing::Traced(work)) {
       if (line.rfind("AdsCloseSQLStatement(", 0) == 0) ++closed;
       if (line.rfind("AdsPrepareSQL(", 0) != 0) continue;
       const auto open = line.find('"'), close = line.rfind('"');
@@ -146,24 +141,8 @@ TEST_F(SeededRows, AnEmptyNationalityTableReceivesThe244RowsInTheFixedStatementF
     for (int code = from; code <= to; ++code) expectedCodes.push_back(std::to_string(code));
   EXPECT_EQ(codes, expectedCodes);
 
-  const std::vector<Row> shown = {
-      {"101", "BELGIAN", "BELGIUM"},
-      {"104", "GERMAN", "FEDERAL REPUBLIC OF GERMANY"},
-      {"110", "BRITISH", "UNITED KINGDOM"},
-      {"113", "BRITISH, CHANNELl ISLAND", "ISLAND OF GUERNSEY, CHANNEL ISLANDS, U.K"},
-      {"300", "SINGAPORE PR", "SINGAPORE"},
-      {"301", "SINGAPORE CITIZEN", "SINGAPORE"},
-      {"304", "MALAYSIAN", "MALAYSIA"},
-      {"336", "CHINESE", "PEOPLES REPUBLIC OF CHINA"},
-      {"354", "INDIAN", "INDIA"},
-      {"384", "YEMINI", "REP OF YEMEN"},
-      {"385", "YEMINI", "DEMOCRATIC YEMEN"},
-      {"422", "IVORY COAST", "COTE DIVOIRE"},
-      {"499", "OC IN OTHER AFRICA", "O C IN OTHER AFRICA"},
-      {"503", "AMERICAN", "UNITED STATES OF AMERICA"},
-      {"799", "OC OCEANIA", "OC OCEANIA"},
-      {"999", "OTHERS", "OTHERS"}};
-  for (const Row& want : shown) EXPECT_THAT(stored, ::testing::Contains(want)) << want[0];
+  for (const kv::testing::Nationality& n : kv::testing::kSampleNationalities)
+    EXPECT_THAT(stored, ::testing::Contains(Row{n.code, n.nationality, n.country})) << n.code;
 }
 
 TEST_F(SeededRows, ARefusedInsertStopsTheSeedingAndTheRowsBeforeItStay) {

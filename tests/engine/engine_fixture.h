@@ -9,38 +9,16 @@
 #include <vector>
 
 #include "ace/ace.h"
+#include "common/engine_trace.h"
 #include "common/temp_folder.h"
 #include "engine/engine.h"
 #include "platform/fs.h"
 
 namespace kv::engine::testing {
 
-// The engine calls made by work, as "Name(arguments)" lines.
-inline std::vector<std::string> Traced(const std::function<void()>& work) {
-  ace::AdsTraceStart();
-  try {
-    work();
-  } catch (...) {
-    ace::AdsTraceStop();
-    throw;
-  }
-  return ace::AdsTraceStop();
-}
-
-// Just the call names of a trace.
-inline std::vector<std::string> CallNames(const std::vector<std::string>& trace) {
-  std::vector<std::string> names;
-  for (const std::string& line : trace) names.push_back(line.substr(0, line.find('(')));
-  return names;
-}
-
-// The trace lines of one call.
-inline std::vector<std::string> CallsOf(const std::vector<std::string>& trace, const std::string& call) {
-  std::vector<std::string> lines;
-  for (const std::string& line : trace)
-    if (line.rfind(call + "(", 0) == 0) lines.push_back(line);
-  return lines;
-}
+using kv::testing::CallNames;
+using kv::testing::CallsOf;
+using kv::testing::Traced;
 
 // The message of the exception of type E that work raises; "<none>" when it raises nothing.
 template <typename E>

@@ -10,6 +10,7 @@
 #include "ace/core/field_type.h"
 #include "ace/storage/record_codec.h"
 #include "calls/engine_fixture.h"
+#include "common/tool_statements.h"
 
 namespace ace::testing {
 
@@ -26,11 +27,7 @@ struct TableSpec {
   std::uint32_t tagOptions = index_option::kCompound;
 };
 
-inline std::string Lines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
-}
+using kv::testing::Lines;
 
 class SqlTest : public EngineTest {
  protected:

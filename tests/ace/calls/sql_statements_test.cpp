@@ -388,23 +388,8 @@ TEST_F(ToolStatementsRun, NationalitySeedingInserts) {
 
 // The CPF rate loader: count the rows of a key with parameters, insert when there is none, count again.
 TEST_F(ToolStatementsRun, CpfRateInsertIfAbsent) {
-  const std::string insert = Lines({
-           "INSERT INTO CPFNEW2([YEAR],[CPF_CAT],[CPF_AGE_TYPE],[AGE_CODE],[DESC],[AGE_FROM],[AGE_TO],[SALARY_FROM1], ",
-           "                    [SALARY_TO1],[SALARY_FROM2],[SALARY_TO2],[SALARY_FROM3],[SALARY_TO3],[SALARY_FROM4], ",
-           "                    [SALARY_TO4],[SALARY_FROM5],[SALARY_TO5],[S5_AW_EE],[S5_AW_ER],[S1_ER%],[S1_MINUS_EE], ",
-           "                    [S1_MINUS_ER],[S1_ADD_EE],[S1_ADD_ER],[S2_ER%],[S2_MINUS_EE],[S2_MINUS_ER],[S2_ADD_EE], ",
-           "                    [S2_ADD_ER],[S1_EE%],[S2_EE%],[S3_EE%],[S4_EE%],[S3_ER%],[S5_EE_OW],[S5_ER_OW],[S4_ER%], ",
-           "                    [S3_MINUS_EE],[S4_MINUS_EE],[S3_MINUS_ER],[S4_MINUS_ER],[S3_ADD_EE],[S4_ADD_EE],[S3_ADD_ER], ",
-           "                    [S4_ADD_ER],[S5_MAXWAGE_EE],[S5_MAXWAGE_ER],[EMP_R%1],[EMP_E%1]) ",
-           "VALUES(:sYEAR,:sCPF_CAT,:sCPF_AGE_TYPE,:sAGE_CODE,:sDESC, ",
-           "       :nAGE_FROM,:nAGE_TO,:nSALARY_FROM1,:nSALARY_TO1,:nSALARY_FROM2,:nSALARY_TO2,:nSALARY_FROM3,:nSALARY_TO3, ",
-           "       :nSALARY_FROM4,:nSALARY_TO4,:nSALARY_FROM5,:nSALARY_TO5,:nS5_AW_EE,:nS5_AW_ER,:nS1_ERPercent,:nS1_MINUS_EE, ",
-           "       :nS1_MINUS_ER,:nS1_ADD_EE,:nS1_ADD_ER,:nS2_ERPercent,:nS2_MINUS_EE,:nS2_MINUS_ER,:nS2_ADD_EE,:nS2_ADD_ER, ",
-           "       :nS1_EEPercent,:nS2_EEPercent,:nS3_EEPercent,:nS4_EEPercent,:nS3_ERPercent,:nS5_EE_OW,:nS5_ER_OW,:nS4_ERPercent, ",
-           "       :nS3_MINUS_EE,:nS4_MINUS_EE,:nS3_MINUS_ER,:nS4_MINUS_ER,:nS3_ADD_EE,:nS4_ADD_EE,:nS3_ADD_ER,:nS4_ADD_ER, ",
-           "       :nS5_MAXWAGE_EE,:nS5_MAXWAGE_ER,:nEMP_RPercent1,:nEMP_EPercent1) "});
-  const std::string count = Lines({"SELECT COUNT(*) AS RecAmt FROM CPFNEW2 ",
-                                   "WHERE YEAR=:sYEAR AND CPF_CAT=:sCPF_CAT AND CPF_AGE_TYPE=:sCPF_AGE_TYPE AND AGE_FROM=:nAGE_FROM;"});
+  const std::string insert = kv::testing::CpfRateInsertText();
+  const std::string count = kv::testing::CpfRateCountText();
   // The table: the five key texts, then every other column a money amount, as the insert names them.
   const sql::Statement parsed = sql::Parse(insert);
   const auto& columns = std::get<sql::InsertStatement>(parsed.body).columns;

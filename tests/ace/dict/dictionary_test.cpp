@@ -13,23 +13,14 @@
 #include <vector>
 
 #include "ace/core/error.h"
+#include "common/ace_error.h"
 #include "common/temp_folder.h"
 
 namespace ace::dict {
 namespace {
 
 using Names = std::vector<std::string>;
-
-// The code of the AceError that call throws, and its text; fails the test when nothing is thrown.
-std::pair<ResultCode, std::string> ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const AceError& e) {
-    return {e.Code(), e.what()};
-  }
-  ADD_FAILURE() << "no AceError thrown";
-  return {code::kSuccess, ""};
-}
+using ace::testing::ErrorOf;
 
 std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -48,7 +39,7 @@ class DictionaryTest : public ::testing::Test {
 
 TEST_F(DictionaryTest, CreateOpenAndLogin) {
   const std::string secret = Make().EncryptionSecret();
-  EXPECT_EQ(ErrorOf([&] { Make(); }).first, code::kFileExists);
+  EXPECT_EQ(ErrorOf([&] { Make(); }).code, code::kFileExists);
 
   Dictionary dict = Dictionary::Open(AddPath());
   EXPECT_EQ(dict.EncryptionSecret(), secret);  // kept in the file, not made anew
@@ -63,10 +54,10 @@ TEST_F(DictionaryTest, CreateOpenAndLogin) {
 
   const auto wrong = ErrorOf([&] { dict.Login("ADSSYS", "molar3816"); });
   const auto unknown = ErrorOf([&] { dict.Login("NOBODY", "MOLAR3816"); });
-  EXPECT_EQ(wrong.first, code::kDictionaryLoginFailed);
-  EXPECT_EQ(unknown.first, code::kDictionaryLoginFailed);
-  EXPECT_NE(wrong.second.find("'ADSSYS'"), std::string::npos) << wrong.second;
-  EXPECT_NE(unknown.second.find("unknown user 'NOBODY' or wrong password"), std::string::npos) << unknown.second;
+  EXPECT_EQ(wrong.code, code::kDictionaryLoginFailed);
+  EXPECT_EQ(unknown.code, code::kDictionaryLoginFailed);
+  EXPECT_NE(wrong.text.find("'ADSSYS'"), std::string::npos) << wrong.text;
+  EXPECT_NE(unknown.text.find("unknown user 'NOBODY' or wrong password"), std::string::npos) << unknown.text;
 
   // Another dictionary gets its own secret; neither the password nor the secret's source is in the file.
   kv::testing::TempFolder other;
@@ -86,9 +77,9 @@ TEST_F(DictionaryTest, CreateOpenAndLogin) {
 
 TEST_F(DictionaryTest, OpenAndCreateRefuseMissingPlaces) {
   const auto missing = ErrorOf([&] { Dictionary::Open(AddPath()); });
-  EXPECT_EQ(missing.first, code::kNotADictionary);
-  EXPECT_NE(missing.second.find("ABC.add"), std::string::npos);
-  EXPECT_EQ(ErrorOf([&] { Dictionary::Create((folder_.Path() / "NO" / "X.add").string(), "p"); }).first,
+  EXPECT_EQ(missing.code, code::kNotADictionary);
+  EXPECT_NE(missing.text.find("ABC.add"), std::string::npos);
+  EXPECT_EQ(ErrorOf([&] { Dictionary::Create((folder_.Path() / "NO" / "X.add").string(), "p"); }).code,
             code::kFileNotFound);
   EXPECT_FALSE(std::filesystem::exists(folder_.Path() / "NO"));
 }
@@ -103,10 +94,10 @@ TEST_F(DictionaryTest, TablesRegisterFindByAnyCaseAndRemoveCompletely) {
   EXPECT_EQ(dict.FindTable("EMPLOYEE.ADT"), std::nullopt);
   ASSERT_EQ(dict.Tables().size(), 2u);
   EXPECT_EQ(dict.Tables()[1], Table("PAYPARA1"));
-  EXPECT_EQ(ErrorOf([&] { dict.AddTable(Table("Employee")); }).first, code::kObjectExists);
-  EXPECT_EQ(ErrorOf([&] { dict.AddTable(TableEntry{"T", "T.ADT", 4, 1, "", "", ""}); }).first,
+  EXPECT_EQ(ErrorOf([&] { dict.AddTable(Table("Employee")); }).code, code::kObjectExists);
+  EXPECT_EQ(ErrorOf([&] { dict.AddTable(TableEntry{"T", "T.ADT", 4, 1, "", "", ""}); }).code,
             code::kInvalidArgument);
-  EXPECT_EQ(ErrorOf([&] { dict.AddTable(TableEntry{"T", "T.ADT", 3, 3, "", "", ""}); }).first,
+  EXPECT_EQ(ErrorOf([&] { dict.AddTable(TableEntry{"T", "T.ADT", 3, 3, "", "", ""}); }).code,
             code::kInvalidArgument);
 
   // Everything hanging on the table goes with it: registered again, it starts bare.
@@ -117,7 +108,7 @@ TEST_F(DictionaryTest, TablesRegisterFindByAnyCaseAndRemoveCompletely) {
   dict.RemoveTable("employee");
   EXPECT_EQ(dict.FindTable("EMPLOYEE"), std::nullopt);
   EXPECT_EQ(dict.FindObjects(kind::kTable), Names{"PAYPARA1"});
-  EXPECT_EQ(ErrorOf([&] { dict.RemoveTable("EMPLOYEE"); }).first, code::kObjectNotFound);
+  EXPECT_EQ(ErrorOf([&] { dict.RemoveTable("EMPLOYEE"); }).code, code::kObjectNotFound);
   dict.AddTable(Table("EMPLOYEE"));
   EXPECT_EQ(dict.GetTableProperty("EMPLOYEE", kPropertyEncrypted), 0);
   EXPECT_TRUE(dict.Indexes("EMPLOYEE").empty());
@@ -145,7 +136,7 @@ TEST_F(DictionaryTest, TableProperties) {
     EXPECT_EQ(dict.GetTableProperty("EMPLOYEE", property), 0);
     dict.SetTableProperty("employee", property, 1);
     EXPECT_EQ(dict.GetTableProperty("EMPLOYEE", property), 1);
-    EXPECT_EQ(ErrorOf([&] { dict.SetTableProperty("EMPLOYEE", property, 2); }).first, code::kBadProperty);
+    EXPECT_EQ(ErrorOf([&] { dict.SetTableProperty("EMPLOYEE", property, 2); }).code, code::kBadProperty);
     EXPECT_EQ(dict.GetTableProperty("EMPLOYEE", property), 1);
   }
   dict.SetTableProperty("EMPLOYEE", kPropertyAutoCreate, 0);
@@ -153,10 +144,10 @@ TEST_F(DictionaryTest, TableProperties) {
   EXPECT_EQ(dict.GetTableProperty("EMPLOYEE", kPropertyEncrypted), 1);  // properties are separate
 
   const auto unknown = ErrorOf([&] { dict.GetTableProperty("EMPLOYEE", 999); });
-  EXPECT_EQ(unknown.first, code::kBadProperty);
-  EXPECT_NE(unknown.second.find("999"), std::string::npos);
-  EXPECT_EQ(ErrorOf([&] { dict.SetTableProperty("EMPLOYEE", 204, 1); }).first, code::kBadProperty);
-  EXPECT_EQ(ErrorOf([&] { dict.SetTableProperty("NOTHERE", 203, 1); }).first, code::kObjectNotFound);
+  EXPECT_EQ(unknown.code, code::kBadProperty);
+  EXPECT_NE(unknown.text.find("999"), std::string::npos);
+  EXPECT_EQ(ErrorOf([&] { dict.SetTableProperty("EMPLOYEE", 204, 1); }).code, code::kBadProperty);
+  EXPECT_EQ(ErrorOf([&] { dict.SetTableProperty("NOTHERE", 203, 1); }).code, code::kObjectNotFound);
 }
 
 TEST_F(DictionaryTest, UsersGroupsAndEffectiveRights) {
@@ -172,9 +163,9 @@ TEST_F(DictionaryTest, UsersGroupsAndEffectiveRights) {
   EXPECT_EQ(dict.FindObjects(kind::kGroup, "UTC"), Names{});
 
   // A failed creation changes nothing: neither the user nor its new group.
-  EXPECT_EQ(ErrorOf([&] { dict.CreateUser("NEWGROUP", "utc", "x", ""); }).first, code::kObjectExists);
-  EXPECT_EQ(ErrorOf([&] { dict.CreateGroup("ANN", ""); }).first, code::kObjectExists);
-  EXPECT_EQ(ErrorOf([&] { dict.CreateUser("UTC", "CAROL", "x", ""); }).first, code::kObjectExists);
+  EXPECT_EQ(ErrorOf([&] { dict.CreateUser("NEWGROUP", "utc", "x", ""); }).code, code::kObjectExists);
+  EXPECT_EQ(ErrorOf([&] { dict.CreateGroup("ANN", ""); }).code, code::kObjectExists);
+  EXPECT_EQ(ErrorOf([&] { dict.CreateUser("UTC", "CAROL", "x", ""); }).code, code::kObjectExists);
   EXPECT_EQ(dict.FindObjects(kind::kGroup), Names{"PAYROLL"});
   EXPECT_EQ(dict.Users().size(), 4u);
 
@@ -189,7 +180,7 @@ TEST_F(DictionaryTest, UsersGroupsAndEffectiveRights) {
 
   dict.RemoveFromGroup("BOB", "PAYROLL");
   EXPECT_FALSE(dict.HasRight("BOB", "PASSDEF", 'R'));
-  EXPECT_EQ(ErrorOf([&] { dict.RemoveFromGroup("BOB", "PAYROLL"); }).first, code::kObjectNotFound);
+  EXPECT_EQ(ErrorOf([&] { dict.RemoveFromGroup("BOB", "PAYROLL"); }).code, code::kObjectNotFound);
   dict.CreateGroup("AUDIT", "auditors");
   dict.AddToGroup("BOB", "AUDIT");
   dict.AddToGroup("BOB", "PAYROLL");
@@ -221,12 +212,12 @@ TEST_F(DictionaryTest, RightsTexts) {
       {"GTABLE", "RZ"}, {"GTABLE", "R W"}, {"GTABLE", "X"}, {"GTABLE", "R,I"}, {"eQuillon", "R"}};
   for (const auto& [object, text] : refused) {
     const auto error = ErrorOf([&] { dict.SetRights(object, "UTC", text); });
-    EXPECT_EQ(error.first, code::kBadRights) << text;
-    EXPECT_NE(error.second.find("'" + text + "'"), std::string::npos) << error.second;
+    EXPECT_EQ(error.code, code::kBadRights) << text;
+    EXPECT_NE(error.text.find("'" + text + "'"), std::string::npos) << error.text;
   }
   EXPECT_EQ(dict.Rights("GTABLE", "UTC"), "RI");  // refused texts changed nothing
-  EXPECT_EQ(ErrorOf([&] { dict.HasRight("UTC", "GTABLE", 'Q'); }).first, code::kBadRights);
-  EXPECT_EQ(ErrorOf([&] { dict.HasRight("UTC", "GTABLE", 'X'); }).first, code::kBadRights);
+  EXPECT_EQ(ErrorOf([&] { dict.HasRight("UTC", "GTABLE", 'Q'); }).code, code::kBadRights);
+  EXPECT_EQ(ErrorOf([&] { dict.HasRight("UTC", "GTABLE", 'X'); }).code, code::kBadRights);
 
   dict.SetRights("equillon", "UTC", "x");
   EXPECT_TRUE(dict.HasRight("UTC", "eQuillon", 'X'));
@@ -237,14 +228,14 @@ TEST_F(DictionaryTest, RightsNameTheMissingAccessorOrObject) {
   dict.AddTable(Table("INTPASS"));
   dict.CreateUser("", "UTC", "qzn507", "ZAZA USER");
   const auto accessor = ErrorOf([&] { dict.SetRights("INTPASS", "readuser", "RI"); });
-  EXPECT_EQ(accessor.first, code::kObjectNotFound);
-  EXPECT_NE(accessor.second.find("'readuser'"), std::string::npos) << accessor.second;
+  EXPECT_EQ(accessor.code, code::kObjectNotFound);
+  EXPECT_NE(accessor.text.find("'readuser'"), std::string::npos) << accessor.text;
   const auto object = ErrorOf([&] { dict.SetRights("NOTABLE", "UTC", "RI"); });
-  EXPECT_EQ(object.first, code::kObjectNotFound);
-  EXPECT_NE(object.second.find("'NOTABLE'"), std::string::npos) << object.second;
-  EXPECT_EQ(ErrorOf([&] { dict.HasRight("NOBODY", "INTPASS", 'R'); }).first, code::kObjectNotFound);
+  EXPECT_EQ(object.code, code::kObjectNotFound);
+  EXPECT_NE(object.text.find("'NOTABLE'"), std::string::npos) << object.text;
+  EXPECT_EQ(ErrorOf([&] { dict.HasRight("NOBODY", "INTPASS", 'R'); }).code, code::kObjectNotFound);
   dict.CreateGroup("STAFF", "");
-  EXPECT_EQ(ErrorOf([&] { dict.HasRight("STAFF", "INTPASS", 'R'); }).first, code::kObjectNotFound);
+  EXPECT_EQ(ErrorOf([&] { dict.HasRight("STAFF", "INTPASS", 'R'); }).code, code::kObjectNotFound);
 }
 
 TEST_F(DictionaryTest, IndexesUnderATable) {
@@ -256,13 +247,13 @@ TEST_F(DictionaryTest, IndexesUnderATable) {
   EXPECT_EQ(dict.FindObjects(kind::kIndex, "RPTRX"), (Names{"PAYCODE", "  SCHEME_CODE2"}));
   EXPECT_EQ(dict.Indexes("RPTRX")[1], (IndexEntry{"  SCHEME_CODE2", "SCHEME_CODE;CLAIM_CODE", 3, "RPTRX.ADI"}));
   EXPECT_EQ(dict.FindObjects(kind::kIndex, "EMPTY"), Names{});
-  EXPECT_EQ(ErrorOf([&] { dict.AddIndex("RPTRX", IndexEntry{"paycode", "X", 0, ""}); }).first, code::kIndexExists);
+  EXPECT_EQ(ErrorOf([&] { dict.AddIndex("RPTRX", IndexEntry{"paycode", "X", 0, ""}); }).code, code::kIndexExists);
 
   for (const std::string& tag : dict.FindObjects(kind::kIndex, "RPTRX")) dict.RemoveIndex("RPTRX", tag);
   EXPECT_EQ(dict.FindObjects(kind::kIndex, "RPTRX"), Names{});
   EXPECT_EQ(dict.FindTable("RPTRX")->defaultIndex, "");  // the default tag went with it
-  EXPECT_EQ(ErrorOf([&] { dict.RemoveIndex("RPTRX", "PAYCODE"); }).first, code::kIndexNotFound);
-  EXPECT_EQ(ErrorOf([&] { dict.AddIndex("NOTHERE", IndexEntry{"A", "A", 0, ""}); }).first, code::kObjectNotFound);
+  EXPECT_EQ(ErrorOf([&] { dict.RemoveIndex("RPTRX", "PAYCODE"); }).code, code::kIndexNotFound);
+  EXPECT_EQ(ErrorOf([&] { dict.AddIndex("NOTHERE", IndexEntry{"A", "A", 0, ""}); }).code, code::kObjectNotFound);
 }
 
 TEST_F(DictionaryTest, ObjectSearchesByKind) {
@@ -276,7 +267,7 @@ TEST_F(DictionaryTest, ObjectSearchesByKind) {
   const std::string longest(kMaxNameLength, 'T');
   dict.AddTable(Table("GLPARA"));
   dict.AddTable(Table(longest));
-  EXPECT_EQ(ErrorOf([&] { dict.AddTable(Table(longest + "T")); }).first, code::kInvalidArgument);
+  EXPECT_EQ(ErrorOf([&] { dict.AddTable(Table(longest + "T")); }).code, code::kInvalidArgument);
   dict.AddProcedure(ProcedureEntry{"eQuillon", "...\\eQuillon.aep", "ProcessTiming", "company CHAR(255)",
                                    "err_no CHAR(12)", ""});
   EXPECT_EQ(dict.FindObjects(kind::kTable), (Names{"GLPARA", longest}));
@@ -290,7 +281,7 @@ TEST_F(DictionaryTest, ObjectSearchesByKind) {
       {7, "", code::kInvalidArgument},
   };
   for (const auto& [objectKind, parent, expected] : errors)
-    EXPECT_EQ(ErrorOf([&] { dict.FindObjects(objectKind, parent); }).first, expected) << objectKind << parent;
+    EXPECT_EQ(ErrorOf([&] { dict.FindObjects(objectKind, parent); }).code, expected) << objectKind << parent;
 }
 
 TEST_F(DictionaryTest, Procedures) {
@@ -301,16 +292,16 @@ TEST_F(DictionaryTest, Procedures) {
   dict.AddProcedure(eq);
   EXPECT_EQ(dict.FindProcedure("EQUILLON"), eq);
   EXPECT_EQ(dict.Procedures(), std::vector<ProcedureEntry>{eq});
-  EXPECT_EQ(ErrorOf([&] { dict.AddProcedure(eq); }).first, code::kObjectExists);
-  EXPECT_EQ(ErrorOf([&] { dict.AddTable(Table("EQUILLON")); }).first, code::kObjectExists);
+  EXPECT_EQ(ErrorOf([&] { dict.AddProcedure(eq); }).code, code::kObjectExists);
+  EXPECT_EQ(ErrorOf([&] { dict.AddTable(Table("EQUILLON")); }).code, code::kObjectExists);
   EXPECT_EQ(dict.FindTable("eQuillon"), std::nullopt);  // a procedure is not a table
-  EXPECT_EQ(ErrorOf([&] { dict.RemoveTable("eQuillon"); }).first, code::kObjectNotFound);
+  EXPECT_EQ(ErrorOf([&] { dict.RemoveTable("eQuillon"); }).code, code::kObjectNotFound);
 
   dict.CreateUser("", "UTC", "qzn507", "");
   dict.SetRights("eQuillon", "UTC", "X");
   dict.DropProcedure("equillon");
   EXPECT_EQ(dict.FindObjects(kind::kProcedure), Names{});
-  EXPECT_EQ(ErrorOf([&] { dict.DropProcedure("eQuillon"); }).first, code::kObjectNotFound);
+  EXPECT_EQ(ErrorOf([&] { dict.DropProcedure("eQuillon"); }).code, code::kObjectNotFound);
   dict.AddProcedure(eq);
   EXPECT_EQ(dict.Rights("eQuillon", "UTC"), "");  // the old grant went with the drop
 }
@@ -400,8 +391,8 @@ TEST_F(DictionaryTest, DamagedOrForeignFilesAreRefusedWithAClearText) {
     SCOPED_TRACE(what);
     folder_.Write("ABC.add", content);
     const auto error = ErrorOf([&] { Dictionary::Open(AddPath()); });
-    EXPECT_EQ(error.first, expected) << error.second;
-    EXPECT_NE(error.second.find("ABC.add"), std::string::npos) << error.second;
+    EXPECT_EQ(error.code, expected) << error.text;
+    EXPECT_NE(error.text.find("ABC.add"), std::string::npos) << error.text;
   }
 
   // An SQLite file of some other program is not a dictionary.
@@ -410,13 +401,13 @@ TEST_F(DictionaryTest, DamagedOrForeignFilesAreRefusedWithAClearText) {
   ASSERT_EQ(sqlite3_open(AddPath().c_str(), &other), SQLITE_OK);
   sqlite3_exec(other, "CREATE TABLE notes(text TEXT)", nullptr, nullptr, nullptr);
   sqlite3_close(other);
-  EXPECT_EQ(ErrorOf([&] { Dictionary::Open(AddPath()); }).first, code::kNotADictionary);
+  EXPECT_EQ(ErrorOf([&] { Dictionary::Open(AddPath()); }).code, code::kNotADictionary);
 
   // Damage that appears while a handle is open is caught on its next use.
   std::filesystem::remove(AddPath());
   Dictionary dict = Make();
   folder_.Write("ABC.add", garbage);
-  EXPECT_EQ(ErrorOf([&] { dict.Tables(); }).first, code::kDictionaryDamaged);
+  EXPECT_EQ(ErrorOf([&] { dict.Tables(); }).code, code::kDictionaryDamaged);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 
 #include "ace/core/error.h"
 #include "ace/index/index_file.h"
+#include "common/ace_error.h"
 
 namespace ace::index::testing {
 
@@ -60,20 +61,8 @@ inline std::vector<Entry> Backward(const IndexFile& file, TagId tag, std::size_t
 
 inline std::vector<Entry> Sorted(const Model& model) { return {model.begin(), model.end()}; }
 
-struct Caught {
-  ResultCode code = code::kSuccess;
-  std::string text;
-};
-
-template <typename F>
-Caught Catch(F&& action) {
-  try {
-    action();
-  } catch (const AceError& e) {
-    return {e.Code(), e.what()};
-  }
-  return {};
-}
+using ace::testing::Catch;
+using ace::testing::Caught;
 
 inline std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
