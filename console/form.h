@@ -222,6 +222,10 @@ class TForm1 {
   void DeleteEmptyQueryRows();
   void DeleteLeftoverTableBackups();
   void ExecuteOn(engine::TAdsQuery& query, const std::string& statement);
+  // The report writer's tables and the claim templates (report_writer_steps.cpp).
+  void RenumberAllowanceColumns();
+  void UpdateReportTemplates();
+  void CopyClaimTemplate();
 
   kv::ui::UserInterface& ui_;
   TOptions options_;

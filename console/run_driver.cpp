@@ -10,6 +10,7 @@
 #include "catalogue/create_all.h"
 #include "console/form.h"
 #include "console/guards.h"
+#include "conversions/report_writer.h"
 #include "platform/fs.h"
 #include "rates/cpf_rates.h"
 #include "upgrade/dictionary_routines.h"
@@ -80,10 +81,21 @@ void TForm1::ProcessCompany(const std::string& code) {
   }
   // 5. Normal flow, part one.
   NormalFlowPartOne();
+  // 6. The second choice of single-purpose options: the first ticked does its task and ends the company.
+  // 6.3.
+  if (CheckBoxUpdate.Checked()) {
+    UpdateReportTemplates();
+    return;
+  }
   // 7. Normal flow, part two: list B up to the tables' creation.
   {
     kv::upgrade::ListContext lists = ColumnListContext();
     kv::upgrade::RunBlocks(kv::upgrade::ListB(), "B1", "B7", lists);
+  }
+  // 7.7. The allowance fields renumbered a second time, and the company ends here.
+  if (CheckBoxRearrange.Checked()) {
+    RenumberAllowanceColumns();
+    return;
   }
   // 8. Normal flow, part three.
   NormalFlowPartThree(code);
@@ -124,6 +136,7 @@ kv::upgrade::ListContext TForm1::ColumnListContext() {
   return {UpgradeObjects(),
           AdsQuery3,
           AdsTableCode,
+          wwTableRtable,
           [this](std::string_view name) { return Option(name).Checked(); },
           [this] { return Edit4.Text(); },
           [this](const std::string& text) { Edit2.SetText(text); },
@@ -134,6 +147,9 @@ kv::upgrade::ListContext TForm1::ColumnListContext() {
                 kv::rates::LoadVoluntaryCpf2007({AdsQuery1, AdsTableCPF, AdsTable1});
                 return;
               case kv::upgrade::Step::CorrectPublicHolidays: CorrectPublicHolidays(); return;
+              case kv::upgrade::Step::AddFreeFieldLabels: kv::conversions::AddFreeFieldLabels(AdsTable1); return;
+              case kv::upgrade::Step::AddFormulaVariables: kv::conversions::AddFormulaVariables(AdsTable1); return;
+              case kv::upgrade::Step::RenumberAllowanceColumns: RenumberAllowanceColumns(); return;
               default: throw std::logic_error("not a step of the run driver");
             }
           }};
@@ -164,12 +180,16 @@ void TForm1::NormalFlowPartThree(const std::string& code) {
     FailurePassedOn([&] { EncryptFreeTable("PASS"); });
     FailurePassedOn([&] { EncryptFreeTable("EMP_ALW"); });
   }
+  // 8.10.
+  kv::conversions::FixReportFields(AdsTable1);
   // 8.11.
   kv::upgrade::RunList(kv::upgrade::ListN(), lists);
   // 8.15.
   kv::upgrade::RunBlocks(kv::upgrade::ListB(), "B9", "B9", lists);
   // 8.16.
   FailureShownAs(ui_, "", [&] { FillRbItemIds(); });
+  // 8.17.
+  if (CheckBox4.Checked()) CopyClaimTemplate();
   // 8.19.
   FailureIgnored([&] { EncryptSysContAndLoans(); });
   // 8.20.
@@ -188,6 +208,8 @@ void TForm1::NormalFlowPartThree(const std::string& code) {
   FailureIgnored([&] { AddMedschIndex(); });
   // 8.31.
   CleanUpWorkFiles(code);
+  // 8.32.
+  UpdateReportTemplates();
   // 8.34.
   FailurePassedOn([&] { DeleteEmptyQueryRows(); });
   // 8.35: the dictionary's tables are refreshed (RefreshDictionaryTables) right after this once that is built.

@@ -12,6 +12,7 @@
 #include "support/strings.h"
 #include "upgrade/column_upgrade.h"
 #include "upgrade/list_steps.h"
+#include "upgrade/report_fields.h"
 
 namespace kv::upgrade {
 
@@ -85,6 +86,9 @@ class ListRun {
       for (const ListEntry& entry : block.entries) {
         if (const auto* row = std::get_if<ChangeRow>(&entry)) {
           Row(*row);
+        } else if (const auto* fields = std::get_if<ReportFieldRows>(&entry)) {
+          for (const ReportField& field : ListRegistrations(fields->numbers))
+            RegisterReportField(context_.wwTableRtable, field);
         } else {
           const auto& step = std::get<StepEntry>(entry);
           if (!Holds(step.gate)) continue;
@@ -118,6 +122,7 @@ class ListRun {
       case Gate::NewFieldsTicked: return context_.ticked("CheckBox1");
       case Gate::EPayslipResetTicked: return context_.ticked("CheckBox5");
       case Gate::ApprovalFlowTicked: return context_.ticked("CheckBox6") && !context_.flowTable().empty();
+      case Gate::RearrangeTicked: return context_.ticked("CheckBoxRearrange");
       case Gate::CasualdPresent:
         return kv::fs::FileExists(context_.window.AdsConnection1.TableFolder() + "\\CASUALD.ADT");
     }

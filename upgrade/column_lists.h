@@ -10,8 +10,9 @@
 // "drop DESC" for a dropped column - and steps. RunBlocks reads them and calls UpgradeColumn / DropColumn once
 // per request.
 //
-// Steps that belong to layers above this one (the CPF loader, the driver's public-holiday correction) are
-// entries too; the console carries them out through ListContext::driverStep.
+// Steps that belong to layers above this one (the CPF loader, the driver's public-holiday correction, the
+// report-writer conversions) are entries too; the console carries them out through ListContext::driverStep.
+// The report field catalogue rows of the columns a list adds are entries where the list adds them.
 
 #include <cstdint>
 #include <functional>
@@ -55,7 +56,10 @@ enum class Step {
   LoadVoluntaryCpf2007,      // a driver step: the 2007 voluntary CPF rows
   CorrectPublicHolidays,     // a driver step: the 2009 Deepavali holiday
   DecryptTrnno,              // free tables: TRNNO decrypted for its clear requests
+  AddFreeFieldLabels,        // a driver step: FREEFIELD's labels of the five new free fields
+  RenumberAllowanceColumns,  // a driver step: the allowance fields renumbered from 1500
   // list B
+  AddFormulaVariables,       // a driver step: the formula variables VA60 to VA70
   FillBankAmounts,           // P_HTRX's BANKAMT from nett_wage where empty
   PrepareEmailProfile,       // free tables: EMAILPROFILE encrypted, then decrypted
   // list N
@@ -97,6 +101,7 @@ enum class Gate {
   EPayslipResetTicked,     // CheckBox5
   ApprovalFlowTicked,      // CheckBox6, and a table named in Edit4
   CasualdPresent,          // the company folder holds CASUALD.ADT
+  RearrangeTicked,         // CheckBoxRearrange
 };
 
 struct StepEntry {
@@ -106,7 +111,12 @@ struct StepEntry {
   std::string_view words{};
 };
 
-using ListEntry = std::variant<ChangeRow, StepEntry>;
+// The report field catalogue rows registered at this place, by number: "1256, 1257, 55, 8".
+struct ReportFieldRows {
+  std::string_view numbers;
+};
+
+using ListEntry = std::variant<ChangeRow, StepEntry, ReportFieldRows>;
 
 struct ColumnBlock {
   std::string_view name;     // "D1"
@@ -131,11 +141,12 @@ struct ListContext {
   WindowObjects window;
   engine::TAdsQuery& AdsQuery3;      // the salary totals
   engine::TAdsTable& AdsTableCode;   // closed before CODE is changed
+  engine::TAdsTable& wwTableRtable;  // the report field catalogue, with the window's post-error handler
   std::function<bool(std::string_view componentName)> ticked;
   std::function<std::string()> flowTable;                    // Edit4
   std::function<void(const std::string&)> showStep;          // Edit2
   std::function<std::int64_t()> readDataVersion;             // PAYPARA's VERSION x 10000
-  std::function<void(Step)> driverStep;                      // LoadVoluntaryCpf2007, CorrectPublicHolidays
+  std::function<void(Step)> driverStep;                      // the steps marked as the driver's
 };
 
 // Runs the blocks of `list` from `first` to `last` (names, both included) in order. The data version is read

@@ -20,7 +20,8 @@ const ColumnList& ListB() {
        .entries = {
            ChangeRow{"IR8AR", kEncrypted, "PROFIT_BEFORE_2003 $ 8; PROFIT_AFTER_2003 $ 8; BATCH_IND C 1"},
            ChangeRow{"IRDX8A", kEncrypted, "INCOME_TAX C 1"},
-           // The formula variables and the 2004 levy rows copied to 2005 join here.
+           StepEntry{Step::AddFormulaVariables},
+           // The 2004 levy rows copied to 2005 join here.
        }},
       {.name = "B3",
        .gates = {Gate::DataVersionAtMost89000},
@@ -97,7 +98,7 @@ const ColumnList& ListB() {
            ChangeRow{"PAYPARA", kClear, "COMPUTE_RESIDENCE C 1"},
            ChangeRow{"EMPSERV", kEncrypted, "LAST_SALARY $ 1; LAST_INCREMENT $ 1; CODE C 8"},
            ChangeRow{"EMPLEAVE", kClear, "MODIFIED_DATE D 1"},
-           // Report field rows 564, 565, 566, 567, 568, 569, 570, 571, 573 join here.
+           ReportFieldRows{"564, 565, 566, 567, 568, 569, 570, 571, 573"},
            ChangeRow{"COLUMN1", kClear, "COLUMN41 to COLUMN60 I 8"},
        }},
       {.name = "B6",
@@ -111,7 +112,7 @@ const ColumnList& ListB() {
        }},
       {.name = "B7",
        .entries = {
-           // Report field rows 9076, 9077, 9078, 9079, 70 join here.
+           ReportFieldRows{"9076, 9077, 9078, 9079, 70"},
        }},
       {.name = "B8",
        .guard = Guard::Ignored,

@@ -14,7 +14,7 @@ const ColumnList& ListD() {
            ChangeRow{"GLCOST", kClear, "GL_TYPE C 20; GST_TYPE C 20; FAMOUNT $ 8; EX_RATE $ 8; CLAIM_DATE D 8"},
            ChangeRow{"INCREMENT", kClear, "TYPE C 1"},
            ChangeRow{"CTRSETUP", kClear, "Platform C 10; PROFIT_CENTER1 C 20; Geography C 10"},
-           // Report field rows 1250 join here.
+           ReportFieldRows{"1250"},
        }},
       {.name = "D2",
        .gates = {Gate::LevyTicked},
@@ -38,7 +38,7 @@ const ColumnList& ListD() {
            ChangeRow{"TRAPLAN", kClear, "SKILL_CODE C 8"},
            ChangeRow{"TRAINING", kClear, "SKILL_CODE C 8"},
            ChangeRow{"BANKLIST", kEncrypted, "EMP_STATUS C 4; BANK_CODE C 12; PERCENT $ 16"},
-           // Report field rows 70 join here.
+           ReportFieldRows{"70"},
            ChangeRow{"PAYPARA", kClear, "VAR_SERVICE C 8"},
            ChangeRow{"CODE", kClear, "PERCENTS $ 8"},
            ChangeRow{"CASUALD", kClear, "EMPCODE C 12; EMP_NAME C 40; P_DATE D 40; RATE $ 40; VOUCHER C 12; "
@@ -81,7 +81,7 @@ const ColumnList& ListD() {
            ChangeRow{"FAMILY", kClear, "EMPLOYER C 60"},
            ChangeRow{"BANKLIST", kClear, "NEW_IC C 16"},
            ChangeRow{"EMPMISC", kEncrypted, "CHAR11 C 30; CHAR12 C 30; CHAR13 C 30; CHAR14 C 30; CHAR15 C 30"},
-           // The free-field labels join here.
+           StepEntry{Step::AddFreeFieldLabels},
        }},
       {.name = "D7",
        .entries = {
@@ -91,10 +91,10 @@ const ColumnList& ListD() {
            ChangeRow{"EMP_LVTX", kClear, "TXADJU $ 1"},
            ChangeRow{"FAMILY", kClear, "NAME AS 60"},
            ChangeRow{"EMPLOYEE", kEncrypted, "CITIZEN_CODE C 8"},
-           // Report field rows 1256, 1257, 55, 8 join here.
+           ReportFieldRows{"1256, 1257, 55, 8"},
            ChangeRow{"PASS", kEncrypted, "LOCKTERMDATE C 1"},
            ChangeRow{"IR21AR", kEncrypted, "MOSQAMT $ 1; BEFORE2003 C 1; AFTER2003 C 1"},
-           // Report field rows 4 join here.
+           ReportFieldRows{"4"},
            ChangeRow{"GLHEADER", kClear, "ASSIGNMENT C 16"},
            ChangeRow{"PASS", kEncrypted, "COMPANYCODE C 8"},
            StepEntry{Step::DecryptPass},
@@ -114,17 +114,17 @@ const ColumnList& ListD() {
                                         "PARA_AMT5 $ 1; PARA_AMT6 $ 1; PARA_AMT7 $ 1; PARA_AMT8 $ 1; "
                                         "PARA_AMT9 $ 1; PARA_AMT10 $ 1"},
            ChangeRow{"IR8A_ADJ", kEncrypted, "PROFIT_BEFORE_2003 $ 1; PROFIT_AFTER_2003 $ 1"},
-           // Report field rows 165, 9920, 9921, 9922 join here.
+           ReportFieldRows{"165, 9920, 9921, 9922"},
            // The two leave types join here.
        }},
       {.name = "D9",
        .entries = {
-           // Report field rows 9900, 9919, 9048, 9049, 9050, 9051, 9052, 9053, 9054, 9055, 9056 join here.
+           ReportFieldRows{"9900, 9919, 9048, 9049, 9050, 9051, 9052, 9053, 9054, 9055, 9056"},
            ChangeRow{"TRNNO", kClear, "DATABASE_NAME C 255; DATABASE_NAME AS 255; DATABASE_NAME2 C 255; "
                                       "DATABASE_NAME2 AS 255"},
            ChangeRow{"QUERYHD", kClear, "USERID C 8; OPTION C 4"},
            ChangeRow{"QUERY", kClear, "USERID C 8; OPTION C 4"},
-           // Report field rows 54, 27 join here.
+           ReportFieldRows{"54, 27"},
            ChangeRow{"GLCOST", kClear, "COST_CENTRE AS 12"},
            ChangeRow{"TRNNO", kClear, "BCODE1 C 8; BCODE2 C 8; BCODE3 C 8; BCODE4 C 8"},
            ChangeRow{"IR21PARAM", kClear, "ERIS_DATE D 8; EMAIL C 80"},
@@ -163,12 +163,12 @@ const ColumnList& ListD() {
            ChangeRow{"GLLINE", kClear, "LINE AS 4; ITEMTEXT C 30; WAGETYPE C 50"},
            ChangeRow{"GLHEADER", kClear, "LINE AS 4"},
            ChangeRow{"GLBODY", kClear, "LINE AS 4"},
-           // Report field rows 9048, 9049, 9050, 9051, 9052, 9053, 9054, 9055, 9056 join here.
+           ReportFieldRows{"9048, 9049, 9050, 9051, 9052, 9053, 9054, 9055, 9056"},
            ChangeRow{"CONTR_FUND", kEncrypted, "ADJUST C 1"},
            ChangeRow{"EMPLOYEE", kEncrypted, "OLD_LVSCHEME C 8"},
            ChangeRow{"E_EMPLOYEE", kEncrypted, "OLD_LVSCHEME C 8"},
            ChangeRow{"TABLE_REF", kClear, "CURR_CODE C 8; EXRATE $ 8; FAMOUNT $ 8"},
-           // Report field rows 150 join here.
+           ReportFieldRows{"150"},
            // The list-value repair joins here.
        }},
       {.name = "D14",
@@ -225,7 +225,7 @@ const ColumnList& ListD() {
            ChangeRow{"PGRP_TRX", kClear, "TOTAL $ 1"},
            ChangeRow{"PAYPARA1", kEncrypted, "MSOMAX $ 1; MSOADDMAX $ 1; MASTEREL C 12; CFUND_NO_VOL C 18; "
                                              "OTH_ACCT_NO2 C 18"},
-           // The allowance-column renumbering joins here.
+           StepEntry{Step::RenumberAllowanceColumns, Gate::RearrangeTicked},
        }},
   };
   return list;

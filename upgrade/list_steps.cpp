@@ -32,7 +32,10 @@ class Steps {
       case Step::FillYtdemplOriginalWages: return FillYtdemplOriginalWages();
       case Step::DecryptPass: return DecryptWhenEncrypted("PASS");
       case Step::LoadVoluntaryCpf2007:
-      case Step::CorrectPublicHolidays: return c_.driverStep(step);
+      case Step::CorrectPublicHolidays:
+      case Step::AddFreeFieldLabels:
+      case Step::RenumberAllowanceColumns:
+      case Step::AddFormulaVariables: return c_.driverStep(step);
       case Step::DecryptTrnno: return DecryptWhenEncrypted("TRNNO");
       case Step::FillBankAmounts: return FillBankAmounts();
       case Step::PrepareEmailProfile: return DecryptWhenEncrypted("EMAILPROFILE");

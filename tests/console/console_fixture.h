@@ -65,14 +65,34 @@ inline std::vector<TableSpec> CompanyTables() {
       {"RBITEM", [](TFieldDefs& f) { f.Add("ItemId", FT::ftInteger); f.Add("ID", FT::ftInteger); }, {}},
       {"RTABLE",
        [](TFieldDefs& f) {
-         f.Add("NO", FT::ftInteger);
+         f.Add("NO", FT::ftString, 8);
+         f.Add("NO2", FT::ftString, 8);
+         f.Add("HEADING", FT::ftString, 30);
          f.Add("FIELD", FT::ftString, 20);
+         f.Add("CODE", FT::ftString, 20);
          f.Add("DATABASE1", FT::ftString, 20);
          f.Add("TYPE1", FT::ftString, 1);
          f.Add("WIDTH", FT::ftInteger);
          f.Add("HIDE_WAGE", FT::ftString, 1);
        },
+       {"NO=NO", "DATABASE1=DATABASE1;FIELD;CODE"}},
+      {"FREEFIELD",
+       [](TFieldDefs& f) {
+         f.Add("MODULE", FT::ftString, 8);
+         f.Add("LINE", FT::ftString, 2);
+         f.Add("CTLFIELD", FT::ftString, 10);
+         f.Add("DESCRIPTION", FT::ftString, 40);
+         f.Add("CAPTION", FT::ftString, 40);
+       },
        {}},
+      {"FORMULA",
+       [](TFieldDefs& f) {
+         f.Add("FIELD", FT::ftString, 10);
+         f.Add("DESC", FT::ftString, 40);
+         f.Add("FIELDTABLE", FT::ftString, 20);
+         f.Add("TABLE", FT::ftString, 20);
+       },
+       {"FIELD=FIELD"}},
       {"TRAINING", [](TFieldDefs& f) { f.Add("COURSE", FT::ftString, 10); f.Add("DEPARTMENT", FT::ftString, 10); }, {}},
       {"MEDSCH",
        [](TFieldDefs& f) {

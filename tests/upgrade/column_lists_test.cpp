@@ -26,8 +26,8 @@ Flat Flatten(const ColumnList& list) {
     for (const ListEntry& entry : block.entries) {
       if (const auto* row = std::get_if<ChangeRow>(&entry)) {
         for (ColumnRequest& r : RequestsOf(*row)) flat.requests.push_back(std::move(r));
-      } else {
-        flat.steps.emplace_back(std::string(block.name), std::get<StepEntry>(entry).step);
+      } else if (const auto* step = std::get_if<StepEntry>(&entry)) {
+        flat.steps.emplace_back(std::string(block.name), step->step);
       }
     }
   return flat;
@@ -144,12 +144,15 @@ TEST(ColumnLists, TableLevelStepsStandAtTheirPlaces) {
             (std::vector<P>{{"D2", Step::ShowLevyStart},
                             {"D2", Step::ShowLevyDone},
                             {"D5 fill", Step::FillYtdemplOriginalWages},
+                            {"D6", Step::AddFreeFieldLabels},
                             {"D7", Step::DecryptPass},
                             {"D11", Step::LoadVoluntaryCpf2007},
                             {"D12", Step::CorrectPublicHolidays},
-                            {"D14", Step::DecryptTrnno}}));
-  EXPECT_EQ(Flatten(ListB()).steps,
-            (std::vector<P>{{"B4", Step::FillBankAmounts}, {"B8", Step::PrepareEmailProfile}}));
+                            {"D14", Step::DecryptTrnno},
+                            {"D15", Step::RenumberAllowanceColumns}}));
+  EXPECT_EQ(Flatten(ListB()).steps, (std::vector<P>{{"B2", Step::AddFormulaVariables},
+                                                    {"B4", Step::FillBankAmounts},
+                                                    {"B8", Step::PrepareEmailProfile}}));
   EXPECT_EQ(Flatten(ListN()).steps,
             (std::vector<P>{{"N4", Step::EncryptWkcstrec},
                             {"N6", Step::DeleteEmpservBackup},

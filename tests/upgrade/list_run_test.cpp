@@ -30,6 +30,8 @@ class ListRun : public Company {
     Company::SetUp();
     AdsQuery3.SetAdsConnection(&AdsConnection1);
     AdsTableCode.SetAdsConnection(&AdsConnection1);
+    wwTableRtable.SetAdsConnection(&AdsConnection1);
+    wwTableRtable.SetTableName("RTABLE.ADT");
     // As the window's handler does: a sum over an encrypted free table needs the password.
     AdsQuery3.BeforeOpen = [this](engine::TAdsDataSet&) {
       if (AdsConnection1.IsDictionary()) return;
@@ -40,6 +42,7 @@ class ListRun : public Company {
   void TearDown() override {
     AdsQuery3.Close();
     AdsTableCode.Close();
+    wwTableRtable.Close();
     Company::TearDown();
   }
 
@@ -47,6 +50,7 @@ class ListRun : public Company {
     return {Window(),
             AdsQuery3,
             AdsTableCode,
+            wwTableRtable,
             [this](std::string_view name) { return options[std::string(name)]; },
             [this] { return edit4; },
             [this](const std::string& text) { edit2.push_back(text); },
@@ -72,6 +76,7 @@ class ListRun : public Company {
 
   engine::TAdsQuery AdsQuery3{"AdsQuery3", "Form1"};
   engine::TAdsTable AdsTableCode{"AdsTableCode", "Form1"};
+  engine::TAdsTable wwTableRtable{"wwTableRtable", "Form1"};
   std::map<std::string, bool> options{{"CheckBox1", true}, {"RadioButton1", true}};
   std::string edit4 = "employee";
   std::vector<std::string> edit2;
@@ -126,6 +131,7 @@ TEST_P(ListRunAtVersion, DataOfVersion907SkipsTheOldDataBlocksThatAnOlderCompany
   EXPECT_THAT(ui.Messages(), IsEmpty());
   // One read for each walk that meets a version gate.
   EXPECT_EQ(versionReads, 2);
+  EXPECT_EQ(driverSteps, c.oldBlocksRun ? std::vector<Step>{Step::AddFormulaVariables} : std::vector<Step>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, ListRunAtVersion,
@@ -179,20 +185,21 @@ TEST_F(ListRun, ListDAddsColumnsFillsOriginalWagesAndLeavesPassClearForTheDriver
   EXPECT_FALSE(FileEncrypted("PASS"));
   EXPECT_TRUE(HasField("FW_LEVY", "PERIOD_PART:ftString:2"));
   EXPECT_THAT(edit2, ElementsAre("UPDATE TABLE : FW_LEVY.ADT", "UPDATE TABLE : FW_LEVY.ADT COMPLETED."));
-  EXPECT_THAT(driverSteps, ElementsAre(Step::CorrectPublicHolidays));
+  EXPECT_THAT(driverSteps, ElementsAre(Step::AddFreeFieldLabels, Step::CorrectPublicHolidays));
 }
 
 class ListDOptions : public ListRun, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(ListDOptions, GateTheirBlocksAndTheVoluntaryRates) {
   const bool ticked = GetParam();
-  options = {{"chkCPFFWL", ticked}, {"chkAC", ticked}, {"CheckBoxVol", ticked}};
+  options = {{"chkCPFFWL", ticked}, {"chkAC", ticked}, {"CheckBoxVol", ticked}, {"CheckBoxRearrange", ticked}};
   MakeFreeCompany({Leave("FW_LEVY"),
                    {"EMPLOYEE", [](TFieldDefs& f) { f.Add("EMAIL_AC_NO", FT::ftString, 40); }, {}, true}});
   Run(ListD());
   const std::vector<Step> expected =
-      ticked ? std::vector<Step>{Step::LoadVoluntaryCpf2007, Step::CorrectPublicHolidays}
-             : std::vector<Step>{Step::CorrectPublicHolidays};
+      ticked ? std::vector<Step>{Step::AddFreeFieldLabels, Step::LoadVoluntaryCpf2007, Step::CorrectPublicHolidays,
+                                 Step::RenumberAllowanceColumns}
+             : std::vector<Step>{Step::AddFreeFieldLabels, Step::CorrectPublicHolidays};
   EXPECT_EQ(driverSteps, expected);
   EXPECT_EQ(HasField("FW_LEVY", "PERIOD_PART:ftString:2"), ticked);
   EXPECT_EQ(edit2.size(), ticked ? 2u : 0u);
@@ -213,7 +220,7 @@ TEST_F(ListRun, GuardedBlocksShowTheirWordsAndTheListGoesOn) {
   EXPECT_THAT(messages, Contains(StartsWith("Update YTDEMPL Function ")));
   // Every later block ran.
   EXPECT_TRUE(HasField("EMP_PROS", "END_DATE:ftDate:0"));
-  EXPECT_THAT(driverSteps, ElementsAre(Step::CorrectPublicHolidays));
+  EXPECT_THAT(driverSteps, ElementsAre(Step::AddFreeFieldLabels, Step::CorrectPublicHolidays));
 }
 
 TEST_F(ListRun, ListNStepsOnAFreeTableCompanyKeepEncryptionAndRows) {
