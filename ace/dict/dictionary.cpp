@@ -1,3 +1,5 @@
+// The dictionary file (making, opening, checking it), its tables with their properties and indexes, its
+// procedures, and object searches. Users, groups and rights are in dictionary_access.cpp.
 #include "ace/dict/dictionary.h"
 
 #include <sodium.h>
@@ -6,14 +8,16 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <type_traits>
 #include <utility>
 
 #include "ace/core/error.h"
+#include "ace/dict/store.h"
 #include "platform/fs.h"
 #include "support/strings.h"
 
 namespace ace::dict {
+
+using namespace store;
 
 namespace {
 
@@ -22,9 +26,6 @@ constexpr int kFormatVersion = 1;
 constexpr std::size_t kSecretBytes = 32;
 // SQLite's application_id header field, so that tools such as file(1) can tell our files apart: "KVDD".
 constexpr int kApplicationId = 0x4B564444;
-
-constexpr std::string_view kTableLetters = "RWIDA";
-constexpr std::string_view kProcedureLetters = "X";
 
 // One statement per entry, run in order by Create. Tables and procedures share the objects table so that a
 // rights row can name either, and both disappear with their rights and properties by cascade.
@@ -59,281 +60,6 @@ constexpr std::array<const char*, 11> kSchema = {
 constexpr std::array<std::string_view, 9> kSchemaTables = {
     "meta", "objects", "tables", "table_properties", "indexes", "procedures", "accessors", "memberships",
     "rights"};
-
-void EnsureSodium() {
-  static const int ready = sodium_init();
-  if (ready < 0) Fail(code::kInternal, "libsodium could not be initialised");
-}
-
-std::string Quote(std::string_view name) { return "'" + std::string(name) + "'"; }
-
-// What a failure says about where it happened: the dictionary file and the operation.
-struct Session {
-  sqlite3* db;
-  const std::string& path;
-  std::string doing;
-
-  std::string Where() const { return "dictionary " + Quote(path) + " (" + std::string(doing) + ")"; }
-
-  [[noreturn]] void Raise(int rc) const {
-    const std::string detail = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    switch (rc & 0xff) {
-      case SQLITE_CORRUPT:
-      case SQLITE_NOTADB:
-      case SQLITE_FORMAT:
-        Fail(code::kDictionaryDamaged, "damaged " + Where() + ": " + detail);
-      case SQLITE_BUSY:
-      case SQLITE_LOCKED:
-        Fail(code::kTableInUse, Where() + " stayed locked by another user for " +
-                                    std::to_string(kBusyTimeoutMs / 1000) + " seconds: " + detail);
-      case SQLITE_READONLY:
-        Fail(code::kReadOnly, Where() + " cannot be changed: " + detail);
-      case SQLITE_NOMEM:
-        Fail(code::kOutOfMemory, "out of memory in " + Where());
-      default:
-        Fail(code::kIoError, "cannot use " + Where() + ": " + detail);
-    }
-  }
-};
-
-class Statement {
- public:
-  Statement(const Session& session, const char* sql) : session_(session) {
-    const int rc = sqlite3_prepare_v2(session_.db, sql, -1, &stmt_, nullptr);
-    if (rc != SQLITE_OK) session_.Raise(rc);
-  }
-  ~Statement() { sqlite3_finalize(stmt_); }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
-
-  Statement& Bind(int index, std::string_view text) {
-    Check(sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT));
-    return *this;
-  }
-  Statement& Bind(int index, std::int64_t value) {
-    Check(sqlite3_bind_int64(stmt_, index, value));
-    return *this;
-  }
-  Statement& BindNull(int index) {
-    Check(sqlite3_bind_null(stmt_, index));
-    return *this;
-  }
-  // True while there is a row to read.
-  bool Step() {
-    const int rc = sqlite3_step(stmt_);
-    if (rc == SQLITE_ROW) return true;
-    if (rc == SQLITE_DONE) return false;
-    session_.Raise(rc);
-  }
-  void Run() {
-    while (Step()) {
-    }
-  }
-  std::string Text(int column) const {
-    const auto* text = sqlite3_column_text(stmt_, column);
-    return text == nullptr ? std::string()
-                           : std::string(reinterpret_cast<const char*>(text),
-                                         static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
-  }
-  std::int64_t Int(int column) const { return sqlite3_column_int64(stmt_, column); }
-
- private:
-  void Check(int rc) const {
-    if (rc != SQLITE_OK) session_.Raise(rc);
-  }
-  const Session& session_;
-  sqlite3_stmt* stmt_ = nullptr;
-};
-
-void Exec(const Session& session, const char* sql) { Statement(session, sql).Run(); }
-
-// Runs body in one transaction: committed when it returns, rolled back when it throws. A writer takes the
-// write lock at the start (BEGIN IMMEDIATE), so two writers queue on the busy timeout instead of one of them
-// failing when it later tries to upgrade a read lock.
-template <typename Body>
-auto InTransaction(const Session& session, bool write, Body&& body) {
-  Exec(session, write ? "BEGIN IMMEDIATE" : "BEGIN");
-  try {
-    if constexpr (std::is_void_v<decltype(body())>) {
-      body();
-      Exec(session, "COMMIT");
-    } else {
-      auto result = body();
-      Exec(session, "COMMIT");
-      return result;
-    }
-  } catch (...) {
-    if (sqlite3_get_autocommit(session.db) == 0) sqlite3_exec(session.db, "ROLLBACK", nullptr, nullptr, nullptr);
-    throw;
-  }
-}
-
-void CheckName(std::string_view what, std::string_view name) {
-  if (name.empty()) Fail(code::kInvalidArgument, "a " + std::string(what) + " needs a name");
-  if (name.size() > kMaxNameLength)
-    Fail(code::kInvalidArgument, std::string(what) + " name " + Quote(name.substr(0, 40)) + "... is longer than " +
-                                     std::to_string(kMaxNameLength) + " characters");
-  if (name.find('\0') != std::string_view::npos)
-    Fail(code::kInvalidArgument, std::string(what) + " name " + Quote(name) + " holds a zero character");
-}
-
-std::string FileName(const std::string& path) { return kv::fs::FileNamePart(path); }
-
-struct ObjectRow {
-  std::int64_t id = 0;
-  char kind = 'T';  // 'T' table, 'P' procedure
-  std::string name;
-};
-
-struct AccessorRow {
-  std::int64_t id = 0;
-  char kind = 'U';  // 'U' user, 'G' group
-  std::string name;
-  std::string description;
-  std::string passwordHash;
-};
-
-std::optional<ObjectRow> FindObject(const Session& s, std::string_view name) {
-  Statement q(s, "SELECT id, kind, name FROM objects WHERE name = ?1");
-  q.Bind(1, name);
-  if (!q.Step()) return std::nullopt;
-  return ObjectRow{q.Int(0), q.Text(1).empty() ? 'T' : q.Text(1)[0], q.Text(2)};
-}
-
-std::optional<AccessorRow> FindAccessor(const Session& s, std::string_view name) {
-  Statement q(s, "SELECT id, kind, name, description, password_hash FROM accessors WHERE name = ?1");
-  q.Bind(1, name);
-  if (!q.Step()) return std::nullopt;
-  return AccessorRow{q.Int(0), q.Text(1).empty() ? 'U' : q.Text(1)[0], q.Text(2), q.Text(3), q.Text(4)};
-}
-
-ObjectRow RequireObject(const Session& s, std::string_view name) {
-  auto row = FindObject(s, name);
-  if (!row) Fail(code::kObjectNotFound, "no table or procedure " + Quote(name) + " in " + s.Where());
-  return *row;
-}
-
-ObjectRow RequireTable(const Session& s, std::string_view name) {
-  auto row = FindObject(s, name);
-  if (!row || row->kind != 'T') Fail(code::kObjectNotFound, "no table " + Quote(name) + " in " + s.Where());
-  return *row;
-}
-
-ObjectRow RequireProcedure(const Session& s, std::string_view name) {
-  auto row = FindObject(s, name);
-  if (!row || row->kind != 'P') Fail(code::kObjectNotFound, "no procedure " + Quote(name) + " in " + s.Where());
-  return *row;
-}
-
-AccessorRow RequireAccessor(const Session& s, std::string_view name) {
-  auto row = FindAccessor(s, name);
-  if (!row) Fail(code::kObjectNotFound, "no user or group " + Quote(name) + " in " + s.Where());
-  return *row;
-}
-
-AccessorRow RequireUser(const Session& s, std::string_view name) {
-  auto row = FindAccessor(s, name);
-  if (!row || row->kind != 'U') Fail(code::kObjectNotFound, "no user " + Quote(name) + " in " + s.Where());
-  return *row;
-}
-
-AccessorRow RequireGroup(const Session& s, std::string_view name) {
-  auto row = FindAccessor(s, name);
-  if (!row || row->kind != 'G') Fail(code::kObjectNotFound, "no group " + Quote(name) + " in " + s.Where());
-  return *row;
-}
-
-void RequireFreeObjectName(const Session& s, std::string_view name) {
-  if (auto row = FindObject(s, name))
-    Fail(code::kObjectExists, std::string(row->kind == 'T' ? "a table" : "a procedure") + " named " +
-                                  Quote(row->name) + " is already in " + s.Where());
-}
-
-void RequireFreeAccessorName(const Session& s, std::string_view name) {
-  if (auto row = FindAccessor(s, name))
-    Fail(code::kObjectExists, std::string(row->kind == 'U' ? "a user" : "a group") + " named " +
-                                  Quote(row->name) + " is already in " + s.Where());
-}
-
-std::int64_t InsertAccessor(const Session& s, char accessorKind, std::string_view name, std::string_view description,
-                            const std::optional<std::string>& hash) {
-  Statement q(s, "INSERT INTO accessors(kind, name, description, password_hash) VALUES (?1, ?2, ?3, ?4)");
-  q.Bind(1, std::string_view(&accessorKind, 1)).Bind(2, name).Bind(3, description);
-  if (hash) {
-    q.Bind(4, *hash);
-  } else {
-    q.BindNull(4);
-  }
-  q.Run();
-  return sqlite3_last_insert_rowid(s.db);
-}
-
-std::string HashPassword(std::string_view password) {
-  EnsureSodium();
-  // The lowest work factors: the suite logs in to a dictionary many times in one run, and the file itself is
-  // the thing to protect, not a network login.
-  std::array<char, crypto_pwhash_STRBYTES> out{};
-  if (crypto_pwhash_str(out.data(), password.data(), password.size(), crypto_pwhash_OPSLIMIT_MIN,
-                        crypto_pwhash_MEMLIMIT_MIN) != 0)
-    Fail(code::kOutOfMemory, "no memory to hash a dictionary password");
-  return std::string(out.data());
-}
-
-bool PasswordMatches(const std::string& hash, std::string_view password) {
-  EnsureSodium();
-  return !hash.empty() && crypto_pwhash_str_verify(hash.c_str(), password.data(), password.size()) == 0;
-}
-
-std::vector<std::string> GroupsOf(const Session& s, std::int64_t userId) {
-  Statement q(s,
-              "SELECT a.name FROM memberships m JOIN accessors a ON a.id = m.group_id WHERE m.user_id = ?1 "
-              "ORDER BY a.id");
-  q.Bind(1, userId);
-  std::vector<std::string> names;
-  while (q.Step()) names.push_back(q.Text(0));
-  return names;
-}
-
-UserEntry MakeUser(const Session& s, const AccessorRow& row) {
-  return UserEntry{row.name, row.description, GroupsOf(s, row.id), kv::SameText(row.name, kAdminUser)};
-}
-
-std::string_view LettersOf(char objectKind) { return objectKind == 'T' ? kTableLetters : kProcedureLetters; }
-
-// The rights text in its stored form: each allowed letter once, in the order of the kind's letter set.
-std::string NormaliseRights(const Session& s, const ObjectRow& object, std::string_view rights) {
-  const std::string_view allowed = LettersOf(object.kind);
-  std::string seen;
-  for (char c : rights) {
-    const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (allowed.find(upper) == std::string_view::npos)
-      Fail(code::kBadRights, "rights text " + Quote(rights) + " holds " + Quote(std::string_view(&c, 1)) +
-                                 ", which is no right on " + (object.kind == 'T' ? "table " : "procedure ") +
-                                 Quote(object.name) + " (allowed: " + std::string(allowed) + ") in " + s.Where());
-    seen += upper;
-  }
-  std::string result;
-  for (char letter : allowed)
-    if (seen.find(letter) != std::string::npos) result += letter;
-  return result;
-}
-
-// The letters a user holds on an object: its own and those of every group it belongs to; all of them for
-// ADSSYS, whatever was granted.
-std::string EffectiveLetters(const Session& s, const ObjectRow& object, const AccessorRow& user) {
-  const std::string_view allowed = LettersOf(object.kind);
-  if (kv::SameText(user.name, kAdminUser)) return std::string(allowed);
-  Statement q(s,
-              "SELECT letters FROM rights WHERE object_id = ?1 AND (accessor_id = ?2 OR accessor_id IN "
-              "(SELECT group_id FROM memberships WHERE user_id = ?2))");
-  q.Bind(1, object.id).Bind(2, user.id);
-  std::string have;
-  while (q.Step()) have += q.Text(0);
-  std::string result;
-  for (char letter : allowed)
-    if (have.find(letter) != std::string::npos) result += letter;
-  return result;
-}
 
 TableEntry ReadTable(const Statement& q, int first) {
   return TableEntry{q.Text(first),
@@ -376,29 +102,6 @@ std::string NewSecret() {
   sodium_bin2hex(hex.data(), hex.size(), bytes.data(), bytes.size());
   sodium_memzero(bytes.data(), bytes.size());
   return std::string(hex.data(), 2 * kSecretBytes);
-}
-
-// A handle on the file with the settings every use needs: extended codes, a busy timeout so that writers
-// queue, and foreign keys on (removals cascade to properties, indexes and rights).
-sqlite3* OpenHandle(const std::string& path, int flags) {
-  sqlite3* db = nullptr;
-  const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
-  if (rc != SQLITE_OK) {
-    const std::string detail = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    sqlite3_close(db);
-    if ((rc & 0xff) == SQLITE_CANTOPEN)
-      Fail(code::kNotADictionary, "dictionary file " + Quote(path) + " cannot be opened: " + detail);
-    Fail(code::kIoError, "dictionary file " + Quote(path) + " cannot be opened: " + detail);
-  }
-  sqlite3_extended_result_codes(db, 1);
-  sqlite3_busy_timeout(db, kBusyTimeoutMs);
-  try {
-    Exec(Session{db, path, "setting it up"}, "PRAGMA foreign_keys = ON");
-  } catch (...) {
-    sqlite3_close(db);
-    throw;
-  }
-  return db;
 }
 
 // Checks that the file is one of our dictionaries, readable throughout, and answers its secret.
@@ -524,16 +227,6 @@ std::string Dictionary::Folder() const { return kv::fs::FolderPart(path_); }
 
 std::string Dictionary::EncryptionSecret() const { return secret_; }
 
-UserEntry Dictionary::Login(std::string_view user, std::string_view password) const {
-  const Session s{db_, path_, "logging in"};
-  const auto row = InTransaction(s, false, [&] { return FindAccessor(s, user); });
-  // One text for an unknown user and a wrong password, so that a failed login does not tell which users exist.
-  if (!row || row->kind != 'U' || !PasswordMatches(row->passwordHash, password))
-    Fail(code::kDictionaryLoginFailed,
-         "login to dictionary " + Quote(FileName(path_)) + " failed: unknown user " + Quote(user) + " or wrong password");
-  return InTransaction(s, false, [&] { return MakeUser(s, *row); });
-}
-
 void Dictionary::AddTable(const TableEntry& table) {
   const Session s{db_, path_, "registering table " + Quote(table.name)};
   CheckName("table", table.name);
@@ -545,13 +238,11 @@ void Dictionary::AddTable(const TableEntry& table) {
     Fail(code::kInvalidArgument, "table " + Quote(table.name) + ": character type " +
                                      std::to_string(table.charType) + " is neither 1 (ANSI) nor 2 (OEM)");
   InTransaction(s, true, [&] {
-    RequireFreeObjectName(s, table.name);
-    Statement object(s, "INSERT INTO objects(kind, name) VALUES ('T', ?1)");
-    object.Bind(1, table.name).Run();
+    const std::int64_t id = InsertObject(s, 'T', table.name);
     Statement row(s,
                   "INSERT INTO tables(object_id, file, table_type, char_type, index_files, comment, default_index) "
                   "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
-    row.Bind(1, sqlite3_last_insert_rowid(db_))
+    row.Bind(1, id)
         .Bind(2, table.file)
         .Bind(3, std::int64_t{table.tableType})
         .Bind(4, std::int64_t{table.charType})
@@ -673,154 +364,17 @@ std::vector<IndexEntry> Dictionary::Indexes(std::string_view table) const {
   });
 }
 
-void Dictionary::CreateUser(std::string_view group, std::string_view user, std::string_view password,
-                            std::string_view description) {
-  const Session s{db_, path_, "creating user " + Quote(user)};
-  CheckName("user", user);
-  if (!group.empty()) CheckName("group", group);
-  const std::string hash = HashPassword(password);  // outside the transaction: it is the slow part
-  InTransaction(s, true, [&] {
-    RequireFreeAccessorName(s, user);
-    std::optional<std::int64_t> groupId;
-    if (!group.empty()) {
-      if (auto existing = FindAccessor(s, group)) {
-        if (existing->kind != 'G')
-          Fail(code::kObjectExists, "cannot put user " + Quote(user) + " into " + Quote(existing->name) +
-                                        ", which is a user, not a group, in " + s.Where());
-        groupId = existing->id;
-      } else {
-        groupId = InsertAccessor(s, 'G', group, "", std::nullopt);
-      }
-    }
-    const std::int64_t userId = InsertAccessor(s, 'U', user, description, hash);
-    if (groupId) {
-      Statement q(s, "INSERT INTO memberships(user_id, group_id) VALUES (?1, ?2)");
-      q.Bind(1, userId).Bind(2, *groupId).Run();
-    }
-  });
-}
-
-void Dictionary::CreateGroup(std::string_view group, std::string_view description) {
-  const Session s{db_, path_, "creating group " + Quote(group)};
-  CheckName("group", group);
-  InTransaction(s, true, [&] {
-    RequireFreeAccessorName(s, group);
-    InsertAccessor(s, 'G', group, description, std::nullopt);
-  });
-}
-
-void Dictionary::AddToGroup(std::string_view user, std::string_view group) {
-  const Session s{db_, path_, "adding user " + Quote(user) + " to group " + Quote(group)};
-  InTransaction(s, true, [&] {
-    const AccessorRow u = RequireUser(s, user);
-    const AccessorRow g = RequireGroup(s, group);
-    Statement q(s, "INSERT OR IGNORE INTO memberships(user_id, group_id) VALUES (?1, ?2)");
-    q.Bind(1, u.id).Bind(2, g.id).Run();
-  });
-}
-
-void Dictionary::RemoveFromGroup(std::string_view user, std::string_view group) {
-  const Session s{db_, path_, "removing user " + Quote(user) + " from group " + Quote(group)};
-  InTransaction(s, true, [&] {
-    const AccessorRow u = RequireUser(s, user);
-    const AccessorRow g = RequireGroup(s, group);
-    Statement q(s, "DELETE FROM memberships WHERE user_id = ?1 AND group_id = ?2");
-    q.Bind(1, u.id).Bind(2, g.id).Run();
-    if (sqlite3_changes(db_) == 0)
-      Fail(code::kObjectNotFound, "user " + Quote(u.name) + " is not a member of group " + Quote(g.name) + " in " +
-                                      s.Where());
-  });
-}
-
-std::vector<UserEntry> Dictionary::Users() const {
-  const Session s{db_, path_, "listing users"};
-  return InTransaction(s, false, [&] {
-    std::vector<AccessorRow> rows;
-    {
-      Statement q(s, "SELECT id, name, description FROM accessors WHERE kind = 'U' ORDER BY id");
-      while (q.Step()) rows.push_back(AccessorRow{q.Int(0), 'U', q.Text(1), q.Text(2), {}});
-    }
-    std::vector<UserEntry> users;
-    for (const AccessorRow& row : rows) users.push_back(MakeUser(s, row));
-    return users;
-  });
-}
-
-std::vector<GroupEntry> Dictionary::Groups() const {
-  const Session s{db_, path_, "listing groups"};
-  return InTransaction(s, false, [&] {
-    Statement q(s, "SELECT name, description FROM accessors WHERE kind = 'G' ORDER BY id");
-    std::vector<GroupEntry> groups;
-    while (q.Step()) groups.push_back(GroupEntry{q.Text(0), q.Text(1)});
-    return groups;
-  });
-}
-
-void Dictionary::SetRights(std::string_view object, std::string_view accessor, std::string_view rights) {
-  const Session s{db_, path_, "setting rights of " + Quote(accessor) + " on " + Quote(object)};
-  InTransaction(s, true, [&] {
-    const ObjectRow o = RequireObject(s, object);
-    const AccessorRow a = RequireAccessor(s, accessor);
-    const std::string letters = NormaliseRights(s, o, rights);
-    if (letters.empty()) {
-      Statement q(s, "DELETE FROM rights WHERE object_id = ?1 AND accessor_id = ?2");
-      q.Bind(1, o.id).Bind(2, a.id).Run();
-    } else {
-      Statement q(s,
-                  "INSERT INTO rights(object_id, accessor_id, letters) VALUES (?1, ?2, ?3) "
-                  "ON CONFLICT(object_id, accessor_id) DO UPDATE SET letters = excluded.letters");
-      q.Bind(1, o.id).Bind(2, a.id).Bind(3, letters).Run();
-    }
-  });
-}
-
-std::string Dictionary::Rights(std::string_view object, std::string_view accessor) const {
-  const Session s{db_, path_, "reading rights of " + Quote(accessor) + " on " + Quote(object)};
-  return InTransaction(s, false, [&] {
-    const ObjectRow o = RequireObject(s, object);
-    const AccessorRow a = RequireAccessor(s, accessor);
-    Statement q(s, "SELECT letters FROM rights WHERE object_id = ?1 AND accessor_id = ?2");
-    q.Bind(1, o.id).Bind(2, a.id);
-    return q.Step() ? q.Text(0) : std::string();
-  });
-}
-
-std::string Dictionary::EffectiveRights(std::string_view user, std::string_view object) const {
-  const Session s{db_, path_, "checking rights of " + Quote(user) + " on " + Quote(object)};
-  return InTransaction(s, false, [&] {
-    const ObjectRow o = RequireObject(s, object);
-    return EffectiveLetters(s, o, RequireUser(s, user));
-  });
-}
-
-bool Dictionary::HasRight(std::string_view user, std::string_view object, char letter) const {
-  const Session s{db_, path_, "checking right " + Quote(std::string_view(&letter, 1)) + " of " + Quote(user) +
-                                  " on " + Quote(object)};
-  return InTransaction(s, false, [&] {
-    const ObjectRow o = RequireObject(s, object);
-    const AccessorRow u = RequireUser(s, user);
-    const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
-    if (LettersOf(o.kind).find(upper) == std::string_view::npos)
-      Fail(code::kBadRights, Quote(std::string_view(&letter, 1)) + " is no right on " +
-                                 (o.kind == 'T' ? "table " : "procedure ") + Quote(o.name) + " (rights: " +
-                                 std::string(LettersOf(o.kind)) + ") in " + s.Where());
-    return EffectiveLetters(s, o, u).find(upper) != std::string::npos;
-  });
-}
-
 void Dictionary::AddProcedure(const ProcedureEntry& procedure) {
   const Session s{db_, path_, "registering procedure " + Quote(procedure.name)};
   CheckName("procedure", procedure.name);
   if (procedure.library.empty() || procedure.function.empty())
     Fail(code::kInvalidArgument, "procedure " + Quote(procedure.name) + " needs a library and a function name");
   InTransaction(s, true, [&] {
-    RequireFreeObjectName(s, procedure.name);
-    Statement object(s, "INSERT INTO objects(kind, name) VALUES ('P', ?1)");
-    object.Bind(1, procedure.name).Run();
+    const std::int64_t id = InsertObject(s, 'P', procedure.name);
     Statement row(s,
                   "INSERT INTO procedures(object_id, library, function, input, output, comment) "
                   "VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
-    row.Bind(1, sqlite3_last_insert_rowid(db_))
+    row.Bind(1, id)
         .Bind(2, procedure.library)
         .Bind(3, procedure.function)
         .Bind(4, procedure.input)
