@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -220,6 +221,21 @@ void AtomicReplace(const std::filesystem::path& source, const std::filesystem::p
 bool RemoveHostFile(const std::filesystem::path& path) {
   if (::unlink(path.c_str()) == 0) return true;
   return errno == ENOENT;
+}
+
+ScratchFolder::ScratchFolder(std::string_view prefix) {
+  std::error_code ec;
+  std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+  if (ec) base = "/tmp";
+  std::string pattern = (base / (std::string(prefix) + "XXXXXX")).string();
+  if (::mkdtemp(pattern.data()) == nullptr)
+    throw FsError("cannot make a scratch folder in " + base.string() + ": " + std::strerror(errno));
+  path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
 }
 
 bool HostFileExists(const std::filesystem::path& path) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "platform/fs.h"
@@ -96,5 +97,19 @@ bool RemoveHostFile(const std::filesystem::path& path);
 bool HostFileExists(const std::filesystem::path& path);
 // Device and inode of the file a path names now; (0, 0) when there is none.
 std::pair<std::uint64_t, std::uint64_t> HostFileIdentity(const std::filesystem::path& path);
+
+// A new private folder under the host's temporary folder, named prefix followed by six random characters, and
+// removed with everything in it when the object goes. Throws FsError when it cannot be made.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(std::string_view prefix);
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
 
 }  // namespace kv::fs

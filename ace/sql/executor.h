@@ -24,21 +24,12 @@
 #include "ace/sql/ast.h"
 #include "ace/sql/eval.h"
 #include "ace/storage/table.h"
+#include "platform/file.h"
 
 namespace ace::sql {
 
 // A private folder for a static result, removed with everything in it when the last owner lets go.
-class ScratchFolder {
- public:
-  ScratchFolder();  // a new folder under the system's temporary folder
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using ScratchFolder = kv::fs::ScratchFolder;
 
 // What the executor asks of the connection it runs on.
 class Catalog {

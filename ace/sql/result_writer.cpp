@@ -1,34 +1,25 @@
 #include "ace/sql/result_writer.h"
 
-#include <stdlib.h>
-
 #include <string>
 
 #include "ace/core/error.h"
 
-namespace stdfs = std::filesystem;
+namespace ace::sql::exec {
 
-namespace ace::sql {
+namespace {
 
-ScratchFolder::ScratchFolder() {
-  std::error_code ec;
-  stdfs::path base = stdfs::temp_directory_path(ec);
-  if (ec) base = "/tmp";
-  std::string pattern = (base / "kv-ace-result-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr)
-    Fail(code::kIoError, "cannot make a folder for a query result in " + base.string());
-  path_ = pattern;
+std::shared_ptr<ScratchFolder> NewScratchFolder() {
+  try {
+    return std::make_shared<ScratchFolder>("kv-ace-result-");
+  } catch (const kv::fs::FsError& e) {
+    Fail(code::kIoError, std::string("cannot make a folder for a query result: ") + e.what());
+  }
 }
 
-ScratchFolder::~ScratchFolder() {
-  std::error_code ec;
-  stdfs::remove_all(path_, ec);
-}
-
-namespace exec {
+}  // namespace
 
 ResultWriter::ResultWriter(const std::vector<FieldSpec>& fields)
-    : scratch_(std::make_shared<ScratchFolder>()), path_(scratch_->Path() / "RESULT.ADT") {
+    : scratch_(NewScratchFolder()), path_(scratch_->Path() / "RESULT.ADT") {
   table_ = storage::Table::Create(path_, fields, 1, {true, false, true});
 }
 
@@ -56,5 +47,4 @@ ExecuteResult ResultWriter::Finish() {
   return r;
 }
 
-}  // namespace exec
-}  // namespace ace::sql
+}  // namespace ace::sql::exec

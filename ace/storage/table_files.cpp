@@ -20,16 +20,10 @@ namespace {
 std::recursive_mutex g_registryMutex;  // a failed open destroys its files while the registry is held
 std::map<std::pair<std::uint64_t, std::uint64_t>, std::weak_ptr<TableFiles>> g_registry;
 
+// The table's memo or index file as it is spelled on disk ("Employee.adi" beside "EMPLOYEE.ADT"), or with the
+// given extension when there is none yet.
 stdfs::path Sibling(const stdfs::path& adt, const char* extension) {
-  const stdfs::path wanted = stdfs::path(adt).replace_extension(extension);
-  std::error_code ec;
-  if (stdfs::exists(wanted, ec)) return wanted;
-  const std::string stem = adt.stem().string();
-  for (stdfs::directory_iterator it(adt.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
-    const stdfs::path p = it->path();
-    if (kv::SameText(p.stem().string(), stem) && kv::SameText(p.extension().string(), extension)) return p;
-  }
-  return wanted;
+  return kv::fs::Resolve(stdfs::path(adt).replace_extension(extension).string());
 }
 
 }  // namespace

@@ -239,7 +239,8 @@ TableHeader TableHeader::Decode(const std::vector<std::uint8_t>& b, const std::f
     pos += area::kEntryTail;
     h.tags.push_back(std::move(tag));
   }
-  if (Crc32({t + area::kHead, pos - area::kHead}) != GetU32(t + area::kCrc)) bad("index tag list checksum does not match");
+  if (Crc32({t + area::kHead, pos - area::kHead}) != GetU32(t + area::kCrc))
+    bad("index tag list checksum does not match");
   countersValid = DecodeCounters(&b[kCountersOffset], h.counters);
   return h;
 }

@@ -78,6 +78,22 @@ TEST(File, AHeadViewShowsWhatAnotherProcessWritesAtOnce) {
   EXPECT_EQ(std::string(seen, 2), "XY");
 }
 
+TEST(File, AScratchFolderGoesWithEverythingInIt) {
+  std::filesystem::path kept;
+  {
+    const ScratchFolder scratch("kv-test-scratch-");
+    kept = scratch.Path();
+    EXPECT_EQ(kept.filename().string().rfind("kv-test-scratch-", 0), 0u) << kept;
+    ASSERT_TRUE(std::filesystem::is_directory(kept));
+    const ScratchFolder other("kv-test-scratch-");
+    EXPECT_NE(other.Path(), kept);
+    File::Open(kept / "RESULT.ADT", File::Mode::CreateNew).WriteAt(0, "rows", 4);
+    std::filesystem::create_directory(kept / "sub");
+    File::Open(kept / "sub" / "SORT1.RUN", File::Mode::CreateNew).WriteAt(0, "run", 3);
+  }
+  EXPECT_FALSE(std::filesystem::exists(kept));
+}
+
 TEST(File, AtomicReplace) {
   testing::TempFolder dir;
   dir.Write("old", "old");
