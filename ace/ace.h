@@ -8,6 +8,12 @@
 //
 // Navigation calls take a table handle (record-number order) or an index handle (that tag's order, which then
 // becomes the table's current order).
+//
+// Threads: the calls may be made from any thread, and handles belong to the process, not to the thread that
+// made them. The calls are serialised: each one holds the engine's call lock for its length, so two threads never
+// work on the handles or their tables at the same time (a long call, such as a statement over a large table,
+// holds the others up until it returns). The last error is kept per thread: AdsGetLastError gives the outcome of
+// the calling thread's own last failed call. A trace records the calls of every thread, in the order they began.
 
 #include <cstdint>
 #include <span>

@@ -1,10 +1,12 @@
 #pragma once
-// The engine's handle registry and the guard that turns failures into result codes at the call boundary.
+// The engine's handle registry and the guard that turns failures into result codes at the call boundary. The
+// registry is one per process and is only touched inside Guard, under the call lock.
 
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -122,9 +124,15 @@ void Trace(const std::string& call, const std::string& arguments);
 // The result of a call that failed with the exception being handled: its code, kept as the last error.
 ResultCode FailedCall();
 
-// Runs body; an AceError, a file error or any other exception becomes its result code and the last error.
+// The lock every engine call holds for its length (ace.h, "Threads"). Recursive, because some calls are made of
+// others (a disconnect closes its tables).
+inline std::recursive_mutex g_callLock;
+
+// Runs body under the call lock; an AceError, a file error or any other exception becomes its result code and
+// the last error.
 template <typename Body>
 ResultCode Guard(Body&& body) {
+  const std::lock_guard lock(g_callLock);
   try {
     body();
     return code::kSuccess;
