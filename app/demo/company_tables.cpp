@@ -9,6 +9,7 @@
 #include "app/demo/files.h"
 #include "app/demo/older_layouts.h"
 #include "app/demo/payroll.h"
+#include "app/demo/report_writer_tables.h"
 #include "app/demo/table_maker.h"
 #include "engine/connection.h"
 #include "engine/table.h"
@@ -333,6 +334,14 @@ void WriteReportFields(TAdsTable& t) {
       {"1002", "", "SHIFT ALLOWANCE", "ALLW", "SHIFT", "AMOUNT", 20, "N", "T"},
       {"1003", "", "MEAL ALLOWANCE", "ALLW", "MEAL", "AMOUNT", 20, "N", "T"},
       {"1004", "", "CAR ALLOWANCE", "ALLW", "CAR", "AMOUNT", 20, "N", "T"},
+      // Rows the release repairs: a code column, a width and a heading corrected, a row dropped, and the
+      // currency field renumbered in the second list.
+      {"30", "28", "DEPARTMENT DESC", "CODE", "DEP-DESC", "DEPT", 30, "A", "F"},
+      {"80", "70", "GRADE", "EMPLOYEE", "JOB_GRADE_CODE", "", 8, "A", "F"},
+      {"140", "", "PASSPORT NO", "EMPLOYEE", "PASSPORT_NO", "", 16, "A", "F"},
+      {"710", "", "LEAVE GROUP", "EMPLEAVE", "LVGROUP", "", 8, "A", "F"},
+      {"1059", "", "WARD", "MEDICAL", "WARD", "WARD", 8, "A", "F"},
+      {"1212", "", "CURRENCY", "EMPLOYEE", "FCURR_CODE", "", 8, "A", "F"},
   };
   for (const Field& f : kFields)
     Row(t)
@@ -641,6 +650,12 @@ CompanyContent MakeCompanyTables(const std::string& folder, const DemoCompany& c
   make("loans_red", [&](TAdsTable& t) { WriteLoanSchedules(t, staff, loanRandom); });
   make("QUERY", WriteQueries);
   make("BAKERY.ADT", WriteBakeryItems);
+  make("FREEFIELD", WriteFreeFieldLabels);
+  make("FORMULA", WriteFormulaVariables);
+  make("RTPDETL", WriteReportColumns);
+  make("ALLOWNCE", WriteAllowanceCodes);
+  make("TRNNO", WriteRunningNumbers);
+  make("CLMTMPL", WriteClaimTemplates);
   // Every other table the release's column lists change, in its older layout: the career and year-to-date wages
   // and the codes with rows the lists' fills work on, the rest empty.
   Random careerRandom = random.Fork(7);

@@ -103,7 +103,7 @@ constexpr FieldSpec kRtableFields[] = {
     {"NO", S, 8},    {"NO2", S, 8},  {"HEADING", S, 30}, {"DATABASE1", S, 12}, {"FIELD", S, 30},
     {"CODE", S, 20}, {"WIDTH", Int}, {"TYPE1", S, 1},    {"HIDE_WAGE", S, 1},
 };
-constexpr IndexSpec kRtableIndexes[] = {{"NO", "NO"}};
+constexpr IndexSpec kRtableIndexes[] = {{"NO", "NO"}, {"DATABASE1", "DATABASE1;FIELD;CODE"}};
 
 constexpr FieldSpec kTrainingFields[] = {
     {"EMP_CODE", S, 12},  {"COURSE_CODE", S, 8}, {"COURSE_DESC", S, 40}, {"INSTITUTE", S, 40},
@@ -163,6 +163,39 @@ constexpr FieldSpec kQueryFields[] = {
 };
 constexpr IndexSpec kQueryIndexes[] = {{"CODE", "CODE;ID"}};
 
+// The report writer's labels of the free fields of EMPMISC.
+constexpr FieldSpec kFreeFieldFields[] = {
+    {"MODULE", S, 8}, {"LINE", S, 2}, {"CTLFIELD", S, 10}, {"DESCRIPTION", S, 40}, {"CAPTION", S, 40},
+};
+
+// Variables of the pay formulas: a name, and the table column it stands for.
+constexpr FieldSpec kFormulaFields[] = {{"FIELD", S, 10}, {"DESC", S, 40}, {"FIELDTABLE", S, 20}, {"TABLE", S, 12}};
+constexpr IndexSpec kFormulaIndexes[] = {{"FIELD", "FIELD"}};
+
+// Report layouts: one row per column, COL the field catalogue number it shows.
+constexpr FieldSpec kRtpdetlFields[] = {
+    {"RPTCODE", S, 8}, {"ID", Int},         {"DATABASE1", S, 12}, {"FIELD", S, 30},
+    {"CODE", S, 20},   {"HEADING", S, 30},  {"COL", Int},
+};
+constexpr IndexSpec kRtpdetlIndexes[] = {{"RPTCODE", "RPTCODE;ID"}};
+
+// Allowance codes per year; TRNNO is the allowance's report field number.
+constexpr FieldSpec kAllowanceFields[] = {{"ALLOW_CODE", S, 8}, {"YEAR", S, 4}, {"DESC", S, 30}, {"TRNNO", Int}};
+constexpr IndexSpec kAllowanceIndexes[] = {{"ALLOW_CODE", "ALLOW_CODE;YEAR"}};
+
+// Running numbers: TRNNO is the next free report field number.
+constexpr FieldSpec kTrnnoFields[] = {{"TRNNO", Int}};
+
+// Claim templates, one row per line (the catalogue's CLMTMPL).
+constexpr FieldSpec kClmtmplFields[] = {
+    {"TMPLNO", Int},        {"FIELDNAME", S, 40}, {"FIELDDESC", S, 40},  {"INPUTSIZE", Int},
+    {"DISPSIZE", Int},      {"ASS_CTRL", S, 8},   {"VALUE", S, 40},      {"LOOKCAT", S, 8},
+    {"FIELDNO", Int},       {"PAGETAKE", S, 5},   {"COLSIZE", Int},      {"COLTYPE", Int},
+    {"WANTED", TFieldType::ftBoolean}, {"REMOVE", TFieldType::ftBoolean}, {"ONCHANGE", S, 250},
+    {"MAPFIELD", S, 8},
+};
+constexpr IndexSpec kClmtmplIndexes[] = {{"TMPLNO1", "TMPLNO;FIELDNO"}, {"TMPLNO2", "TMPLNO;FIELDNAME"}};
+
 // --- work tables ---
 
 // A work table a restructuring left behind (the clean-up deletes "TEMP_*" names).
@@ -191,6 +224,12 @@ constexpr TableSpec kTables[] = {
     {"SYSCONT.ADT", kSyscontFields, kSyscontIndexes},
     {"loans_red", kLoansRedFields, kLoansRedIndexes},
     {"QUERY", kQueryFields, kQueryIndexes},
+    {"FREEFIELD", kFreeFieldFields, {}},
+    {"FORMULA", kFormulaFields, kFormulaIndexes},
+    {"RTPDETL", kRtpdetlFields, kRtpdetlIndexes},
+    {"ALLOWNCE", kAllowanceFields, kAllowanceIndexes},
+    {"TRNNO", kTrnnoFields, {}},
+    {"CLMTMPL", kClmtmplFields, kClmtmplIndexes},
     {"TEMP_EMP.ADT", kTempEmpFields, {}},
     {"BAKERY.ADT", kBakeryFields, kBakeryIndexes},
     {"WORKCOPY", kWorkCopyFields, kWorkCopyIndexes},

@@ -179,6 +179,27 @@ TEST_F(Run, AFreeTableCompanyIsBackedUpThenUpgraded) {
   EXPECT_TRUE(kv::fs::FileExists(CompanyPath("A") + "\\OLD\\X.BAK"));
 }
 
+TEST_F(Run, UpdateReportTemplateTickedUpdatesTheCatalogueAfterListDAndEndsTheCompanyThere) {
+  MakeRegistry({{"A", "AY", "1"}});
+  MakeCompany("A");
+  auto& a = Connect("A");
+  AppendRows(a, "RTABLE", {{{"NO", "1212"}, {"NO2", "5"}, {"HEADING", "MY CURRENCY"}}});
+  auto form = Form();
+  form->CheckBoxUpdate.SetChecked(true);
+  ui.AnswerNext(true);
+  form->BitBtn1Click();
+  EXPECT_THAT(ui.Messages(), IsEmpty());
+  EXPECT_TRUE(form->Closed());
+  const auto fields = RowsOf(a, "RTABLE", {"NO", "NO2", "HEADING"});
+  EXPECT_EQ(fields.front(), "NO=1212|NO2=900|HEADING=MY CURRENCY");
+  EXPECT_THAT(fields, Contains("NO=1225|NO2=|HEADING=APP GRADE"));
+  EXPECT_TRUE(form->wwTableRtable.Filtered());
+  // List D ran (its free-field labels are there); neither list B nor the rest of the run did.
+  EXPECT_EQ(RowsOf(a, "FREEFIELD", {"CTLFIELD"}).size(), 5u);
+  EXPECT_THAT(RowsOf(a, "FORMULA", {"FIELD"}), IsEmpty());
+  EXPECT_EQ(VersionOf("A"), "VERSION=8.5");
+}
+
 TEST_F(Run, ASecondRunFindsItsWorkDoneAndBacksUpBesideTheFirstArchive) {
   MakeRegistry({{"A", "AY", "1"}});
   MakeCompany("A");
