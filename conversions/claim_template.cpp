@@ -16,6 +16,9 @@ namespace kv::conversions {
 
 namespace {
 
+// The zip component's Tag while it extracts: the progress line then reads "unZipping : ".
+constexpr int kExtracting = 2;
+
 // The files the extraction may bring into the program's folder.
 constexpr const char* kExtractedFiles[] = {"clmtmpl.adt", "clmtmpl.adi", "clmtmpl.adm"};
 
@@ -78,6 +81,7 @@ void CopyClaimTemplate(const ClaimTemplateObjects& o, std::string_view templateN
     o.XceedZip1.SetUnzipToFolder(o.programFolder);
     o.XceedZip1.SetFilesToProcess({});
     o.XceedZip1.AddFilesToProcess("CLMTMPL.*");
+    o.XceedZip1.Tag = kExtracting;
     o.XceedZip1.Unzip();
     o.XceedZip1.SetFilesToProcess({});
     ReplaceTemplate(o, number);

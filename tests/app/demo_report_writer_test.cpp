@@ -45,6 +45,7 @@ class DemoReportWriter : public ::testing::Test {
     for (const std::string& name : ticked) form->Option(name).SetChecked(true);
     form->Edit3.SetText(edit3);
     EXPECT_TRUE(form->SelectCompany("DEMO01", true));
+    form->Edit1.Subscribe([this](const std::string& text) { progress.push_back(text); });
     ui.AnswerNext(true);
     form->BitBtn1Click();
     EXPECT_TRUE(form->Closed());
@@ -78,6 +79,7 @@ class DemoReportWriter : public ::testing::Test {
 
   kv::testing::TempFolder dir;
   kv::ui::ScriptedUi ui;
+  std::vector<std::string> progress;  // Edit1
 };
 
 TEST_F(DemoReportWriter, TheRunRegistersRepairsAndCopiesTheClaimTemplate) {
@@ -113,6 +115,7 @@ TEST_F(DemoReportWriter, TheRunRegistersRepairsAndCopiesTheClaimTemplate) {
                           "TMPLNO=3|FIELDNO=2|FIELDNAME=TO", "TMPLNO=3|FIELDNO=3|FIELDNAME=PURPOSE",
                           "TMPLNO=3|FIELDNO=4|FIELDNAME=VEHICLE", "TMPLNO=3|FIELDNO=5|FIELDNAME=MILEAGE",
                           "TMPLNO=3|FIELDNO=6|FIELDNAME=TOLL"));
+  EXPECT_THAT(progress, ::testing::Contains("unZipping : CLMTMPL.ADT Percentage : 100"));
   EXPECT_FALSE(fs::FileExists(dir.SuitePath() + "CLMTMPL.ADT"));
   EXPECT_TRUE(fs::FileExists(dir.SuitePath() + "UPDATEKV8.ZIP"));
 }
