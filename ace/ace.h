@@ -126,6 +126,11 @@ ResultCode AdsSetEmpty(AdsHandle cursor, std::string_view field);
 // A field value as the engine writes it in texts and messages (dates as YYYY-MM-DD, numbers without padding);
 // tools that show values, such as adsql, use it so that they show what the engine's own messages show.
 std::string ValueText(const Value& value);
+// An index key text read as the engine reads a tag's key: its parts split at ";", "+" and "," outside parentheses
+// and trimmed ("UPPER(ID); MENU" gives "UPPER(ID)" and "MENU"; an empty text none), and the field a part names
+// ("UPPER(ID)" names ID). Components that match field lists against tags use them to agree with the engine.
+std::vector<std::string> KeyTextParts(std::string_view expression);
+std::string KeyPartField(std::string_view part);
 
 // --- indexes ---
 // file: empty (the table's own index file); tag: the tag name; expression: fields joined by ";" or UPPER(field).

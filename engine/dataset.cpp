@@ -72,29 +72,6 @@ std::string TrimRight(std::string s) {
   return s;
 }
 
-std::vector<std::string> SplitNames(std::string_view text) {
-  std::vector<std::string> names;
-  std::string current;
-  for (char c : text) {
-    if (c == ';' || c == '+') {
-      names.emplace_back(kv::TrimBlanks(current));
-      current.clear();
-    } else {
-      current += c;
-    }
-  }
-  if (!kv::TrimBlanks(current).empty() || !names.empty()) names.emplace_back(kv::TrimBlanks(current));
-  return names;
-}
-
-// "UPPER(NAME)" reads as the field NAME.
-std::string KeyFieldName(const std::string& part) {
-  const std::string upper = kv::UpperCase(part);
-  if (upper.rfind("UPPER(", 0) == 0 && !part.empty() && part.back() == ')')
-    return std::string(kv::TrimBlanks(part.substr(6, part.size() - 7)));
-  return part;
-}
-
 bool Matches(const Value& field, const Value& wanted, const TLocateOptions& options) {
   if (field.IsNull() || wanted.IsNull())
     return field.IsNull() ? (wanted.IsNull() || TrimRight(TextOf(wanted)).empty()) : TrimRight(TextOf(field)).empty();
@@ -365,7 +342,7 @@ void TAdsDataSet::ApplyOrder() {
   ClearOrder();
   const std::string names(kv::TrimBlanks(indexFieldNames_));
   if (!names.empty()) {
-    const std::vector<std::string> wanted = SplitNames(names);
+    const std::vector<std::string> wanted = ace::KeyTextParts(names);
     std::uint16_t count = 0;
     Check(ace::AdsGetNumIndexes(cursor_, &count));
     std::string exact, leading;
@@ -374,7 +351,7 @@ void TAdsDataSet::ApplyOrder() {
       std::string tag, expression;
       if (ace::AdsGetIndexHandleByOrder(cursor_, i, &index) != 0) continue;
       if (ace::AdsGetIndexName(index, &tag) != 0 || ace::AdsGetIndexExpr(index, &expression) != 0) continue;
-      const std::vector<std::string> parts = SplitNames(expression);
+      const std::vector<std::string> parts = ace::KeyTextParts(expression);
       if (parts.size() < wanted.size()) continue;
       bool same = true;
       for (std::size_t k = 0; k < wanted.size() && same; ++k) same = kv::SameText(parts[k], wanted[k]);
@@ -683,7 +660,7 @@ std::vector<std::string> TAdsDataSet::OrderFields() const {
   std::string expression;
   if (ace::AdsGetIndexExpr(order_, &expression) != 0) return {};
   std::vector<std::string> fields;
-  for (const std::string& part : SplitNames(expression)) fields.push_back(KeyFieldName(part));
+  for (const std::string& part : ace::KeyTextParts(expression)) fields.push_back(ace::KeyPartField(part));
   return fields;
 }
 
@@ -790,7 +767,7 @@ void TAdsDataSet::SetMasterSource(TAdsDataSet* master, std::string masterFields)
   if (master_) master_->RemoveDetail(this);
   master_ = master;
   masterFields_.clear();
-  for (const std::string& f : SplitNames(masterFields))
+  for (const std::string& f : ace::KeyTextParts(masterFields))
     if (!f.empty()) masterFields_.push_back(f);
   if (master_) master_->AddDetail(this);
   if (Active() && master_ && master_->Active()) ApplyMasterRange();

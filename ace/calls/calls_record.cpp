@@ -3,7 +3,9 @@
 #include "ace/ace.h"
 #include "ace/calls/handles.h"
 #include "ace/calls/table_access.h"
+#include "ace/storage/key_codec.h"
 #include "ace/storage/record_codec.h"
+#include "support/strings.h"
 
 namespace ace {
 
@@ -210,5 +212,12 @@ ResultCode AdsDeleteRecord(AdsHandle table) {
 }
 
 std::string ValueText(const Value& value) { return storage::ValueToText(value); }
+
+std::vector<std::string> KeyTextParts(std::string_view expression) {
+  if (kv::TrimBlanks(expression).empty()) return {};
+  return storage::SplitKeyText(expression);
+}
+
+std::string KeyPartField(std::string_view part) { return storage::ReadKeyPart(part).field; }
 
 }  // namespace ace

@@ -92,19 +92,21 @@ std::vector<std::string> SplitKeyText(std::string_view expression, std::vector<c
   return parts;
 }
 
+KeyPartName ReadKeyPart(std::string_view part) {
+  if (part.size() > 6 && kv::UpperCase(part.substr(0, 6)) == "UPPER(" && part.back() == ')')
+    return {std::string(kv::TrimBlanks(part.substr(6, part.size() - 7))), true};
+  return {std::string(part), false};
+}
+
 KeyDefinition ParseKeyExpression(const TableHeader& header, std::string_view expression, std::uint32_t options) {
   KeyDefinition key;
   key.descending = (options & kIndexDescending) != 0;
   key.unique = (options & kIndexUnique) != 0;
   if (kv::TrimBlanks(expression).empty()) Fail(code::kBadIndexKey, "the index key is empty");
   for (const std::string& text : SplitKeyText(expression)) {
-    std::string name = text;
+    const auto [name, upper] = ReadKeyPart(text);
     KeyPart part;
-    const std::string upper = kv::UpperCase(text);
-    if (upper.rfind("UPPER(", 0) == 0 && !text.empty() && text.back() == ')') {
-      part.upper = true;
-      name = std::string(kv::TrimBlanks(std::string_view(text).substr(6, text.size() - 7)));
-    }
+    part.upper = upper;
     int field = header.FindField(name);
     if (field < 0) Fail(code::kBadIndexKey, "index key '" + std::string(expression) + "': no field '" + name + "'");
     const FieldDescriptor& f = header.fields[field];
@@ -122,10 +124,7 @@ KeyDefinition ParseKeyExpression(const TableHeader& header, std::string_view exp
 
 bool KeyFieldsPresent(const TableHeader& header, std::string_view expression) {
   for (const std::string& text : SplitKeyText(expression)) {
-    std::string name = text;
-    if (kv::UpperCase(text).rfind("UPPER(", 0) == 0 && !text.empty() && text.back() == ')')
-      name = std::string(kv::TrimBlanks(std::string_view(text).substr(6, text.size() - 7)));
-    const int field = header.FindField(name);
+    const int field = header.FindField(ReadKeyPart(text).field);
     if (field < 0 || IsMemoLike(header.fields[field].type)) return false;
   }
   return true;

@@ -36,6 +36,13 @@ struct KeyDefinition {
 // receives the character that stood between each two parts.
 std::vector<std::string> SplitKeyText(std::string_view expression, std::vector<char>* separators = nullptr);
 
+// One part of a key text read: the field it names and whether it stands inside UPPER( ) ("UPPER(ID)" names ID).
+struct KeyPartName {
+  std::string field;
+  bool upper = false;
+};
+KeyPartName ReadKeyPart(std::string_view part);
+
 // Throws AceError(kBadIndexKey) for an empty text, an unknown field, a memo field or a key over 1024 bytes.
 KeyDefinition ParseKeyExpression(const TableHeader& header, std::string_view expression, std::uint32_t options);
 

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "engine_fixture.h"
 
@@ -778,6 +779,40 @@ TEST_F(Tables, DetailFollowsItsMastersCurrentRecord) {
   table.SetMasterSource(nullptr, "");
   table.CancelRange();
   EXPECT_EQ(table.RecordCount(), 3u);
+}
+
+
+// A tag whose key joins its fields with commas, as the suite writes "BANKCODE,CURR_CODE": the component reads its
+// fields as the engine does, so a search takes a value for each field and IndexFieldNames finds the tag.
+TEST_F(Tables, CommaJoinedKeysTakeAValueForEachField) {
+  MakeTable("BANKCUR", [](TFieldDefs& f) {
+    f.Add("BANKCODE", FT::ftString, 4);
+    f.Add("CURR_CODE", FT::ftString, 3);
+    f.Add("NAME", FT::ftString, 20);
+  });
+  {
+    ace::AdsHandle c = 0, t = 0;
+    ASSERT_EQ(ace::AdsConnect60(Folder(), 1, "", "", 0, &c), 0u);
+    ASSERT_EQ(ace::AdsOpenTable(c, "BANKCUR", "", 3, 1, 1, 1, ace::open_mode::kExclusive, &t), 0u);
+    ASSERT_EQ(ace::AdsCreateIndex61(t, "", "BANKCURR", "BANKCODE,CURR_CODE", "", "", 2, 512, nullptr), 0u);
+    ace::AdsDisconnect(c);
+  }
+  table.SetTableName("BANKCUR");
+  table.Open();
+  for (const auto& [bank, currency, name] : {std::tuple{"DBS", "USD", "DBS DOLLARS"}, {"DBS", "SGD", "DBS LOCAL"},
+                                             {"OCBC", "USD", "OCBC DOLLARS"}}) {
+    table.Append();
+    table.FieldByName("BANKCODE").SetAsString(bank);
+    table.FieldByName("CURR_CODE").SetAsString(currency);
+    table.FieldByName("NAME").SetAsString(name);
+    table.Post();
+  }
+  table.SetIndexName("BANKCURR");
+  ASSERT_TRUE(table.FindKey({"DBS", "USD"}));
+  EXPECT_EQ(table.FieldByName("NAME").AsString(), "DBS DOLLARS");
+  table.SetIndexFieldNames("BANKCODE;CURR_CODE");
+  ASSERT_TRUE(table.FindKey({"OCBC", "USD"}));
+  EXPECT_EQ(table.FieldByName("NAME").AsString(), "OCBC DOLLARS");
 }
 
 }  // namespace
