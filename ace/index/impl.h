@@ -53,6 +53,11 @@ struct IndexFile::Impl {
 
   Impl(std::filesystem::path path, kv::fs::File file, const Cipher* cipher, std::size_t cacheBytes, bool readOnly);
 
+  // Made by Create where no file was, and not marked clean since: whatever of it a crash may leave is no file, a
+  // short one, the empty header Create wrote (no tags) or a not-clean one, never a clean header describing tags,
+  // so clearing the clean flag needs no sync.
+  bool newFile = false;
+
   // Header and directory.
   void InitNew(std::uint64_t stamp);
   void Load();  // header, then directory; replaces the in-memory state only when all of it is sound

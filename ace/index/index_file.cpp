@@ -336,7 +336,7 @@ void IndexFile::Impl::EnsureWritable() {
   if (clean) {
     clean = false;
     StoreHeader();
-    pager.Sync();
+    if (!newFile) pager.Sync();
   }
 }
 
@@ -909,9 +909,13 @@ IndexFile::Impl& IndexFile::Self() const {
 
 IndexFile IndexFile::Create(const std::filesystem::path& path, const Cipher* cipher, std::uint64_t stamp,
                             std::size_t cacheBytes) {
+  const bool none = !kv::fs::HostFileExists(path);
   kv::fs::File file = Io([&] { return kv::fs::File::Open(path, kv::fs::File::Mode::CreateOrTruncate); });
   auto impl = std::make_unique<Impl>(path, std::move(file), cipher, cacheBytes, false);
   impl->InitNew(stamp);
+  // A file that replaced another is not fresh: until the truncation is on disk, a crash may bring back the old
+  // file's clean header.
+  impl->newFile = none;
   return IndexFile(std::move(impl));
 }
 
@@ -938,19 +942,33 @@ void IndexFile::MarkDirty() {
   self.Flush();
   self.clean = false;
   self.StoreHeader();
-  self.pager.Sync();
+  if (!self.newFile) self.pager.Sync();
 }
 
 void IndexFile::MarkClean(std::uint64_t stamp) {
   Impl& self = Self();
   self.CheckWritable();
-  // Every page durable first: a clean header must never describe pages that are not on disk.
+  // Every page durable first: a clean header must never describe pages that are not on disk. The clean header
+  // itself is not synced: lost in a crash, it leaves a file that reads as not clean and is rebuilt.
   self.Flush();
   self.pager.Sync();
   self.clean = true;
   self.stamp = stamp;
   self.StoreHeader();
+  self.newFile = false;
+}
+
+void IndexFile::MarkCleanUnpublished(std::uint64_t stamp) {
+  Impl& self = Self();
+  self.CheckWritable();
+  // Nobody reads this file before the rename that publishes it, and that comes after this sync: pages and clean
+  // header may reach the disk in any order until then.
+  self.clean = true;
+  self.stamp = stamp;
+  self.headerDirty = true;
+  self.Flush();
   self.pager.Sync();
+  self.newFile = false;
 }
 
 std::vector<TagInfo> IndexFile::Tags() const {

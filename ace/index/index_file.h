@@ -78,11 +78,15 @@ class IndexFile {
 
   // The stamp ties the index to the state of its table file. WasClean is the header's clean flag: true after
   // Create and MarkClean; false from the first change after opening (which writes the flag durably before any
-  // page is written) or after MarkDirty, until MarkClean. Both Mark calls write the header and sync.
+  // page is written) or after MarkDirty, until MarkClean. MarkDirty writes the header and syncs; a file Create
+  // made where none was needs no sync for it (no crash can leave it with a clean header describing tags).
   std::uint64_t Stamp() const;
   bool WasClean() const;
   void MarkDirty();
-  void MarkClean(std::uint64_t stamp);  // Flush, sync, then the clean header, sync
+  void MarkClean(std::uint64_t stamp);  // Flush, sync, then the clean header (not synced: lost, it costs a rebuild)
+  // For a file under a temporary name that a later rename publishes: the clean header and every page made
+  // durable with one sync.
+  void MarkCleanUnpublished(std::uint64_t stamp);
 
   std::vector<TagInfo> Tags() const;  // in the order they were added
   std::optional<TagId> FindTag(std::string_view name) const;

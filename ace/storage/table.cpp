@@ -308,7 +308,10 @@ void Table::CreateTag(const std::string& name, const std::string& expression, st
     throw;
   }
   files_->EnsureIndex(true);
-  files_->Data().Sync();
+  // The new tag is made: the counters no longer busy and the table file synced once, so that a close right
+  // after has nothing left to write.
+  files_->FinishChanges();
+  files_->SyncData();
 }
 
 void Table::DropTag(const std::string& name) {

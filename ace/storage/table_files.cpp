@@ -26,6 +26,33 @@ stdfs::path Sibling(const stdfs::path& adt, const char* extension) {
   return kv::fs::Resolve(stdfs::path(adt).replace_extension(extension).string());
 }
 
+// Renames a finished new file over its table file; the caller syncs the folder once for the whole group.
+void MoveInto(const stdfs::path& source, const stdfs::path& target) {
+  std::error_code ec;
+  stdfs::rename(source, target, ec);
+  if (ec) throw kv::fs::FsError("cannot replace " + target.string() + " by " + source.string() + ": " + ec.message());
+}
+
+// True only when the table file at adt reads and has no memo fields; a file that does not read keeps every
+// file where it is (its open reports the damage).
+bool NewTableHasNoMemo(const stdfs::path& adt) {
+  try {
+    kv::fs::File file = kv::fs::File::Open(adt, kv::fs::File::Mode::ReadOnly);
+    std::uint8_t fixed[TableHeader::kFixedSize];
+    if (file.ReadAt(0, fixed, sizeof fixed) != sizeof fixed) return false;
+    const std::uint32_t size = TableHeader::PeekHeaderSize(fixed);
+    if (size < TableHeader::kFixedSize || size > (64u << 20)) return false;
+    std::vector<std::uint8_t> bytes(size);
+    if (file.ReadAt(0, bytes.data(), bytes.size()) != bytes.size()) return false;
+    bool countersValid = false;
+    return !TableHeader::Decode(bytes, adt, countersValid).HasMemo();
+  } catch (const AceError&) {
+    return false;
+  } catch (const kv::fs::FsError&) {
+    return false;
+  }
+}
+
 }  // namespace
 
 TablePaths TablePaths::For(const stdfs::path& adt) { return {adt, Sibling(adt, ".ADM"), Sibling(adt, ".ADI")}; }
@@ -40,11 +67,19 @@ void RecoverRewrite(const TablePaths& paths) {
       kv::fs::File m = kv::fs::File::Open(marker, kv::fs::File::Mode::ReadOnly);
       text.resize(m.ReadAt(0, text.data(), text.size()));
     }
-    const bool dropMemo = std::string(text.begin(), text.end()).find("drop-memo") != std::string::npos;
+    bool dropMemo = std::string(text.begin(), text.end()).find("drop-memo") != std::string::npos;
     for (const stdfs::path& f : files)
-      if (kv::fs::HostFileExists(paths.Temp(f))) kv::fs::AtomicReplace(paths.Temp(f), f);
+      if (kv::fs::HostFileExists(paths.Temp(f))) MoveInto(paths.Temp(f), f);
+    // The table file in place is the new one now (it was durable before the marker was written), and it says
+    // itself whether the table keeps a memo file: the marker's text need not have reached the disk.
+    dropMemo = dropMemo || NewTableHasNoMemo(paths.adt);
     if (dropMemo) kv::fs::RemoveHostFile(paths.adm);
+    // One folder sync for the whole group of moves. It must come before the marker goes: a crash must never
+    // find the marker gone while a move is still lost, which would leave the old file beside new ones.
+    kv::fs::SyncFolder(paths.adt.parent_path());
     kv::fs::RemoveHostFile(marker);
+    // The removal is made durable before anything else can happen to the table: a marker that came back after
+    // a crash would roll the next rewrite's unfinished files forward.
     kv::fs::SyncFolder(paths.adt.parent_path());
     return;
   }
@@ -157,8 +192,7 @@ void TableFiles::ForgetTags(bool sole) {
   if (writable_) {
     const auto head = EmptyTagListHead();
     data_.WriteAt(header_.TagAreaOffset(), head.data(), head.size());
-    data_.Sync();
-    wrote_ = true;
+    SyncData();
   }
   header_.tags.clear();
 }
@@ -606,7 +640,13 @@ void TableFiles::CloseClean(bool sole, bool sync) {
     if (!stillClean) index_->MarkClean(header_.counters.change);
     indexMarkedDirty_ = false;
   }
-  if (sole && sync && wrote_) data_.Sync();  // nothing to make durable when these files wrote nothing
+  if (sole && sync && wrote_) SyncData();  // nothing to make durable when nothing was written since the last sync
+}
+
+void TableFiles::SyncData() {
+  WriteBatch();
+  data_.Sync();
+  wrote_ = false;
 }
 
 }  // namespace ace::storage

@@ -122,6 +122,9 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
 
   // After a whole-table rewrite: forget everything and read the new files.
   void Reload();
+  // Makes what was written to the table file durable. Until something is written again, the close has nothing
+  // left to sync there.
+  void SyncData();
   // Closes the index file cleanly (when this process is the table's sole user) before the last handle goes.
   // sync: false for a scratch table, whose data need not reach the disk.
   void CloseClean(bool sole, bool sync);
@@ -174,6 +177,7 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
 
 // Finishes or rolls back a whole-table rewrite that a crash interrupted: with the commit marker present the new
 // files are complete and are moved in; without it the new files are removed. Call with sole use of the table.
+// Also the last step of every rewrite: the moves are made durable together, and only then is the marker removed.
 void RecoverRewrite(const TablePaths& paths);
 
 }  // namespace ace::storage

@@ -253,18 +253,18 @@ void Table::RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping
       }
       builder.Finish();
     }
-    index.MarkClean(fresh.counters.change);
-    index.Sync();
+    index.MarkCleanUnpublished(fresh.counters.change);
   }
 
-  // Commit: the marker says the new files are complete; from here on the next open finishes the change.
+  // Commit: the marker says the new files are complete; from here on the next open finishes the change. Its
+  // existence is what counts, made durable by the folder sync together with the new files' names; its text is
+  // not synced, because a roll forward reads whether the memo file goes from the new table file itself.
   kv::fs::File newLock = kv::fs::File::Open(tempAdt, kv::fs::File::Mode::ReadWrite);
   newLock.TryLock(kOpenLockByte, 1, true);  // a new file: no one else can hold it
   {
     kv::fs::File marker = kv::fs::File::Open(paths.Marker(), kv::fs::File::Mode::CreateOrTruncate);
     const std::string text = std::string("rewrite\n") + (fresh.memoGeneration == 0 && old.memoGeneration ? "drop-memo\n" : "");
     marker.WriteAt(0, text.data(), text.size());
-    marker.Sync();
   }
   kv::fs::SyncFolder(paths.adt.parent_path());
   out.Close();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <chrono>
+#include <fstream>
 
 #include "calls/kill_rounds.h"
 #include "calls/sql_fixture.h"
@@ -79,6 +80,57 @@ TEST_F(AlterSafety, KilledDuringAlterLeavesTheOldOrTheNewTable) {
       });
   EXPECT_GT(seen.oldTable, 0) << "no kill inside an ALTER left the old table in " << seen.rounds << " rounds";
   EXPECT_GT(seen.newTable, 0) << "no kill inside an ALTER left the new table in " << seen.rounds << " rounds";
+}
+
+// A crash after the commit marker was made durable but before its text was: the open finishes the change from
+// the new files alone, and a memo file the new table no longer has goes (else it would stay beside the table).
+// Also the roll back: new files without a marker leave the old table as it was.
+TEST_F(AlterSafety, AnInterruptedDropOfTheLastMemoFinishesFromTheNewFiles) {
+  const stdfs::path d = dir.Path();
+  {
+    const AdsHandle t = Create("HIST", "ID,AutoInc;NAME,Char,20;NOTE,Memo;PAY,CurDouble,2;");
+    ASSERT_ADS(AdsCreateIndex61(t, "", "NAME", "NAME", "", "", 2, 512, nullptr));
+    for (int i = 0; i < 50; ++i)
+      Append(t, {{"NAME", Value::String("EMP" + std::to_string(i))}, {"NOTE", Value::String("n")}, {"PAY", Value::Double(i)}});
+    ASSERT_ADS(AdsCloseTable(t));
+  }
+  for (const char* f : {"HIST.ADT", "HIST.ADM", "HIST.ADI"}) stdfs::copy_file(d / f, d / (std::string(f) + ".old"));
+  ASSERT_ADS(Run("ALTER TABLE \"HIST.ADT\" DROP column \"NOTE\""));
+  AdsCloseSQLStatement(statement);
+  statement = 0;
+  ASSERT_FALSE(stdfs::exists(d / "HIST.ADM"));
+  // Lay out what the rewrite leaves just after its commit: the new files under their temporary names, the old
+  // ones in place.
+  const auto interrupted = [&](bool marker) {
+    for (const char* f : {"HIST.ADT", "HIST.ADI"}) stdfs::rename(d / f, d / (std::string(f) + ".new"));
+    for (const char* f : {"HIST.ADT", "HIST.ADM", "HIST.ADI"})
+      stdfs::copy_file(d / (std::string(f) + ".old"), d / f, stdfs::copy_options::overwrite_existing);
+    if (marker) std::ofstream(d / "HIST.ADT.swap").close();  // there, but empty
+  };
+  const auto fields = [&] {
+    const AdsHandle t = Open("HIST");
+    std::uint16_t n = 0;
+    EXPECT_ADS(AdsGetNumFields(t, &n));
+    std::uint64_t count = 0;
+    EXPECT_ADS(AdsGetRecordCount(t, &count));
+    EXPECT_EQ(count, 50u);
+    const Value key[] = {Value::String("EMP42")};
+    bool found = false;
+    EXPECT_ADS(AdsSeek(Index(t, "NAME"), key, seek_type::kExact, &found));
+    EXPECT_TRUE(found);
+    EXPECT_EQ(Get(t, "PAY"), Value::Double(42));
+    AdsCloseTable(t);
+    for (const char* leftover : {"HIST.ADT.new", "HIST.ADM.new", "HIST.ADI.new", "HIST.ADT.swap"})
+      EXPECT_FALSE(stdfs::exists(d / leftover)) << leftover;
+    return n;
+  };
+  interrupted(true);
+  EXPECT_EQ(fields(), 3) << "rolled forward";
+  EXPECT_FALSE(stdfs::exists(d / "HIST.ADM")) << "the dropped memo file is gone";
+  // The new table's files are in place again: the same state once more, without the marker.
+  interrupted(false);
+  EXPECT_EQ(fields(), 4) << "rolled back";
+  EXPECT_TRUE(stdfs::exists(d / "HIST.ADM"));
 }
 
 }  // namespace
