@@ -36,14 +36,7 @@ std::vector<std::string> SplitElements(std::string_view path) {
 // The entry of folder whose name equals element without regard to case; element itself when none does.
 std::string MatchEntry(const stdfs::path& folder, const std::string& element) {
   if (element == "." || element == "..") return element;
-  std::error_code ec;
-  if (stdfs::exists(folder / element, ec)) return element;
-  std::string found;
-  for (stdfs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (SameText(name, element) && (found.empty() || name < found)) found = name;
-  }
-  return found.empty() ? element : found;
+  return FindEntryIgnoringCase(folder, element).value_or(element);
 }
 
 DateTime ToLocal(stdfs::file_time_type stamp) {
@@ -75,8 +68,17 @@ stdfs::path Resolve(std::string_view suitePath) {
   } else {
     base = stdfs::current_path();
   }
+  const std::vector<std::string> elements = SplitElements(rest);
+  // A path that exists exactly as written resolves to itself, since an exact spelling wins at every element:
+  // one look at the file system instead of one for each element. Paths with "." or ".." go element by element.
+  if (std::none_of(elements.begin(), elements.end(), [](const std::string& e) { return e == "." || e == ".."; })) {
+    stdfs::path spelled = base;
+    for (const std::string& element : elements) spelled /= element;
+    std::error_code ec;
+    if (stdfs::exists(spelled, ec)) return spelled;
+  }
   stdfs::path result = base;
-  for (const std::string& element : SplitElements(rest)) {
+  for (const std::string& element : elements) {
     if (element == "..") {
       result = result.parent_path();
     } else if (element != ".") {

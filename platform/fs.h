@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -34,6 +35,12 @@ std::filesystem::path DriveRoot();
 
 // The host path a suite path reaches, resolved element by element as described above.
 std::filesystem::path Resolve(std::string_view suitePath);
+
+// The name of the entry of a host folder that equals name without regard to case: name itself when it exists
+// as spelled, else the smallest spelling that matches; nullopt when none does (or the folder is missing). A
+// folder's listing is kept between calls while the folder is unchanged, so asking for files that are not there
+// costs one look at the folder, not a read of it.
+std::optional<std::string> FindEntryIgnoringCase(const std::filesystem::path& folder, std::string_view name);
 
 bool FileExists(std::string_view suitePath);    // a file (not a folder) is there
 bool FolderExists(std::string_view suitePath);  // a folder is there

@@ -23,7 +23,9 @@ std::map<std::pair<std::uint64_t, std::uint64_t>, std::weak_ptr<TableFiles>> g_r
 // The table's memo or index file as it is spelled on disk ("Employee.adi" beside "EMPLOYEE.ADT"), or with the
 // given extension when there is none yet.
 stdfs::path Sibling(const stdfs::path& adt, const char* extension) {
-  return kv::fs::Resolve(stdfs::path(adt).replace_extension(extension).string());
+  const stdfs::path wanted = stdfs::path(adt).replace_extension(extension);
+  const auto found = kv::fs::FindEntryIgnoringCase(adt.parent_path(), wanted.filename().string());
+  return found ? adt.parent_path() / *found : wanted;
 }
 
 // Renames a finished new file over its table file; the caller syncs the folder once for the whole group.

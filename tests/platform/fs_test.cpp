@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "common/temp_folder.h"
 
 namespace kv::fs {
 namespace {
+
+namespace stdfs = std::filesystem;
 
 std::vector<std::string> Names(const std::vector<FindEntry>& entries) {
   std::vector<std::string> names;
@@ -36,6 +39,46 @@ TEST(Resolve, NewNamesKeepTheirSpellingAndExactSpellingWins) {
   EXPECT_EQ(Resolve(dir.Path().string() + "\\DATA\\X.ADT"), dir.Path() / "Data/X.ADT");
   EXPECT_EQ(Resolve(dir.Path().string() + "\\data\\x.adt"), dir.Path() / "Data/x.adt");
   EXPECT_EQ(Resolve(dir.Path().string() + "\\data\\NewTable.ADT"), dir.Path() / "Data/NewTable.ADT");
+}
+
+// The lookup keeps a folder's listing between calls; a file made, renamed or removed afterwards must be seen at
+// once, whether the folder was quiet (its listing kept) or had just changed (read again).
+TEST(FindEntryIgnoringCase, SeesEveryChangeToTheFolder) {
+  testing::TempFolder dir;
+  const auto folder = dir.Path() / "ABC";
+  dir.Write("ABC/EMPLOYEE.ADT", "x");
+  const auto quiet = [&] {  // as if the folder had not changed for an hour
+    stdfs::last_write_time(folder, stdfs::file_time_type::clock::now() - std::chrono::hours(1));
+  };
+  EXPECT_EQ(FindEntryIgnoringCase(folder, "employee.adt"), "EMPLOYEE.ADT");
+  EXPECT_EQ(FindEntryIgnoringCase(folder, "EMPLOYEE.ADM"), std::nullopt);
+  // Changed within the same moment as the last read: found at once.
+  dir.Write("ABC/employee.adm", "m");
+  EXPECT_EQ(FindEntryIgnoringCase(folder, "EMPLOYEE.ADM"), "employee.adm");
+
+  quiet();
+  EXPECT_EQ(FindEntryIgnoringCase(folder, "EMPLOYEE.ADI"), std::nullopt);  // the listing is kept from here
+  EXPECT_EQ(FindEntryIgnoringCase(folder, "Employee.Adm"), "employee.adm");
+  dir.Write("ABC/Employee.ADI", "i");
+  EXPECT_EQ(FindEntryIgnoringCase(folder, "EMPLOYEE.ADI"), "Employee.ADI");
+  quiet();
+  EXPECT_EQ(FindEntryIgnoringCase(folder, "employee.ADI"), "Employee.ADI");
+  stdfs::rename(folder / "Employee.ADI", folder / "OTHER.ADI");
+  EXPECT_EQ(FindEntryIgnoringCase(folder, "EMPLOYEE.ADI"), std::nullopt);
+  EXPECT_EQ(FindEntryIgnoringCase(folder, "other.adi"), "OTHER.ADI");
+  quiet();
+  (void)FindEntryIgnoringCase(folder, "other.adi");
+  stdfs::remove(folder / "employee.adm");
+  EXPECT_EQ(FindEntryIgnoringCase(folder, "EMPLOYEE.ADM"), std::nullopt);
+  // A folder put in place of another is read afresh, and a missing folder has no entries.
+  quiet();
+  (void)FindEntryIgnoringCase(folder, "x");
+  stdfs::remove_all(folder);
+  dir.Write("ABC/payroll.adt", "p");
+  quiet();
+  EXPECT_EQ(FindEntryIgnoringCase(folder, "PAYROLL.ADT"), "payroll.adt");
+  EXPECT_EQ(FindEntryIgnoringCase(folder, "EMPLOYEE.ADT"), std::nullopt);
+  EXPECT_EQ(FindEntryIgnoringCase(dir.Path() / "NONE", "EMPLOYEE.ADT"), std::nullopt);
 }
 
 TEST(Resolve, DriveLettersMapBelowTheDriveRoot) {
