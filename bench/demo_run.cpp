@@ -197,11 +197,22 @@ int main(int argc, char** argv) {
     return {wall, cpu};
   };
   if (run("run").wall < 0) return 1;
+  // The backup a rerun starts with is of the upgraded company, larger than the older one backed up above.
+  {
+    kv::cli::TerminalUi ui(quiet, {}, true);
+    kv::console::TForm1 form(ui, (root / "kv8mtn").string());
+    form.FormCreate();
+    const double cpu = ProcessorSeconds();
+    t0 = Clock::now();
+    for (const auto& company : companies) form.Backup(company.code);
+    backupSeconds = Seconds(t0, Clock::now());
+    backupCpu = ProcessorSeconds() - cpu;
+  }
   const Timing rerun = run("rerun");
   if (rerun.wall < 0) return 1;
   const double n = static_cast<double>(companies.size());
   std::printf("rerun %.3f s a company (its backup included; %.3f s processor) against the backup alone %.3f s "
-              "(%.3f s processor): ratio %.2f (processor %.2f)\n",
+              "of the upgraded company (%.3f s processor): ratio %.2f (processor %.2f)\n",
               rerun.wall / n, rerun.cpu / n, backupSeconds / n, backupCpu / n, rerun.wall / backupSeconds,
               rerun.cpu / backupCpu);
   if (!o.keep) stdfs::remove_all(root);
