@@ -10,13 +10,6 @@
 
 namespace kv::console {
 
-namespace {
-
-// The company folder's database files: tables, indexes, memo files, the dictionary and its index and memo.
-constexpr const char* kBackupMasks[] = {"*.adt", "*.adi", "*.adm", "*.add", "*.am", "*.ai"};
-
-}  // namespace
-
 std::string BackupArchiveName(std::string_view dataPath, std::string_view code, kv::DateTime when) {
   const std::string base =
       std::string(dataPath) + "BACKUP\\" + std::string(code) + " " + kv::FormatBackupStamp(when);

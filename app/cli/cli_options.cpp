@@ -35,6 +35,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
         return std::nullopt;
       }
       o.answers.push_back(value == "yes");
+    } else if (a == "--restore" || a == "--from") {
+      if (!TakeValue(args, i, a == "--restore" ? &o.restore : &o.from, error)) return std::nullopt;
     } else if (a == "--select-all") {
       o.selectAll = true;
     } else if (a == "--yes") {
@@ -48,12 +50,17 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       return std::nullopt;
     }
   }
+  if (!o.from.empty() && o.restore.empty()) {
+    *error = "--from goes with --restore";
+    return std::nullopt;
+  }
   return o;
 }
 
 std::string CliUsage() {
   return R"(Usage: kv8mtn-cli [--program-dir DIR] [--tick NAME]... [--untick NAME]... [--select CODE]...
                   [--select-all] [--answer yes|no]... [--yes] [--list] [--no-process]
+       kv8mtn-cli [--program-dir DIR] --restore CODE [--from ARCHIVE]
 
 Runs the KV8 MTN 9.07 upgrade headlessly: the same window state and run as the desktop program, driven from the
 command line. Start-up reads DIR\KAVEN.ini and opens the company registry mcompany.ADT in the data path; then the
@@ -69,6 +76,11 @@ options and selections given here are applied and Process is pressed.
   --yes              answer Yes to every confirmation the --answer queue does not cover
   --list             print the registry rows (code, name, selected) after start-up and the selections
   --no-process       do not press Process (with --list: only look)
+  --restore CODE     put company CODE back from a backup archive in the data path's BACKUP folder (the one
+                     written last unless --from names one) and do no run. The archive is extracted beside the
+                     company folder and swapped in only when complete; files the backup does not take (pictures,
+                     subfolders) stay. Refused while a table of the company is open in any program
+  --from ARCHIVE     with --restore: the archive, by its name in BACKUP or by a path; it must be a backup of CODE
   --help             this text
 
 Output: every message box and confirmation on standard output, one per line, with its answer:

@@ -18,6 +18,8 @@ struct CliOptions {
   bool list = false;                    // print the registry rows
   bool noProcess = false;               // start up (and list) without pressing Process
   bool help = false;
+  std::string restore;                  // company code to put back from a backup archive (no run)
+  std::string from;                     // with restore: the archive (name in BACKUP, or a path)
 };
 
 // Parses argv[1..]; on bad arguments returns nothing and puts the reason in *error.

@@ -4,6 +4,7 @@
 #include <exception>
 #include <ostream>
 
+#include "app/cli/restore_command.h"
 #include "app/cli/terminal_ui.h"
 #include "console/form.h"
 
@@ -82,6 +83,7 @@ int RunHeadless(const CliOptions& options, const std::string& programFile, std::
     if (!form.LabelServerInfo.Text().empty()) out << "server: " << form.LabelServerInfo.Text() << std::endl;
     out << "data path: " << form.DataPath() << std::endl;
 
+    if (!options.restore.empty()) return RestoreFromBackup(form, options.restore, options.from, out);
     if (!ApplyOptions(form, options, out)) return kBadUse;
     if (options.list) ListRegistry(form, out);
     if (options.noProcess) return kCompleted;
