@@ -23,6 +23,7 @@
 
 #include "ace/core/codes.h"
 #include "ace/core/field_type.h"  // field type codes and their words (FieldTypeWord), as AdsGetFieldType gives them
+#include "ace/core/kinds.h"  // table types, character types, index option bits
 #include "ace/core/value.h"
 
 namespace ace {
@@ -37,13 +38,6 @@ inline constexpr std::uint16_t kCursor = 4;
 inline constexpr std::uint16_t kConnection = 5;
 inline constexpr std::uint16_t kDictionaryConnection = 6;
 }  // namespace handle_type
-
-namespace table_type {
-inline constexpr std::uint16_t kDefault = 0;  // on a dictionary connection: the dictionary's own
-inline constexpr std::uint16_t kNtx = 1;
-inline constexpr std::uint16_t kCdx = 2;
-inline constexpr std::uint16_t kAdt = 3;
-}  // namespace table_type
 
 namespace open_mode {
 inline constexpr std::uint32_t kShared = 0;
@@ -65,12 +59,6 @@ namespace scope_end {
 inline constexpr std::uint16_t kTop = 1;
 inline constexpr std::uint16_t kBottom = 2;
 }  // namespace scope_end
-
-namespace index_option {
-inline constexpr std::uint32_t kUnique = 1;
-inline constexpr std::uint32_t kCompound = 2;
-inline constexpr std::uint32_t kDescending = 8;
-}  // namespace index_option
 
 inline constexpr std::size_t kMaxErrorText = 600;
 

@@ -231,10 +231,10 @@ void Dictionary::AddTable(const TableEntry& table) {
   const Session s{db_, path_, "registering table " + Quote(table.name)};
   CheckName("table", table.name);
   if (table.file.empty()) Fail(code::kInvalidArgument, "table " + Quote(table.name) + " needs a file name");
-  if (table.tableType < kTableTypeNtx || table.tableType > kTableTypeAdt)
+  if (table.tableType < table_type::kNtx || table.tableType > table_type::kAdt)
     Fail(code::kInvalidArgument, "table " + Quote(table.name) + ": table type " + std::to_string(table.tableType) +
                                      " is none of 1 (NTX), 2 (CDX), 3 (ADT)");
-  if (table.charType != kCharTypeAnsi && table.charType != kCharTypeOem)
+  if (table.charType != char_type::kAnsi && table.charType != char_type::kOem)
     Fail(code::kInvalidArgument, "table " + Quote(table.name) + ": character type " +
                                      std::to_string(table.charType) + " is neither 1 (ANSI) nor 2 (OEM)");
   InTransaction(s, true, [&] {

@@ -25,6 +25,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ace/core/kinds.h"
+
 struct sqlite3;
 
 namespace ace::dict {
@@ -51,19 +53,11 @@ inline constexpr std::uint16_t kGroup = 100;     // every group; with a parent u
 inline constexpr std::uint16_t kProcedure = 101; // every registered procedure; no parent
 }  // namespace kind
 
-// Table type codes of a registration (the values AdsDDAddTable receives).
-inline constexpr int kTableTypeNtx = 1;
-inline constexpr int kTableTypeCdx = 2;
-inline constexpr int kTableTypeAdt = 3;
-// Character type codes.
-inline constexpr int kCharTypeAnsi = 1;
-inline constexpr int kCharTypeOem = 2;
-
 struct TableEntry {
   std::string name;          // as registered, for instance "EMPLOYEE" or "EMPLOYEE.ADT"
   std::string file;          // relative to the dictionary's folder, as given ("EMPLOYEE.ADT")
-  int tableType = kTableTypeAdt;
-  int charType = kCharTypeAnsi;
+  int tableType = table_type::kAdt;  // ace/core/kinds.h
+  int charType = char_type::kAnsi;
   std::string indexFiles;    // as given, "" for none
   std::string comment;
   std::string defaultIndex;  // tag name, "" for none

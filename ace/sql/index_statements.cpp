@@ -20,9 +20,9 @@ ExecuteResult RunCreateIndex(const CreateIndexStatement& ci, const ParameterValu
                                       " differs from the first" + At(c.column.pos));
     expression += (expression.empty() ? "" : ";") + b.fields[f].name;
   }
-  std::uint32_t options = storage::kIndexCompound;
-  if (ci.unique) options |= storage::kIndexUnique;
-  if (ci.columns.front().descending) options |= storage::kIndexDescending;
+  std::uint32_t options = index_option::kCompound;
+  if (ci.unique) options |= index_option::kUnique;
+  if (ci.columns.front().descending) options |= index_option::kDescending;
   b.table->CreateTag(ci.index.text, expression, options, 512);
   const int tag = b.table->FindTag(ci.index.text);
   try {

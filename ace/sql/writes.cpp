@@ -184,7 +184,7 @@ class Update {
     Table& t = Target();
     tags_ = t.Tags();
     for (std::size_t i = 0; i < tags_.size(); ++i) {
-      if (!(tags_[i].options & storage::kIndexUnique)) continue;
+      if (!(tags_[i].options & index_option::kUnique)) continue;
       storage::KeyDefinition def;
       try {
         def = storage::ParseKeyExpression(t.Header(), tags_[i].expression, tags_[i].options);

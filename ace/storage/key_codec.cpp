@@ -12,8 +12,6 @@ namespace ace::storage {
 
 namespace {
 
-constexpr std::uint32_t kMaxKeyLength = 1024;
-
 std::uint32_t ValueWidth(const FieldDescriptor& f) {
   switch (f.type) {
     case FieldType::Logical: return 1;
@@ -100,8 +98,8 @@ KeyPartName ReadKeyPart(std::string_view part) {
 
 KeyDefinition ParseKeyExpression(const TableHeader& header, std::string_view expression, std::uint32_t options) {
   KeyDefinition key;
-  key.descending = (options & kIndexDescending) != 0;
-  key.unique = (options & kIndexUnique) != 0;
+  key.descending = (options & index_option::kDescending) != 0;
+  key.unique = (options & index_option::kUnique) != 0;
   if (kv::TrimBlanks(expression).empty()) Fail(code::kBadIndexKey, "the index key is empty");
   for (const std::string& text : SplitKeyText(expression)) {
     const auto [name, upper] = ReadKeyPart(text);
@@ -118,7 +116,8 @@ KeyDefinition ParseKeyExpression(const TableHeader& header, std::string_view exp
     key.parts.push_back(part);
   }
   if (key.length > kMaxKeyLength)
-    Fail(code::kBadIndexKey, "index key '" + std::string(expression) + "' is longer than 1024 bytes");
+    Fail(code::kBadIndexKey,
+         "index key '" + std::string(expression) + "' is longer than " + std::to_string(kMaxKeyLength) + " bytes");
   return key;
 }
 

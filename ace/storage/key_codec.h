@@ -10,14 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "ace/core/kinds.h"
 #include "ace/core/value.h"
 #include "ace/storage/table_header.h"
 
 namespace ace::storage {
-
-inline constexpr std::uint32_t kIndexUnique = 1;
-inline constexpr std::uint32_t kIndexCompound = 2;
-inline constexpr std::uint32_t kIndexDescending = 8;
 
 struct KeyPart {
   int field = 0;
@@ -43,7 +40,7 @@ struct KeyPartName {
 };
 KeyPartName ReadKeyPart(std::string_view part);
 
-// Throws AceError(kBadIndexKey) for an empty text, an unknown field, a memo field or a key over 1024 bytes.
+// Throws AceError(kBadIndexKey) for an empty text, an unknown field, a memo field or a key over kMaxKeyLength bytes.
 KeyDefinition ParseKeyExpression(const TableHeader& header, std::string_view expression, std::uint32_t options);
 
 // True when every field the key text names is in the header and can be a key (not a memo field): a tag whose

@@ -11,6 +11,7 @@
 
 #include "ace/core/cipher.h"
 #include "ace/core/field_type.h"
+#include "ace/core/kinds.h"
 #include "ace/storage/table_format.h"
 
 namespace ace::storage {
@@ -54,8 +55,8 @@ struct TableHeader {
 
   std::uint32_t headerSize = 0;   // where the first record starts
   std::uint32_t payloadSize = 0;  // null bitmap + values
-  std::uint8_t tableType = 3;
-  std::uint8_t charType = 1;
+  std::uint8_t tableType = table_type::kAdt;
+  std::uint8_t charType = char_type::kAnsi;
   bool encrypted = false;
   Cipher::Salt salt{};
   Cipher::Check check{};

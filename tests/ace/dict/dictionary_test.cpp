@@ -86,7 +86,7 @@ TEST_F(DictionaryTest, OpenAndCreateRefuseMissingPlaces) {
 
 TEST_F(DictionaryTest, TablesRegisterFindByAnyCaseAndRemoveCompletely) {
   Dictionary dict = Make();
-  const TableEntry employee{"EMPLOYEE", "EMPLOYEE.ADT", kTableTypeAdt, kCharTypeAnsi, "EMPLOYEE.ADI",
+  const TableEntry employee{"EMPLOYEE", "EMPLOYEE.ADT", table_type::kAdt, char_type::kAnsi, "EMPLOYEE.ADI",
                             "staff", "EMPNO"};
   dict.AddTable(employee);
   dict.AddTable(Table("PAYPARA1"));
