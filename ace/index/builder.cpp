@@ -30,7 +30,7 @@ constexpr std::size_t kMaxFanIn = 64;
 
 bool EntryLess(const std::uint8_t* a, const std::uint8_t* b, std::size_t k) {
   if (const int c = std::memcmp(a, b, k); c != 0) return c < 0;
-  return fmt::LoadU64(a + k) < fmt::LoadU64(b + k);
+  return GetU64(a + k) < GetU64(b + k);
 }
 
 struct Run {
@@ -181,8 +181,8 @@ class TreeWriter {
     const std::size_t k = tag_.keyLength;
     if (written_ > 0) {
       const int c = std::memcmp(entry, last_.data(), k);
-      const std::uint64_t recno = fmt::LoadU64(entry + k);
-      const std::uint64_t lastRecno = fmt::LoadU64(last_.data() + k);
+      const std::uint64_t recno = GetU64(entry + k);
+      const std::uint64_t lastRecno = GetU64(last_.data() + k);
       if (c == 0 && tag_.Unique())
         file_.UniqueViolation(tag_, entry,
                               "is given for records " + std::to_string(lastRecno) + " and " + std::to_string(recno));
@@ -265,7 +265,7 @@ class TreeWriter {
     }
     std::uint8_t* item = InnerItem(level.ref.Data(), tag_, level.filled - 1);
     std::memcpy(item, low.data(), tag_.stride);
-    fmt::StoreU64(item + tag_.stride, child);
+    PutU64(item + tag_.stride, child);
     ++level.filled;
   }
 
@@ -338,7 +338,7 @@ struct IndexFile::Builder::State {
       const std::uint8_t* eb = Entry(b.index);
       if (k > 8)
         if (const int c = std::memcmp(ea + 8, eb + 8, k - 8); c != 0) return c < 0;
-      return fmt::LoadU64(ea + k) < fmt::LoadU64(eb + k);
+      return GetU64(ea + k) < GetU64(eb + k);
     });
   }
 
@@ -385,7 +385,7 @@ struct IndexFile::Builder::State {
     if (chunk.capacity() == 0) chunk.reserve(chunkCap * stride);
     chunk.insert(chunk.end(), key.begin(), key.end());
     std::uint8_t number8[8];
-    fmt::StoreU64(number8, recno);
+    PutU64(number8, recno);
     chunk.insert(chunk.end(), number8, number8 + 8);
     ++chunkCount;
     ++total;

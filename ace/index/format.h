@@ -2,7 +2,7 @@
 // The on-disk layout of the compound index file (.ADI), shared by the pager, the tree code and the bulk builder.
 // docs/formats/adi.md describes the same layout in prose; keep the two in step.
 //
-// Every number is little-endian. The file is a sequence of 4096-byte pages numbered from 0; page 0 is the header
+// Every number is little-endian (ace/core/bytes.h). The file is a sequence of 4096-byte pages numbered from 0; page 0 is the header
 // (always clear), every other page is a tree node, a directory page or a free-list trunk page. A page's usable
 // body is followed by a CRC-32C of (page number, body); when the file is encrypted the body and its CRC are
 // sealed together with the page number as the place, so the body is 40 bytes shorter.
@@ -10,6 +10,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+
+#include "ace/core/bytes.h"
+#include "ace/core/checksum.h"
 
 namespace ace::index::format {
 
@@ -56,30 +59,11 @@ inline constexpr std::size_t kItems = 32;
 inline constexpr std::size_t kClearBody = kPageBytes - 4;
 inline constexpr std::size_t kSealedBody = kPageBytes - 40 - 4;  // Cipher::kOverhead is 40
 
-inline std::uint16_t LoadU16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-inline std::uint32_t LoadU32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-inline std::uint64_t LoadU64(const std::uint8_t* p) {
-  return static_cast<std::uint64_t>(LoadU32(p)) | (static_cast<std::uint64_t>(LoadU32(p + 4)) << 32);
-}
-inline void StoreU16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-inline void StoreU32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-inline void StoreU64(std::uint8_t* p, std::uint64_t v) {
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-// CRC-32C (Castagnoli), continuing from crc (0 to start).
-std::uint32_t Crc32c(std::uint32_t crc, const void* data, std::size_t size);
 // The checksum a page carries: CRC-32C over the page number (u64) followed by the body.
-std::uint32_t PageCrc(std::uint64_t page, const std::uint8_t* body, std::size_t size);
+inline std::uint32_t PageCrc(std::uint64_t page, const std::uint8_t* body, std::size_t size) {
+  std::uint8_t number[8];
+  PutU64(number, page);
+  return Crc32c(Crc32c(0, number, sizeof number), body, size);
+}
 
 }  // namespace ace::index::format

@@ -38,7 +38,7 @@ struct IndexFile::Impl {
     std::uint32_t innerCap = 0;   // separators
     std::uint32_t leafMin = 0;    // below this a node is merged with or refilled from a sibling
     std::uint32_t innerMin = 0;
-    bool Unique() const { return (info.options & kOptionUnique) != 0; }
+    bool Unique() const { return (info.options & index_option::kUnique) != 0; }
   };
 
   struct Pos {
@@ -150,12 +150,12 @@ struct IndexFile::Impl {
 };
 
 // Entry helpers over page bodies.
-inline std::uint32_t Count(const std::uint8_t* d) { return format::LoadU32(d + format::page::kCount); }
-inline void SetCount(std::uint8_t* d, std::uint32_t n) { format::StoreU32(d + format::page::kCount, n); }
-inline std::uint64_t Link1(const std::uint8_t* d) { return format::LoadU64(d + format::page::kLink1); }
-inline std::uint64_t Link2(const std::uint8_t* d) { return format::LoadU64(d + format::page::kLink2); }
-inline void SetLink1(std::uint8_t* d, std::uint64_t v) { format::StoreU64(d + format::page::kLink1, v); }
-inline void SetLink2(std::uint8_t* d, std::uint64_t v) { format::StoreU64(d + format::page::kLink2, v); }
+inline std::uint32_t Count(const std::uint8_t* d) { return GetU32(d + format::page::kCount); }
+inline void SetCount(std::uint8_t* d, std::uint32_t n) { PutU32(d + format::page::kCount, n); }
+inline std::uint64_t Link1(const std::uint8_t* d) { return GetU64(d + format::page::kLink1); }
+inline std::uint64_t Link2(const std::uint8_t* d) { return GetU64(d + format::page::kLink2); }
+inline void SetLink1(std::uint8_t* d, std::uint64_t v) { PutU64(d + format::page::kLink1, v); }
+inline void SetLink2(std::uint8_t* d, std::uint64_t v) { PutU64(d + format::page::kLink2, v); }
 
 using Tag = IndexFile::Impl::Tag;
 
@@ -166,13 +166,13 @@ inline std::uint8_t* InnerItem(std::uint8_t* d, const Tag& t, std::size_t i) {
   return d + format::page::kItems + i * t.innerStride;
 }
 inline std::uint64_t ChildAt(std::uint8_t* d, const Tag& t, std::size_t i) {
-  return i == 0 ? Link1(d) : format::LoadU64(InnerItem(d, t, i - 1) + t.stride);
+  return i == 0 ? Link1(d) : GetU64(InnerItem(d, t, i - 1) + t.stride);
 }
 
 // memcmp order of the keys, then the record number.
 inline int CompareEntry(const std::uint8_t* entry, const std::uint8_t* key, std::uint64_t recno, std::size_t k) {
   if (const int c = std::memcmp(entry, key, k); c != 0) return c;
-  const std::uint64_t r = format::LoadU64(entry + k);
+  const std::uint64_t r = GetU64(entry + k);
   return r < recno ? -1 : (r > recno ? 1 : 0);
 }
 

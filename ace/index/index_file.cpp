@@ -57,7 +57,7 @@ void WriteInner(std::uint8_t* d, const Tag& t, const std::vector<std::uint8_t>& 
   for (std::size_t i = 0; i < n; ++i) {
     std::uint8_t* item = InnerItem(d, t, i);
     std::memcpy(item, seps.data() + (first + i) * t.stride, t.stride);
-    fmt::StoreU64(item + t.stride, kids[first + i + 1]);
+    PutU64(item + t.stride, kids[first + i + 1]);
   }
   std::memset(InnerItem(d, t, n), 0, (t.innerCap - n) * t.innerStride);
   SetCount(d, static_cast<std::uint32_t>(n));
@@ -70,7 +70,7 @@ void ReadInner(std::uint8_t* d, const Tag& t, std::vector<std::uint8_t>& seps, s
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint8_t* item = InnerItem(d, t, i);
     seps.insert(seps.end(), item, item + t.stride);
-    kids.push_back(fmt::LoadU64(item + t.stride));
+    kids.push_back(GetU64(item + t.stride));
   }
 }
 
@@ -151,27 +151,27 @@ void IndexFile::Impl::StoreHeader() {
   std::array<std::uint8_t, fmt::kPageBytes> page{};
   std::uint8_t* p = page.data();
   std::memcpy(p + h::kMagic, fmt::kMagic, sizeof fmt::kMagic);
-  fmt::StoreU32(p + h::kVersion, fmt::kVersion);
-  fmt::StoreU32(p + h::kPageBytes, static_cast<std::uint32_t>(fmt::kPageBytes));
-  fmt::StoreU32(p + h::kFlags, pager.Sealed() ? h::kFlagSealed : 0);
-  fmt::StoreU32(p + h::kTagCount, static_cast<std::uint32_t>(tags.size()));
-  fmt::StoreU64(p + h::kStamp, stamp);
-  fmt::StoreU32(p + h::kClean, clean ? 1 : 0);
-  fmt::StoreU32(p + h::kNextSerial, nextSerial);
-  fmt::StoreU64(p + h::kPageCount, pageCount);
-  fmt::StoreU64(p + h::kFreeHead, freeHead);
-  fmt::StoreU64(p + h::kFreeCount, freeCount);
-  fmt::StoreU64(p + h::kDirFirst, dirPages.empty() ? 0 : dirPages.front());
-  fmt::StoreU32(p + h::kDirBytes, dirBytes);
+  PutU32(p + h::kVersion, fmt::kVersion);
+  PutU32(p + h::kPageBytes, static_cast<std::uint32_t>(fmt::kPageBytes));
+  PutU32(p + h::kFlags, pager.Sealed() ? h::kFlagSealed : 0);
+  PutU32(p + h::kTagCount, static_cast<std::uint32_t>(tags.size()));
+  PutU64(p + h::kStamp, stamp);
+  PutU32(p + h::kClean, clean ? 1 : 0);
+  PutU32(p + h::kNextSerial, nextSerial);
+  PutU64(p + h::kPageCount, pageCount);
+  PutU64(p + h::kFreeHead, freeHead);
+  PutU64(p + h::kFreeCount, freeCount);
+  PutU64(p + h::kDirFirst, dirPages.empty() ? 0 : dirPages.front());
+  PutU32(p + h::kDirBytes, dirBytes);
   if (const Cipher* cipher = pager.CipherOrNull()) std::memcpy(p + h::kCheck, cipher->CheckValue().data(), 16);
   for (std::size_t i = 0; i < tags.size(); ++i) {
     std::uint8_t* slot = p + h::kSlots + i * h::kSlotBytes;
-    fmt::StoreU32(slot, tags[i].serial);
-    fmt::StoreU16(slot + 4, tags[i].height);
-    fmt::StoreU64(slot + 8, tags[i].root);
-    fmt::StoreU64(slot + 16, tags[i].count);
+    PutU32(slot, tags[i].serial);
+    PutU16(slot + 4, tags[i].height);
+    PutU64(slot + 8, tags[i].root);
+    PutU64(slot + 16, tags[i].count);
   }
-  fmt::StoreU32(p + h::kCrc, fmt::PageCrc(0, p, h::kCrc));
+  PutU32(p + h::kCrc, fmt::PageCrc(0, p, h::kCrc));
   pager.WriteHeader(p);
   headerDirty = false;
 }
@@ -183,12 +183,12 @@ void IndexFile::Impl::Load() {
   pager.ReadHeader(page.data());
   if (std::memcmp(p + h::kMagic, fmt::kMagic, sizeof fmt::kMagic) != 0)
     Fail(code::kCorruptFile, FileText() + " is not an index file (it does not start with the index file mark)");
-  if (const std::uint32_t version = fmt::LoadU32(p + h::kVersion); version != fmt::kVersion)
+  if (const std::uint32_t version = GetU32(p + h::kVersion); version != fmt::kVersion)
     Fail(code::kCorruptFile, FileText() + " has format version " + std::to_string(version) +
                                  "; this engine reads version " + std::to_string(fmt::kVersion));
-  if (fmt::LoadU32(p + h::kCrc) != fmt::PageCrc(0, p, h::kCrc)) Corrupt("its header fails its checksum");
-  if (fmt::LoadU32(p + h::kPageBytes) != fmt::kPageBytes) Corrupt("its header gives another page size");
-  const std::uint32_t flags = fmt::LoadU32(p + h::kFlags);
+  if (GetU32(p + h::kCrc) != fmt::PageCrc(0, p, h::kCrc)) Corrupt("its header fails its checksum");
+  if (GetU32(p + h::kPageBytes) != fmt::kPageBytes) Corrupt("its header gives another page size");
+  const std::uint32_t flags = GetU32(p + h::kFlags);
   if ((flags & ~h::kFlagSealed) != 0) Corrupt("its header has unknown flags");
   const bool sealed = (flags & h::kFlagSealed) != 0;
   if (sealed && !pager.Sealed())
@@ -198,14 +198,14 @@ void IndexFile::Impl::Load() {
   if (sealed && std::memcmp(p + h::kCheck, pager.CipherOrNull()->CheckValue().data(), Cipher::kCheckSize) != 0)
     Fail(code::kWrongPassword, "the password does not open " + FileText());
 
-  const std::uint32_t tagCount = fmt::LoadU32(p + h::kTagCount);
-  const std::uint32_t cleanFlag = fmt::LoadU32(p + h::kClean);
-  const std::uint32_t serialNext = fmt::LoadU32(p + h::kNextSerial);
-  const std::uint64_t pages = fmt::LoadU64(p + h::kPageCount);
-  const std::uint64_t head = fmt::LoadU64(p + h::kFreeHead);
-  const std::uint64_t freePages = fmt::LoadU64(p + h::kFreeCount);
-  const std::uint64_t dirFirst = fmt::LoadU64(p + h::kDirFirst);
-  const std::uint32_t directoryBytes = fmt::LoadU32(p + h::kDirBytes);
+  const std::uint32_t tagCount = GetU32(p + h::kTagCount);
+  const std::uint32_t cleanFlag = GetU32(p + h::kClean);
+  const std::uint32_t serialNext = GetU32(p + h::kNextSerial);
+  const std::uint64_t pages = GetU64(p + h::kPageCount);
+  const std::uint64_t head = GetU64(p + h::kFreeHead);
+  const std::uint64_t freePages = GetU64(p + h::kFreeCount);
+  const std::uint64_t dirFirst = GetU64(p + h::kDirFirst);
+  const std::uint32_t directoryBytes = GetU32(p + h::kDirBytes);
   if (tagCount > kMaxTags) Corrupt("its header counts " + std::to_string(tagCount) + " tags");
   if (cleanFlag > 1) Corrupt("its header's clean flag is " + std::to_string(cleanFlag));
   if (pages == 0) Corrupt("its header counts no pages");
@@ -247,12 +247,12 @@ void IndexFile::Impl::Load() {
     if (stream.size() - pos < kRecordHead) Corrupt("its " + which + " is cut short");
     const std::uint8_t* r = stream.data() + pos;
     Tag tag;
-    tag.serial = fmt::LoadU32(r);
-    tag.info.options = fmt::LoadU32(r + 4);
-    tag.info.keyLength = fmt::LoadU16(r + 8);
-    tag.info.pageSize = fmt::LoadU16(r + 10);
-    const std::size_t nameLength = fmt::LoadU16(r + 12);
-    const std::size_t expressionLength = fmt::LoadU16(r + 14);
+    tag.serial = GetU32(r);
+    tag.info.options = GetU32(r + 4);
+    tag.info.keyLength = GetU16(r + 8);
+    tag.info.pageSize = GetU16(r + 10);
+    const std::size_t nameLength = GetU16(r + 12);
+    const std::size_t expressionLength = GetU16(r + 14);
     if (tag.info.keyLength == 0 || tag.info.keyLength > kMaxKeyLength || nameLength == 0 ||
         nameLength > kMaxTagNameLength || expressionLength > kMaxExpressionLength)
       Corrupt("its " + which + " is out of range");
@@ -262,10 +262,10 @@ void IndexFile::Impl::Load() {
     pos += kRecordHead + nameLength + expressionLength;
 
     const std::uint8_t* slot = p + h::kSlots + i * h::kSlotBytes;
-    tag.height = fmt::LoadU16(slot + 4);
-    tag.root = fmt::LoadU64(slot + 8);
-    tag.count = fmt::LoadU64(slot + 16);
-    if (fmt::LoadU32(slot) != tag.serial || tag.serial == 0 || tag.serial >= serialNext)
+    tag.height = GetU16(slot + 4);
+    tag.root = GetU64(slot + 8);
+    tag.count = GetU64(slot + 16);
+    if (GetU32(slot) != tag.serial || tag.serial == 0 || tag.serial >= serialNext)
       Corrupt("its header and its tag directory disagree about tag " + std::to_string(i + 1));
     if (tag.height == 0 || tag.height > kMaxHeight || tag.root == 0 || tag.root >= pages)
       Corrupt("its header's entry for tag '" + tag.info.name + "' is out of range");
@@ -277,7 +277,7 @@ void IndexFile::Impl::Load() {
   }
   if (pos != stream.size()) Corrupt("its tag directory has stray bytes at its end");
 
-  stamp = fmt::LoadU64(p + h::kStamp);
+  stamp = GetU64(p + h::kStamp);
   clean = cleanFlag == 1;
   nextSerial = serialNext;
   pageCount = pages;
@@ -293,12 +293,12 @@ void IndexFile::Impl::WriteDirectory() {
   std::vector<std::uint8_t> stream;
   for (const Tag& tag : tags) {
     std::uint8_t head[kRecordHead];
-    fmt::StoreU32(head, tag.serial);
-    fmt::StoreU32(head + 4, tag.info.options);
-    fmt::StoreU16(head + 8, tag.info.keyLength);
-    fmt::StoreU16(head + 10, tag.info.pageSize);
-    fmt::StoreU16(head + 12, static_cast<std::uint16_t>(tag.info.name.size()));
-    fmt::StoreU16(head + 14, static_cast<std::uint16_t>(tag.info.expression.size()));
+    PutU32(head, tag.serial);
+    PutU32(head + 4, tag.info.options);
+    PutU16(head + 8, tag.info.keyLength);
+    PutU16(head + 10, tag.info.pageSize);
+    PutU16(head + 12, static_cast<std::uint16_t>(tag.info.name.size()));
+    PutU16(head + 14, static_cast<std::uint16_t>(tag.info.expression.size()));
     stream.insert(stream.end(), head, head + kRecordHead);
     stream.insert(stream.end(), tag.info.name.begin(), tag.info.name.end());
     stream.insert(stream.end(), tag.info.expression.begin(), tag.info.expression.end());
@@ -364,7 +364,7 @@ std::uint64_t IndexFile::Impl::Allocate() {
     pager.Corrupt(trunkPage, "is not the free-list page the free-page list continues in");
   std::uint64_t page = 0;
   if (count > 0) {
-    page = fmt::LoadU64(d + fmt::page::kItems + (count - 1) * 8);
+    page = GetU64(d + fmt::page::kItems + (count - 1) * 8);
     SetCount(d, count - 1);
     trunk.MarkDirty();
   } else {
@@ -389,7 +389,7 @@ void IndexFile::Impl::Free(std::uint64_t page) {
     if (d[fmt::page::kType] != fmt::kFreeTrunk || count > trunkCap)
       pager.Corrupt(freeHead, "is not the free-list page the free-page list starts with");
     if (count < trunkCap) {
-      fmt::StoreU64(d + fmt::page::kItems + count * 8, page);
+      PutU64(d + fmt::page::kItems + count * 8, page);
       SetCount(d, count + 1);
       trunk.MarkDirty();
       ++freeCount;
@@ -441,8 +441,8 @@ Pager::Ref IndexFile::Impl::Node(const Tag& tag, std::uint64_t page, unsigned le
   const std::uint8_t* d = ref.Data();
   const bool leaf = level == 0;
   const std::uint32_t count = Count(d);
-  if (d[fmt::page::kType] != (leaf ? fmt::kLeaf : fmt::kInner) || fmt::LoadU16(d + fmt::page::kLevel) != level ||
-      fmt::LoadU32(d + fmt::page::kSerial) != tag.serial || count > (leaf ? tag.leafCap : tag.innerCap) ||
+  if (d[fmt::page::kType] != (leaf ? fmt::kLeaf : fmt::kInner) || GetU16(d + fmt::page::kLevel) != level ||
+      GetU32(d + fmt::page::kSerial) != tag.serial || count > (leaf ? tag.leafCap : tag.innerCap) ||
       (!leaf && count == 0))
     pager.Corrupt(page, "is not the level " + std::to_string(level) + " node of tag '" + tag.info.name +
                             "' that the tree points to");
@@ -453,8 +453,8 @@ Pager::Ref IndexFile::Impl::NewNode(const Tag& tag, std::uint64_t page, unsigned
   Pager::Ref ref = pager.Fresh(page);
   std::uint8_t* d = ref.Data();
   d[fmt::page::kType] = level == 0 ? fmt::kLeaf : fmt::kInner;
-  fmt::StoreU16(d + fmt::page::kLevel, static_cast<std::uint16_t>(level));
-  fmt::StoreU32(d + fmt::page::kSerial, tag.serial);
+  PutU16(d + fmt::page::kLevel, static_cast<std::uint16_t>(level));
+  PutU32(d + fmt::page::kSerial, tag.serial);
   return ref;
 }
 
@@ -580,7 +580,7 @@ void IndexFile::Impl::RefuseHeldKey(const Tag& tag, const std::uint8_t* key) {
   Pager::Ref leaf = Node(tag, pos->leaf, 0);
   const std::uint8_t* entry = LeafEntry(leaf.Data(), tag, pos->slot);
   if (std::memcmp(entry, key, tag.keyLength) == 0)
-    UniqueViolation(tag, key, "is already held by record " + std::to_string(fmt::LoadU64(entry + tag.keyLength)));
+    UniqueViolation(tag, key, "is already held by record " + std::to_string(GetU64(entry + tag.keyLength)));
 }
 
 void IndexFile::Impl::Insert(Tag& tag, const std::uint8_t* key, std::uint64_t recno) {
@@ -600,7 +600,7 @@ void IndexFile::Impl::Insert(Tag& tag, const std::uint8_t* key, std::uint64_t re
   if (count < tag.leafCap) {
     std::memmove(LeafEntry(d, tag, idx + 1), LeafEntry(d, tag, idx), (count - idx) * st);
     std::memcpy(LeafEntry(d, tag, idx), key, k);
-    fmt::StoreU64(LeafEntry(d, tag, idx) + k, recno);
+    PutU64(LeafEntry(d, tag, idx) + k, recno);
     SetCount(d, count + 1);
     leaf.MarkDirty();
     ++tag.count;
@@ -626,7 +626,7 @@ IndexFile::Impl::Split IndexFile::Impl::SplitLeaf(const Tag& tag, Pager::Ref& le
   std::vector<std::uint8_t> all(total * st);
   std::memcpy(all.data(), LeafEntry(d, tag, 0), idx * st);
   std::memcpy(all.data() + idx * st, key, k);
-  fmt::StoreU64(all.data() + idx * st + k, recno);
+  PutU64(all.data() + idx * st + k, recno);
   std::memcpy(all.data() + (idx + 1) * st, LeafEntry(d, tag, idx), (count - idx) * st);
   const std::uint64_t oldNext = Link1(d);
   const std::uint32_t leftCount = append ? count : total / 2;
@@ -673,7 +673,7 @@ void IndexFile::Impl::CarryUp(Tag& tag, std::vector<Step>& trail, Split split, b
       std::memmove(InnerItem(nd, tag, step.slot + 1), InnerItem(nd, tag, step.slot),
                    (n - step.slot) * tag.innerStride);
       std::memcpy(InnerItem(nd, tag, step.slot), split.separator.data(), st);
-      fmt::StoreU64(InnerItem(nd, tag, step.slot) + st, split.right);
+      PutU64(InnerItem(nd, tag, step.slot) + st, split.right);
       SetCount(nd, n + 1);
       node.MarkDirty();
       return;
@@ -689,7 +689,7 @@ void IndexFile::Impl::GrowRoot(Tag& tag, unsigned level, const Split& split) {
   std::uint8_t* rd = root.Data();
   SetLink1(rd, tag.root);
   std::memcpy(InnerItem(rd, tag, 0), split.separator.data(), tag.stride);
-  fmt::StoreU64(InnerItem(rd, tag, 0) + tag.stride, split.right);
+  PutU64(InnerItem(rd, tag, 0) + tag.stride, split.right);
   SetCount(rd, 1);
   tag.root = rootPage;
   ++tag.height;
@@ -832,7 +832,7 @@ void IndexFile::Impl::ShareLeaves(const Tag& tag, Siblings& s) {
 void IndexFile::Impl::MergeInner(const Tag& tag, Siblings& s) {
   const std::size_t st = tag.stride;
   std::memcpy(InnerItem(s.ld, tag, s.lc), InnerItem(s.parent, tag, s.sep), st);
-  fmt::StoreU64(InnerItem(s.ld, tag, s.lc) + st, Link1(s.rd));
+  PutU64(InnerItem(s.ld, tag, s.lc) + st, Link1(s.rd));
   std::memcpy(InnerItem(s.ld, tag, s.lc + 1), InnerItem(s.rd, tag, 0), s.rc * tag.innerStride);
   SetCount(s.ld, s.lc + 1 + s.rc);
   const std::uint64_t rightPage = s.right.Page();
@@ -1158,7 +1158,7 @@ std::span<const std::uint8_t> IndexFile::Cursor::Key() const {
 
 std::uint64_t IndexFile::Cursor::Recno() const {
   if (!valid_) Fail(code::kNoCurrentRecord, "the index cursor is not on an entry");
-  return fmt::LoadU64(entry_.data() + entry_.size() - 8);
+  return GetU64(entry_.data() + entry_.size() - 8);
 }
 
 }  // namespace ace::index

@@ -26,18 +26,16 @@
 #include <vector>
 
 #include "ace/core/cipher.h"
+#include "ace/core/kinds.h"
 
 namespace ace::index {
 
-// Option bits of a tag. Only kUnique changes what the index does; the others are kept for the table layer.
-inline constexpr std::uint32_t kOptionUnique = 1;
-inline constexpr std::uint32_t kOptionCompound = 2;
-inline constexpr std::uint32_t kOptionDescending = 8;
+// A tag's option bits are ace::index_option's (ace/core/kinds.h); only kUnique changes what the index does, the
+// others are kept for the table layer. Keys are 1 to ace::kMaxKeyLength bytes.
 
 inline constexpr std::size_t kMaxTags = 50;
 inline constexpr std::size_t kMaxTagNameLength = 128;
 inline constexpr std::size_t kMaxExpressionLength = 2048;
-inline constexpr std::size_t kMaxKeyLength = 1024;
 inline constexpr std::size_t kDefaultCacheBytes = std::size_t{8} << 20;
 inline constexpr std::size_t kDefaultBuildBudget = std::size_t{16} << 20;
 

@@ -80,7 +80,7 @@ Pager::Ref Pager::Read(std::uint64_t page) {
     Corrupt(page, "does not open with the file's key (it was changed or moved)");
   }
   const std::uint8_t* data = frame->data.get();
-  if (format::LoadU32(data + body_) != format::PageCrc(page, data, body_)) {
+  if (GetU32(data + body_) != format::PageCrc(page, data, body_)) {
     drop();
     Corrupt(page, "fails its checksum");
   }
@@ -117,7 +117,7 @@ void Pager::ForgetAll() {
 
 void Pager::Encode(Frame& frame, std::uint8_t* out) {
   std::uint8_t* data = frame.data.get();
-  format::StoreU32(data + body_, format::PageCrc(frame.page, data, body_));
+  PutU32(data + body_, format::PageCrc(frame.page, data, body_));
   if (cipher_)
     cipher_->Seal(data, payload_, frame.page, out);
   else

@@ -4,7 +4,8 @@
 #include <cstring>
 
 #include "ace/core/error.h"
-#include "ace/storage/bytes.h"
+#include "ace/core/bytes.h"
+#include "ace/core/checksum.h"
 #include "ace/storage/record_codec.h"
 #include "support/strings.h"
 

@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "ace/core/error.h"
-#include "ace/storage/bytes.h"
+#include "ace/core/bytes.h"
+#include "ace/core/checksum.h"
 
 namespace ace::storage {
 

@@ -8,7 +8,8 @@
 
 #include "ace/core/error.h"
 #include "ace/core/number_text.h"
-#include "ace/storage/bytes.h"
+#include "ace/core/bytes.h"
+#include "ace/core/checksum.h"
 #include "support/strings.h"
 
 namespace ace::storage {

@@ -4,7 +4,8 @@
 #include <set>
 
 #include "ace/core/error.h"
-#include "ace/storage/bytes.h"
+#include "ace/core/bytes.h"
+#include "ace/core/checksum.h"
 #include "support/strings.h"
 
 namespace ace::storage {

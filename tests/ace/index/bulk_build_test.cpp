@@ -43,8 +43,8 @@ TEST_F(BulkBuildTest, BuildEqualsInsertsAndTheTreeTakesChangesAfterwards) {
   for (std::uint64_t r = 0; r < 200'000; ++r) entries.emplace_back(NumberKey(random() % 60'000, 10), r);
 
   auto file = IndexFile::Create(File(), nullptr, 1);
-  const TagId built = file.AddTag({"BUILT", "EMPCODE;PPERIOD", kOptionCompound, 10, 512});
-  const TagId inserted = file.AddTag({"INSERTED", "EMPCODE;PPERIOD", kOptionCompound, 10, 512});
+  const TagId built = file.AddTag({"BUILT", "EMPCODE;PPERIOD", index_option::kCompound, 10, 512});
+  const TagId inserted = file.AddTag({"INSERTED", "EMPCODE;PPERIOD", index_option::kCompound, 10, 512});
   auto builder = file.BuildTag(built, 64 << 10);
   for (const auto& [key, recno] : entries) builder.Add(key, recno);
   builder.Finish();
@@ -83,7 +83,7 @@ class BulkBuildSizesTest : public BulkBuildTest, public ::testing::WithParamInte
 TEST_P(BulkBuildSizesTest, BuiltTagHoldsExactlyTheEntriesInOrder) {
   const auto [keyLength, count] = GetParam();
   auto file = IndexFile::Create(File(), nullptr, 1);
-  const TagId tag = file.AddTag({"T", "T", kOptionUnique, keyLength, 512});
+  const TagId tag = file.AddTag({"T", "T", index_option::kUnique, keyLength, 512});
   Model model;
   auto builder = file.BuildTag(tag);
   for (std::uint64_t i = 0; i < count; ++i) {
@@ -112,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, BulkBuildSizesTest,
 
 TEST_F(BulkBuildTest, UniqueViolationLeavesTheTagEmptyAndItsPagesFree) {
   auto file = IndexFile::Create(File(), nullptr, 1);
-  const TagId tag = file.AddTag({"EMPCODE", "EMP_CODE", kOptionUnique, 8, 512});
+  const TagId tag = file.AddTag({"EMPCODE", "EMP_CODE", index_option::kUnique, 8, 512});
   auto build = [&](bool withDuplicate) {
     auto builder = file.BuildTag(tag, 64 << 10);
     for (std::uint64_t i = 0; i < 50'000; ++i) builder.Add(NumberKey(i, 8), i + 1);

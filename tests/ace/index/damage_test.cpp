@@ -26,7 +26,7 @@ std::uint8_t* At(std::string& bytes, std::size_t offset) { return reinterpret_ca
 // Rewrites a clear page's checksum after a change, as a forger (or a bug) would leave it.
 void Reseal(std::string& bytes, std::uint64_t page) {
   std::uint8_t* p = At(bytes, page * kPage);
-  fmt::StoreU32(p + kPage - 4, fmt::PageCrc(page, p, kPage - 4));
+  PutU32(p + kPage - 4, fmt::PageCrc(page, p, kPage - 4));
 }
 
 // Reads every entry of every tag both ways and seeks to every 50th, so that every page of every tree is read;
@@ -61,7 +61,7 @@ class DamageTest : public ::testing::Test {
       file.Insert(names, key, i);
       expected.emplace_back(key, i);
     }
-    const TagId codes = file.AddTag({"EMPCODE_TAG", "EMP_CODE", kOptionUnique, 12, 512});
+    const TagId codes = file.AddTag({"EMPCODE_TAG", "EMP_CODE", index_option::kUnique, 12, 512});
     auto builder = file.BuildTag(codes, 64 << 10);
     for (std::uint64_t i = 0; i < 20000; ++i) builder.Add(K("S" + Num(i, 7) + "D", 12), i);
     builder.Finish();
@@ -127,7 +127,7 @@ TEST_F(DamageTest, FilesThatAreNotSoundIndexFilesAreRefusedAtOpen) {
       {"cut in half", [](std::string& b) { b.resize(b.size() / 2); }, "truncated"},
       {"another version",
        [](std::string& b) {
-         fmt::StoreU32(At(b, fmt::header::kVersion), 2);
+         PutU32(At(b, fmt::header::kVersion), 2);
          Reseal(b, 0);
        },
        "format version 2"},
@@ -179,7 +179,7 @@ TEST_P(GarbledPageTest, AnyChangedOrMovedPageIsDetected) {
       ASSERT_TRUE(cipher.Open(raw, kPage, page, body.data()));
     else
       std::copy(raw, raw + kPage, body.begin());
-    if (body[fmt::page::kType] == fmt::kLeaf && fmt::LoadU32(body.data() + fmt::page::kSerial) == 2)
+    if (body[fmt::page::kType] == fmt::kLeaf && GetU32(body.data() + fmt::page::kSerial) == 2)
       leaves.push_back(page);
   }
   ASSERT_EQ(leaves.size(), 2u);
@@ -263,7 +263,7 @@ TEST(IndexFileLarge, PagesPastFourGiBRoundTrip) {
   const std::uint64_t pages = (std::uint64_t{5} << 30) / kPage;
   {
     std::string header = ReadFile(path);
-    fmt::StoreU64(At(header, fmt::header::kPageCount), pages);
+    PutU64(At(header, fmt::header::kPageCount), pages);
     Reseal(header, 0);
     auto raw = kv::fs::File::Open(path, kv::fs::File::Mode::ReadWrite);
     raw.WriteAt(0, header.data(), kPage);

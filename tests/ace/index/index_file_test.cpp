@@ -25,9 +25,9 @@ class IndexFileTest : public ::testing::Test {
 
 TEST_F(IndexFileTest, TagsEntriesStampAndCleanFlagSurviveReopening) {
   const std::vector<TagInfo> infos = {
-      {"EMPCODE", "EMP_CODE", kOptionUnique, 12, 512},
-      {"PeriodEmp", "PPERIOD;EMPCODE", kOptionCompound, 20, 1024},
-      {"NameDesc", "UPPER(EMP_NAME)", kOptionDescending, 40, 2048},
+      {"EMPCODE", "EMP_CODE", index_option::kUnique, 12, 512},
+      {"PeriodEmp", "PPERIOD;EMPCODE", index_option::kCompound, 20, 1024},
+      {"NameDesc", "UPPER(EMP_NAME)", index_option::kDescending, 40, 2048},
   };
   std::mt19937_64 random(7);
   std::vector<Model> models(infos.size());
@@ -142,7 +142,7 @@ TEST_F(IndexFileTest, EntriesFollowUnsignedByteOrderThenRecordNumber) {
 
 TEST_F(IndexFileTest, PrefixSeeksFindTheFirstAndLastMatchingEntries) {
   auto file = IndexFile::Create(File(), nullptr, 1);
-  const TagId tag = file.AddTag({"PERIOD", "PPERIOD;EMPCODE", kOptionCompound, 6, 512});
+  const TagId tag = file.AddTag({"PERIOD", "PPERIOD;EMPCODE", index_option::kCompound, 6, 512});
   for (const auto& [key, recno] : std::vector<std::pair<std::string, std::uint64_t>>{
            {"AA0001", 1}, {"AA0002", 2}, {"AB0001", 4}, {"AB0001", 3}, {"AC9999", 5}, {"B00000", 6}})
     file.Insert(tag, K(key, 6), recno);
@@ -313,7 +313,7 @@ TEST_F(IndexFileTest, ChangesThroughAnotherHandleShowAfterInvalidateCache) {
   auto cursor = second.OpenCursor(tag);
   ASSERT_TRUE(cursor.First());
   for (std::uint64_t i = 0; i < 5000; ++i) first.Insert(tag, K(Num(i * 2 + 1, 8), 8), 1000 + i);  // splits
-  const TagId other = first.AddTag({"OTHER", "X", kOptionUnique, 4, 512});
+  const TagId other = first.AddTag({"OTHER", "X", index_option::kUnique, 4, 512});
   first.Insert(other, K("ONE", 4), 1);
   first.Flush();
 
@@ -333,7 +333,7 @@ TEST_F(IndexFileTest, ChangesThroughAnotherHandleShowAfterInvalidateCache) {
 
 TEST_F(IndexFileTest, UniqueTagsRefuseASecondEqualKey) {
   auto file = IndexFile::Create(File(), nullptr, 1);
-  const TagId unique = file.AddTag({"EMPCODE", "EMP_CODE", kOptionUnique, 10, 512});
+  const TagId unique = file.AddTag({"EMPCODE", "EMP_CODE", index_option::kUnique, 10, 512});
   const TagId plain = file.AddTag({"NAME", "EMP_NAME", 0, 10, 512});
   for (std::uint64_t i = 0; i < 2000; ++i) file.Insert(unique, K("S" + Num(i * 3, 7), 10), i);
 

@@ -1,8 +1,10 @@
-#include "ace/storage/bytes.h"
+#include "ace/core/checksum.h"
+
+#include <algorithm>
 
 #include <zlib.h>
 
-namespace ace::storage {
+namespace ace {
 
 std::uint32_t Crc32(std::span<const std::uint8_t> data) {
   uLong crc = crc32(0L, Z_NULL, 0);
@@ -15,4 +17,4 @@ std::uint32_t Crc32(std::span<const std::uint8_t> data) {
   return static_cast<std::uint32_t>(crc);
 }
 
-}  // namespace ace::storage
+}  // namespace ace

@@ -1,14 +1,16 @@
+#include "ace/core/checksum.h"
+
 #include <array>
 #include <cstring>
 
-#include "ace/index/format.h"
+#include "ace/core/bytes.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <nmmintrin.h>
 #define KV_CRC32C_HARDWARE 1
 #endif
 
-namespace ace::index::format {
+namespace ace {
 
 namespace {
 
@@ -63,7 +65,7 @@ std::uint32_t Crc32c(std::uint32_t crc, const void* data, std::size_t size) {
 #endif
   crc = ~crc;
   while (size >= 8) {
-    const std::uint64_t word = LoadU64(p) ^ crc;
+    const std::uint64_t word = GetU64(p) ^ crc;
     crc = kTables[7][word & 0xFF] ^ kTables[6][(word >> 8) & 0xFF] ^ kTables[5][(word >> 16) & 0xFF] ^
           kTables[4][(word >> 24) & 0xFF] ^ kTables[3][(word >> 32) & 0xFF] ^ kTables[2][(word >> 40) & 0xFF] ^
           kTables[1][(word >> 48) & 0xFF] ^ kTables[0][word >> 56];
@@ -74,10 +76,4 @@ std::uint32_t Crc32c(std::uint32_t crc, const void* data, std::size_t size) {
   return ~crc;
 }
 
-std::uint32_t PageCrc(std::uint64_t page, const std::uint8_t* body, std::size_t size) {
-  std::uint8_t number[8];
-  StoreU64(number, page);
-  return Crc32c(Crc32c(0, number, sizeof number), body, size);
-}
-
-}  // namespace ace::index::format
+}  // namespace ace
