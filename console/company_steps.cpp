@@ -1,12 +1,15 @@
 // The steps of a company's run that belong to the driver itself: the public-holiday correction, the
-// encryption of single tables, the fixed statements, the MEDSCH claim types and index, the QUERY clean-up and
-// the removal of leftover table backups. Their guards stand at the call (run_driver.cpp).
+// encryption of single tables, the fixed statements, the time-clock procedure, the MEDSCH claim types and index,
+// the QUERY clean-up and the removal of leftover table backups. Their guards stand at the call (run_driver.cpp),
+// but for the procedure's registration, whose guard is part of the step.
 
 #include <string>
 
 #include "console/form.h"
+#include "console/guards.h"
 #include "platform/fs.h"
 #include "upgrade/index_lookup.h"
+#include "upgrade/procedure.h"
 
 namespace kv::console {
 
@@ -115,6 +118,18 @@ void TForm1::AddMedschIndex() {
   AdsQueryIndex.Close();
   ExecuteOn(AdsQueryIndex,
             "Create Index \"  SCHEME_CODE2\" on MEDSCH(SCHEME_CODE,CLAIM_CODE,SUBCLAIM,CLAIMTYPE )");
+}
+
+// The time-clock link's procedure library comes out of the update archive into the data path and is registered
+// from there. A failure to register is shown and the run goes on: nothing else of the run depends on it.
+void TForm1::RegisterTimeClockProcedure() {
+  ExtractArchiveFile("eQuillon.aep");
+  FailureShownAs(ui_, "", [&] {
+    kv::upgrade::CreateProcedure(
+        UpgradeObjects(), "eQuillon", "ProcessTiming",
+        "company CHAR(255)*dd CHAR(2)*mm CHAR(2)*yy CHAR(4)*p_no CHAR(15)*emp_no CHAR(12)*err_no CHAR(12) OUTPUT*",
+        dataPath_ + "eQuillon.aep");
+  });
 }
 
 void TForm1::DeleteEmptyQueryRows() {

@@ -219,6 +219,7 @@ class TForm1 {
   void FillTrainingDepartments();
   void FillMedschClaimTypes();
   void AddMedschIndex();
+  void RegisterTimeClockProcedure();
   void DeleteEmptyQueryRows();
   void DeleteLeftoverTableBackups();
   void ExecuteOn(engine::TAdsQuery& query, const std::string& statement);

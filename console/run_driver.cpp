@@ -13,8 +13,11 @@
 #include "conversions/report_writer.h"
 #include "platform/fs.h"
 #include "rates/cpf_rates.h"
+#include "upgrade/archive_tables.h"
 #include "upgrade/dictionary_routines.h"
 #include "upgrade/column_lists.h"
+#include "upgrade/index_upgrade.h"
+#include "upgrade/table_names.h"
 
 namespace kv::console {
 
@@ -156,6 +159,8 @@ kv::upgrade::ListContext TForm1::ColumnListContext() {
 }
 
 void TForm1::NormalFlowPartThree(const std::string& code) {
+  // 8.1.
+  if (AdsConnection1.IsDictionary()) FailurePassedOn([&] { kv::upgrade::StripTableNameExtensions(UpgradeObjects()); });
   // 8.2. Not caught: a table that cannot be made ends the run.
   if (!AdsConnection1.IsConnected()) AdsConnection1.Connect();
   Edit2.SetText(AdsConnection1.ConnectPath());
@@ -190,11 +195,19 @@ void TForm1::NormalFlowPartThree(const std::string& code) {
   FailureShownAs(ui_, "", [&] { FillRbItemIds(); });
   // 8.17.
   if (CheckBox4.Checked()) CopyClaimTemplate();
+  // 8.18.
+  if (CheckBox7.Checked()) RegisterTimeClockProcedure();
   // 8.19.
   FailureIgnored([&] { EncryptSysContAndLoans(); });
   // 8.20.
   const auto onDictionary = [this] { return AdsTable1.AdsConnection() && AdsTable1.AdsConnection()->IsDictionary(); };
   if (onDictionary()) FailurePassedOn([&] { kv::upgrade::GrantStandardRights(UpgradeObjects(), "INTPASS", true); });
+  // 8.21.
+  FailurePassedOn([&] { kv::upgrade::StripTableNameExtensions(UpgradeObjects()); });
+  // 8.24, 8.25.
+  FailureShownAs(ui_, "", [&] { kv::upgrade::ExtractArchiveTables({UpgradeObjects(), XceedZip1}, updateArchiveName_); });
+  if (CheckBoxAdv.Checked())
+    FailureShownAs(ui_, "", [&] { kv::upgrade::ExtractReportWriterTables({UpgradeObjects(), XceedZip1}, "RPTDATA.ZIP"); });
   // 8.26: four statements, each under its own guard.
   FailureShownAs(ui_, "", [&] {
     ExecuteOn(AdsQuery1, "UPDATE RTABLE SET HIDE_WAGE ='T' WHERE DATABASE1='EMP_PROS' AND TYPE1='N' ");
@@ -206,10 +219,14 @@ void TForm1::NormalFlowPartThree(const std::string& code) {
   FailureShownAs(ui_, "MEDSCH ", [&] { FillMedschClaimTypes(); });
   // 8.28.
   FailureIgnored([&] { AddMedschIndex(); });
+  // 8.29.
+  FailurePassedOn([&] { kv::upgrade::UpgradeIndexes({UpgradeObjects(), AdsQueryIndex, AdsTableCode}); });
   // 8.31.
   CleanUpWorkFiles(code);
   // 8.32.
   UpdateReportTemplates();
+  // 8.33.
+  FailurePassedOn([&] { kv::upgrade::StripTableNameExtensions(UpgradeObjects()); });
   // 8.34.
   FailurePassedOn([&] { DeleteEmptyQueryRows(); });
   // 8.35: the dictionary's tables are refreshed (RefreshDictionaryTables) right after this once that is built.

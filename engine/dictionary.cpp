@@ -98,11 +98,11 @@ void TAdsDictionary::SetObjectAccessRights(std::string_view object, std::string_
   Check(ace::AdsDDSetObjectAccessRights(handle_, object, accessor, rights));
 }
 
-void TAdsDictionary::Names(std::uint16_t kind, std::vector<std::string>& list) {
+void TAdsDictionary::Names(std::uint16_t kind, std::string_view parent, std::vector<std::string>& list) {
   RequireConnected();
   std::string name;
   ace::AdsHandle search = 0;
-  ace::ResultCode r = ace::AdsDDFindFirstObject(handle_, kind, "", &name, &search);
+  ace::ResultCode r = ace::AdsDDFindFirstObject(handle_, kind, parent, &name, &search);
   while (r == 0) {
     if (name.size() > ace::kMaxObjectName) name.resize(ace::kMaxObjectName);
     list.push_back(name);
@@ -112,7 +112,17 @@ void TAdsDictionary::Names(std::uint16_t kind, std::vector<std::string>& list) {
   if (r != ace::code::kNoMoreObjects) Check(r);
 }
 
-void TAdsDictionary::TableNames(std::vector<std::string>& list) { Names(ace::dd_object::kTable, list); }
-void TAdsDictionary::UserNames(std::vector<std::string>& list) { Names(ace::dd_object::kUser, list); }
+void TAdsDictionary::TableNames(std::vector<std::string>& list) { Names(ace::dd_object::kTable, "", list); }
+void TAdsDictionary::UserNames(std::vector<std::string>& list) { Names(ace::dd_object::kUser, "", list); }
+void TAdsDictionary::ProcedureNames(std::vector<std::string>& list) { Names(ace::dd_object::kProcedure, "", list); }
+
+void TAdsDictionary::IndexNames(std::string_view table, std::vector<std::string>& list) {
+  Names(ace::dd_object::kIndex, table, list);
+}
+
+void TAdsDictionary::DeleteIndex(std::string_view table, std::string_view tag) {
+  RequireConnected();
+  Check(ace::AdsDDDeleteIndex(handle_, table, tag));
+}
 
 }  // namespace kv::engine

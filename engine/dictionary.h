@@ -47,16 +47,21 @@ class TAdsDictionary : public TComponent {
   void CreateUser(std::string_view group, std::string_view user, std::string_view password,
                   std::string_view description);
   void SetObjectAccessRights(std::string_view object, std::string_view accessor, std::string_view rights);
-  // Names of every table (kind 1) / user (kind 8), added to the list.
+  // Names of every table (kind 1) / user (kind 8) / procedure (kind 101), added to the list.
   void TableNames(std::vector<std::string>& list);
   void UserNames(std::vector<std::string>& list);
+  void ProcedureNames(std::vector<std::string>& list);
+  // The index tags registered under a table (kind 5 with the table as parent), in registration order, added to
+  // the list; and the removal of one tag, from the dictionary and from the table's index file.
+  void IndexNames(std::string_view table, std::vector<std::string>& list);
+  void DeleteIndex(std::string_view table, std::string_view tag);
 
   ErrorSource Source() const;
 
  private:
   void Check(ace::ResultCode result) const { CheckEngine(result, Source()); }
   void RequireConnected() const;
-  void Names(std::uint16_t kind, std::vector<std::string>& list);
+  void Names(std::uint16_t kind, std::string_view parent, std::vector<std::string>& list);
 
   std::string connectPath_;
   ace::AdsHandle handle_ = 0;

@@ -30,22 +30,6 @@ void FindCompany(const WindowObjects& w, const std::string& code) {
   if (!w.AdsTableCompany.FindKey({engine::TKeyValue(code)})) throw std::runtime_error("Company code not found !");
 }
 
-// Returns the company code it keeps for SwitchBack.
-std::string SwitchToDictionary(const WindowObjects& w) {
-  std::string code = CompanyCodeOf(w);
-  w.AdsConnection1.Disconnect();
-  w.AdsDictionary1.Disconnect();
-  w.AdsDictionary1.SetConnectPath(w.AdsConnection1.ConnectPath());
-  w.AdsDictionary1.Connect();
-  return code;
-}
-
-void SwitchBack(const WindowObjects& w, const std::string& code) {
-  w.AdsDictionary1.Disconnect();
-  w.AdsConnection1.Connect();
-  FindCompany(w, code);
-}
-
 void AddAdtTable(engine::TAdsDictionary& d, std::string_view table) {
   d.AddTable(table, std::string(table) + ".ADT", "", "", TAdsTableTypes::ttAdsADT, TAdsCharTypes::ANSI);
 }
@@ -116,6 +100,21 @@ bool ChangeRegistration(const WindowObjects& w, std::string_view table, bool enc
 }
 
 }  // namespace
+
+std::string SwitchToDictionary(const WindowObjects& w) {
+  std::string code = CompanyCodeOf(w);
+  w.AdsConnection1.Disconnect();
+  w.AdsDictionary1.Disconnect();
+  w.AdsDictionary1.SetConnectPath(w.AdsConnection1.ConnectPath());
+  w.AdsDictionary1.Connect();
+  return code;
+}
+
+void SwitchBack(const WindowObjects& w, const std::string& code) {
+  w.AdsDictionary1.Disconnect();
+  w.AdsConnection1.Connect();
+  FindCompany(w, code);
+}
 
 const std::vector<StandardRight>& StandardRights() {
   static const std::vector<StandardRight> rights{

@@ -31,6 +31,12 @@ inline constexpr std::string_view kToolUser = "UTC";
 inline constexpr std::string_view kToolUserPassword = "qzn507";
 inline constexpr std::string_view kToolUserDescription = "ZAZA USER";
 
+// The company connection let go and AdsDictionary1 connected to its dictionary; returns the company code that
+// SwitchBack needs. SwitchBack disconnects AdsDictionary1, connects AdsConnection1 again and finds the company in
+// the registry ("Company code not found !" when it has gone).
+std::string SwitchToDictionary(const WindowObjects& window);
+void SwitchBack(const WindowObjects& window, const std::string& code);
+
 // Fills `list` with the dictionary's table names (adding to what it holds) and tells whether one of them is
 // `table`, without regard to case.
 bool TableInDictionary(engine::TAdsDictionary& dictionary, std::vector<std::string>& list, std::string_view table);

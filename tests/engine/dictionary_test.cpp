@@ -112,6 +112,30 @@ TEST_F(Dictionaries, ObjectOperations) {
   EXPECT_FALSE(dictionary.IsConnected());
 }
 
+TEST_F(Dictionaries, IndexesRegisteredUnderATableAreFoundAndDeleted) {
+  company.Connect();
+  MakeEmployee();
+  company.Disconnect();
+  dictionary.Connect();
+  std::vector<std::string> indexes;
+  dictionary.IndexNames("employee", indexes);
+  EXPECT_THAT(indexes, ElementsAre("EMP_NO", "NAME"));
+  dictionary.DeleteIndex("EMPLOYEE", "EMP_NO");
+  indexes.clear();
+  dictionary.IndexNames("EMPLOYEE", indexes);
+  EXPECT_THAT(indexes, ElementsAre("NAME"));
+  EXPECT_THROW(dictionary.DeleteIndex("EMPLOYEE", "EMP_NO"), EADSDatabaseError);
+  EXPECT_THROW(dictionary.IndexNames("NOSUCH", indexes), EADSDatabaseError);
+  dictionary.Disconnect();
+  // Gone from the table's index file too.
+  TAdsTable t;
+  t.SetAdsConnection(&company);
+  t.SetTableName("EMPLOYEE");
+  t.UpdateIndexDefs();
+  ASSERT_EQ(t.IndexDefs.Count(), 1u);
+  EXPECT_EQ(t.IndexDefs[0].Name, "NAME");
+}
+
 TEST_F(Dictionaries, ConnectingToAFolderIsNotADictionary) {
   TAdsDictionary wrong;
   wrong.SetConnectPath(dir.SuitePath());

@@ -150,6 +150,33 @@ class Company : public ::testing::Test {
     return encrypted;
   }
 
+  // "NAME=FIELDS" for every index of the table, as the engine reports them.
+  std::vector<std::string> IndexesOf(const std::string& table, bool throughDictionary = false) {
+    engine::TAdsConnection c;
+    Point(c, throughDictionary);
+    engine::TAdsTable t;
+    t.SetAdsConnection(&c);
+    t.SetTableName(table);
+    t.UpdateIndexDefs();
+    std::vector<std::string> indexes;
+    for (const engine::TIndexDef& index : t.IndexDefs) indexes.push_back(index.Name + "=" + index.Fields);
+    return indexes;
+  }
+
+  // The company leaves the registry behind the routine's back.
+  void RemoveCompanyFromRegistry() {
+    engine::TAdsConnection c;
+    c.SetConnectPath(DataPath());
+    engine::TAdsTable t;
+    t.SetAdsConnection(&c);
+    t.SetTableName("mcompany.ADT");
+    t.SetIndexFieldNames("COMPANY_CODE");
+    t.Open();
+    ASSERT_TRUE(t.FindKey({engine::TKeyValue(std::string(kCode))}));
+    t.Delete();
+    t.Close();
+  }
+
   std::vector<std::string> RegisteredTables() {
     engine::TAdsDictionary d;
     ConnectAdmin(d);
@@ -223,7 +250,6 @@ class Company : public ::testing::Test {
   engine::TAdsTable AdsTable1{"AdsTable1", "Form1"};
   engine::TAdsQuery AdsQuery1{"AdsQuery1", "Form1"};
 
- private:
   void Point(engine::TAdsConnection& c, bool throughDictionary) const {
     if (throughDictionary) {
       c.SetConnectPath(DictionaryPath());
@@ -234,6 +260,7 @@ class Company : public ::testing::Test {
     }
   }
 
+ private:
   // Made as a free table in the folder; encrypted with the table password when `freeEncryption` asks for it.
   void MakeTable(const TableSpec& spec, bool freeEncryption) const {
     engine::TAdsConnection c;

@@ -67,18 +67,7 @@ TEST_F(Dictionary, WithoutTheSuiteUsersNothingIsGrantedAndNothingShown) {
 
 TEST_F(Dictionary, ACompanyGoneFromTheRegistryIsRaisedOnTheWayBack) {
   MakeDictionaryCompany({Plain("INTPASS")});
-  {
-    engine::TAdsConnection c;
-    c.SetConnectPath(DataPath());
-    engine::TAdsTable t;
-    t.SetAdsConnection(&c);
-    t.SetTableName("mcompany.ADT");
-    t.SetIndexFieldNames("COMPANY_CODE");
-    t.Open();
-    ASSERT_TRUE(t.FindKey({engine::TKeyValue(std::string("ABC"))}));
-    t.Delete();
-    t.Close();
-  }
+  RemoveCompanyFromRegistry();
   try {
     GrantStandardRights(Window(), "INTPASS", true);
     ADD_FAILURE() << "nothing was raised";
