@@ -47,7 +47,7 @@ void RequireAdministrator(const detail::ConnectionObject& c) {
 
 // Encrypts (on) or decrypts the table's files with the dictionary's own secret. The table must not be open.
 void SetTableEncryption(detail::ConnectionObject& c, const dict::TableEntry& entry, bool on) {
-  auto table = storage::Table::Open(FileOf(c, entry), {true, false});
+  auto table = storage::Table::Open(FileOf(c, entry), {.exclusive = true});
   const std::string secret = c.dict->EncryptionSecret();
   const bool encrypted = table->Header().encrypted;
   if (encrypted) {
@@ -107,7 +107,7 @@ ResultCode AdsDDAddTable(AdsHandle connection, std::string_view name, std::strin
     if (!kv::fs::HostFileExists(path))
       Fail(code::kFileNotFound, "table file " + std::string(file) + " is not in the dictionary's folder");
     // The table's tags come along, so the dictionary knows its indexes.
-    auto table = storage::Table::Open(path, {false, true});
+    auto table = storage::Table::Open(path, {.readOnly = true});
     c.dict->AddTable(entry);
     for (const auto& tag : table->Tags()) c.dict->AddIndex(entry.name, {tag.name, tag.expression, tag.options, ""});
   });
@@ -248,7 +248,7 @@ ResultCode AdsDDDeleteIndex(AdsHandle connection, std::string_view table, std::s
     detail::ConnectionObject& c = DictionaryOf(connection);
     RequireAdministrator(c);
     const dict::TableEntry entry = TableOf(c, table);
-    auto open = storage::Table::Open(FileOf(c, entry), {true, false});
+    auto open = storage::Table::Open(FileOf(c, entry), {.exclusive = true});
     if (c.dict->GetTableProperty(entry.name, dict::kPropertyEncrypted) == 1) open->GivePassword(c.dict->EncryptionSecret());
     const bool inFile = open->FindTag(tag) >= 0;
     if (inFile) open->DropTag(std::string(tag));

@@ -109,7 +109,8 @@ ResultCode AdsOpenTable(AdsHandle connection, std::string_view name, std::string
     detail::TableObject t;
     t.connection = connection;
     t.name = std::string(name);
-    storage::Table::Options options{(openMode & open_mode::kExclusive) != 0, (openMode & open_mode::kReadOnly) != 0};
+    storage::Table::Options options{.exclusive = (openMode & open_mode::kExclusive) != 0,
+                                     .readOnly = (openMode & open_mode::kReadOnly) != 0};
     options.batchAppends = options.exclusive;  // AdsCloseTable closes with Table::Close, which reports the last batch
     stdfs::path path;
     if (c && c->dictionary && tableType == table_type::kDefault) {

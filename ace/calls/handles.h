@@ -89,7 +89,6 @@ class Registry {
   std::uint16_t KindOf(AdsHandle h) const;
   // Closes the statement's cursors and forgets it; a later use of the handle is kStatementClosed.
   void RemoveStatement(AdsHandle h);
-  bool IsConnection(AdsHandle h) const { return connections_.count(h) != 0; }
   bool IsTable(AdsHandle h) const { return tables_.count(h) != 0; }
   bool IsIndex(AdsHandle h) const { return indexes_.count(h) != 0; }
   void RemoveTable(AdsHandle h);

@@ -216,7 +216,7 @@ std::vector<int> CopiedColumns(const Bound& b, const std::vector<NewColumn>& col
 
 ExecuteResult RunAlter(const AlterTableStatement& a, const ParameterValues& params, Catalog& catalog) {
   Rows rows(params);
-  Bound& b = rows.Add(catalog, a.table, 'A', {true, false});
+  Bound& b = rows.Add(catalog, a.table, 'A', {.exclusive = true});
   const std::string table = b.Shown();
   ColumnList list(b);
   for (const AlterAction& act : a.actions) list.Apply(act);

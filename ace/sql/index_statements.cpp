@@ -8,7 +8,7 @@ namespace ace::sql::exec {
 
 ExecuteResult RunCreateIndex(const CreateIndexStatement& ci, const ParameterValues& params, Catalog& catalog) {
   Rows rows(params);
-  Bound& b = rows.Add(catalog, ci.table, 'A', {false, false});
+  Bound& b = rows.Add(catalog, ci.table, 'A', {});
   std::string expression;
   for (const IndexColumn& c : ci.columns) {
     const int f = b.Field(c.column.text);
@@ -36,7 +36,7 @@ ExecuteResult RunCreateIndex(const CreateIndexStatement& ci, const ParameterValu
 
 ExecuteResult RunDropIndex(const DropIndexStatement& di, const ParameterValues& params, Catalog& catalog) {
   Rows rows(params);
-  Bound& b = rows.Add(catalog, di.table, 'A', {false, false});
+  Bound& b = rows.Add(catalog, di.table, 'A', {});
   const int tag = b.table->FindTag(di.index.text);
   if (tag < 0) Fail(code::kIndexNotFound, "table " + b.Shown() + " has no index tag " + di.index.text + At(di.index.pos));
   const std::string name = b.table->Tags()[tag].name;

@@ -20,7 +20,7 @@ std::shared_ptr<ScratchFolder> NewScratchFolder() {
 
 ResultWriter::ResultWriter(const std::vector<FieldSpec>& fields)
     : scratch_(NewScratchFolder()), path_(scratch_->Path() / "RESULT.ADT") {
-  table_ = storage::Table::Create(path_, fields, 1, {true, false, true});
+  table_ = storage::Table::Create(path_, fields, 1, {.exclusive = true, .scratch = true});
 }
 
 void ResultWriter::Write(const std::vector<Value>& values) {
@@ -40,7 +40,7 @@ ExecuteResult ResultWriter::Finish() {
   table_.reset();
   ExecuteResult r;
   // Private to this cursor (exclusive), and writable so that the caller can give it tags of its own columns.
-  r.cursor = storage::Table::Open(path_, {true, false, true});
+  r.cursor = storage::Table::Open(path_, {.exclusive = true, .scratch = true});
   r.cursor->GotoTop();
   r.scratch = scratch_;
   r.rows = rows_;

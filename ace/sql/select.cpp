@@ -30,7 +30,7 @@ void RefuseUnnamedStar(const SelectItem& star) {
 ExecuteResult LiveSelect(const std::shared_ptr<const Statement>& tree, const SelectStatement& s,
                          const ParameterValues& params, Catalog& catalog, const ExecuteOptions& options) {
   Rows rows(params);
-  Bound& b = rows.Add(catalog, s.from[0], 'R', {false, !options.live});
+  Bound& b = rows.Add(catalog, s.from[0], 'R', {.readOnly = !options.live});
   const SelectItem& star = s.items[0];
   if (!star.starTable.empty() && !b.Answers(star.starTable)) RefuseUnnamedStar(star);
   ExecuteResult r;
@@ -328,7 +328,7 @@ RowSorter::Less SortOrder(const std::vector<SortKey>& keys) {
 
 ExecuteResult StaticSelect(const SelectStatement& s, const ParameterValues& params, Catalog& catalog) {
   Rows rows(params);
-  for (const TableRef& ref : s.from) rows.Add(catalog, ref, 'R', {false, true});
+  for (const TableRef& ref : s.from) rows.Add(catalog, ref, 'R', {.readOnly = true});
   const std::vector<OutColumn> out = ResultColumns(s, rows);
   CheckClauses(s, rows);
   const std::vector<SortKey> sortKeys = SortKeys(s, out, rows);

@@ -113,8 +113,8 @@ void UnlockFrom(Table& t, const std::vector<std::uint64_t>& recnos, std::size_t 
 class Update {
  public:
   Update(const UpdateStatement& u, const ParameterValues& params, Catalog& catalog) : u_(u), rows_(params) {
-    rows_.Add(catalog, u.table, 'W', {false, false});
-    for (const TableRef& ref : u.from) rows_.Add(catalog, ref, 'R', {false, true});
+    rows_.Add(catalog, u.table, 'W', {});
+    for (const TableRef& ref : u.from) rows_.Add(catalog, ref, 'R', {.readOnly = true});
   }
 
   std::uint64_t Run() {
@@ -327,7 +327,7 @@ class Update {
 
 ExecuteResult RunInsert(const InsertStatement& ins, const ParameterValues& params, Catalog& catalog) {
   Rows rows(params);
-  Bound& b = rows.Add(catalog, ins.table, 'I', {false, false});
+  Bound& b = rows.Add(catalog, ins.table, 'I', {});
   const std::vector<int> fields = InsertFields(ins, b);
   const Resolver r = NoColumns(params);
   std::vector<std::pair<int, Value>> values;
@@ -364,7 +364,7 @@ ExecuteResult RunUpdate(const UpdateStatement& u, const ParameterValues& params,
 
 ExecuteResult RunDelete(const DeleteStatement& d, const ParameterValues& params, Catalog& catalog) {
   Rows rows(params);
-  Bound& b = rows.Add(catalog, d.table, 'D', {false, false});
+  Bound& b = rows.Add(catalog, d.table, 'D', {});
   if (d.where) {
     rows.Check(*d.where);
     RefuseAggregate(*d.where, "WHERE");
