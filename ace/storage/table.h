@@ -103,8 +103,6 @@ class Table {
   void SetOrder(int tag);
   int Order() const { return order_; }
   int FindTag(std::string_view name);
-  // The fields of a tag's key, in order; empty for a tag whose key is not plain fields.
-  std::vector<int> TagFields(int tag);
 
   // Navigation. Without the password of an encrypted table a handle in a tag's order cannot know where it is:
   // moves succeed, but reading the record fails with kPasswordRequired until the password is given.
