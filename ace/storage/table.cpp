@@ -192,8 +192,6 @@ void Table::CreateTag(const std::string& name, const std::string& expression, st
   if (!header.EncodeTagArea()) {
     // The table header has no room left for another tag: rewrite the table with a larger one.
     header.tags.pop_back();
-    RecordMapping same;
-    same.fields.assign(header.fields.begin(), header.fields.end());
     RewriteAll(nullptr, nullptr, true, std::nullopt);
     files_->Header().tags.push_back(tag);
     if (!files_->Header().EncodeTagArea()) {
@@ -206,19 +204,10 @@ void Table::CreateTag(const std::string& name, const std::string& expression, st
   files_->ReloadKeys();
   try {
     WriteScope write(*this);
-    index::IndexFile* index = nullptr;
-    if (!files_->IndexAvailable() || !kv::fs::HostFileExists(files_->Paths().adi)) {
+    if (!files_->IndexAvailable() || !kv::fs::HostFileExists(files_->Paths().adi))
       files_->RebuildIndex();
-      index = &files_->Index();
-    } else {
-      index = &files_->Index();
-      const int t = static_cast<int>(h.tags.size()) - 1;
-      index::TagInfo info{tag.name, tag.expression, tag.options, static_cast<std::uint16_t>(key.length), tag.pageSize};
-      const index::TagId id = index->AddTag(info);
-      auto builder = index->BuildTag(id);
-      files_->AddKeys(t, builder);
-      builder.Finish();
-    }
+    else
+      files_->BuildTag(static_cast<int>(h.tags.size()) - 1);
     write.Touch();
     files_->WriteTagArea(true);
     write.Commit();

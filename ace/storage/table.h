@@ -30,6 +30,7 @@
 
 namespace ace::storage {
 
+class MemoFile;
 class TableFiles;
 
 // What a whole-table rewrite does to each record: reads the old record and writes the new one.
@@ -200,6 +201,12 @@ class Table {
   bool PassesFilter();
   void RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping* mapping, bool keepRecords,
                   std::optional<bool> encrypt);
+  // The steps of RewriteAll (table_rewrite.cpp): the records into the new file, its index, and the swap.
+  void CopyRecords(TableHeader& fresh, const RecordMapping* mapping, const Cipher* cipher, kv::fs::File& out,
+                   MemoFile* memo);
+  void BuildRewrittenIndex(const TableHeader& fresh, const Cipher* cipher, const kv::fs::File& out,
+                           const std::filesystem::path& path);
+  void SwapInRewrite(const TableHeader& fresh, bool hadMemo, kv::fs::File out, const std::optional<Cipher>& cipher);
   // No per-operation locks: an exclusive open, or a hold.
   bool Unlocked() const { return options_.exclusive || hold_ != 0; }
   // A record RequireUnlocked found free under the current hold for writing.

@@ -10,6 +10,7 @@
 #include "ace/core/bytes.h"
 #include "ace/core/checksum.h"
 #include "ace/storage/record_codec.h"
+#include "ace/storage/tag_builder.h"
 #include "support/strings.h"
 
 namespace stdfs = std::filesystem;
@@ -503,26 +504,17 @@ const std::vector<std::uint8_t>& TableFiles::BlankPayload() {
   return blank_;
 }
 
-void TableFiles::AddKeys(int tag, index::IndexFile::Builder& builder) {
-  // Large reads, one key buffer, and for a clear table the key taken straight from the slot (no payload copy).
-  const KeyDefinition& key = keys_.at(tag);
-  std::vector<std::uint8_t> buffer, payload, bytes(key.length);
-  const std::uint32_t size = header_.SlotSize();
-  const std::uint64_t chunk = std::max<std::uint64_t>(16, (std::uint64_t{256} << 10) / size);
-  for (std::uint64_t r = 1; r <= header_.counters.slots; r += chunk) {
-    const std::uint64_t n = ReadSlots(r, chunk, buffer);
-    for (std::uint64_t i = 0; i < n; ++i) {
-      const std::uint8_t* slot = buffer.data() + i * size;
-      if (!header_.encrypted && slot[0] == TableHeader::kLive) {
-        EncodeRecordKey(key, header_, slot + 1, bytes.data());
-      } else {
-        if (!DecodeSlot(r + i, slot, payload)) continue;
-        EncodeRecordKey(key, header_, payload.data(), bytes.data());
-      }
-      builder.Add(bytes, r + i);
-    }
-  }
+SlotReader TableFiles::Records() {
+  return {header_, header_.counters.slots,
+          [this](std::uint64_t recno, std::uint64_t count, std::vector<std::uint8_t>& buffer) {
+            return ReadSlots(recno, count, buffer);
+          },
+          [this](std::uint64_t recno, const std::uint8_t* slot, std::vector<std::uint8_t>& payload) {
+            return DecodeSlot(recno, slot, payload);
+          }};
 }
+
+void TableFiles::BuildTag(int tag) { storage::BuildTag(*index_, header_.tags.at(tag), keys_.at(tag), Records()); }
 
 void TableFiles::EnsureIndex(bool sole) {
   if (header_.tags.empty()) {
@@ -577,14 +569,7 @@ void TableFiles::RebuildIndex() {
   index_ = index::IndexFile::Create(paths_.adi, DataCipher(), header_.counters.change);
   index_->MarkDirty();
   indexMarkedDirty_ = true;
-  for (std::size_t t = 0; t < header_.tags.size(); ++t) {
-    const TagDefinition& tag = header_.tags[t];
-    index::TagInfo info{tag.name, tag.expression, tag.options, static_cast<std::uint16_t>(keys_[t].length), tag.pageSize};
-    const index::TagId id = index_->AddTag(info);
-    auto builder = index_->BuildTag(id);
-    AddKeys(static_cast<int>(t), builder);
-    builder.Finish();
-  }
+  for (std::size_t t = 0; t < header_.tags.size(); ++t) BuildTag(static_cast<int>(t));
   index_->Flush();
   forceRebuild_ = false;
   indexChecked_ = false;

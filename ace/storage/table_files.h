@@ -14,6 +14,7 @@
 #include "ace/index/index_file.h"
 #include "ace/storage/append_batch.h"
 #include "ace/storage/key_codec.h"
+#include "ace/storage/tag_builder.h"
 #include "ace/storage/memo_file.h"
 #include "ace/storage/table_header.h"
 #include "platform/file.h"
@@ -117,8 +118,10 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   std::vector<std::uint8_t> KeyOf(int tag, const std::vector<std::uint8_t>& payload) const;
   // The payload of a new record: every field empty. Made once for the current layout.
   const std::vector<std::uint8_t>& BlankPayload();
-  // Gives the builder every live record's key of a tag, in record order.
-  void AddKeys(int tag, index::IndexFile::Builder& builder);
+  // The table's records as the index builds read them (tag_builder.h).
+  SlotReader Records();
+  // Adds tag t of the header to the open index file and builds its entries from the records.
+  void BuildTag(int tag);
 
   // After a whole-table rewrite: forget everything and read the new files.
   void Reload();

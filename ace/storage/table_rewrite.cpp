@@ -6,11 +6,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "ace/core/error.h"
 #include "ace/storage/record_codec.h"
 #include "ace/storage/table.h"
 #include "ace/storage/table_files.h"
+#include "ace/storage/tag_builder.h"
 
 namespace stdfs = std::filesystem;
 
@@ -24,6 +26,144 @@ std::uint64_t NewGeneration() {
   std::memcpy(&g, random.data(), sizeof g);
   return g == 0 ? 1 : g;
 }
+
+// The new table's header: the new fields, the tags whose keys still read against them, a tag area with room for
+// them, and the old table's character and table type.
+TableHeader NewHeader(const TableHeader& old, const std::vector<FieldSpec>& fields,
+                      const std::vector<TagDefinition>& tags) {
+  const auto make = [&](std::uint32_t tagArea) {
+    TableHeader h = TableHeader::ForFields(fields, tagArea);
+    h.charType = old.charType;
+    h.tableType = old.tableType;
+    return h;
+  };
+  TableHeader fresh = make(TableHeader::kDefaultTagArea);
+  for (const TagDefinition& tag : tags) {
+    // A tag whose key names a field the new layout lacks (or made a memo) goes with that field; any other fault
+    // of the key in the new layout (a key grown past its limit) stops the change before anything is written.
+    if (!KeyFieldsPresent(fresh, tag.expression)) continue;
+    ParseKeyExpression(fresh, tag.expression, tag.options);
+    fresh.tags.push_back(tag);
+  }
+  if (!fresh.EncodeTagArea()) {
+    // Twice what the tags need.
+    std::size_t need = table_format::tag_area::kHead;
+    for (const TagDefinition& t : fresh.tags) need += 1 + 2 + table_format::tag_area::kEntryTail + t.name.size() +
+                                                      t.expression.size();
+    std::vector<TagDefinition> kept = std::move(fresh.tags);
+    fresh = make(static_cast<std::uint32_t>(need * 2));
+    fresh.tags = std::move(kept);
+  }
+  fresh.counters.nextAutoInc = old.counters.nextAutoInc;
+  fresh.counters.change = old.counters.change + 1;
+  return fresh;
+}
+
+// Carries the records of the old table into the new one, one record at a time: by copying the payload when the
+// layout stays, else by taking the old record apart into values (through the mapping of a restructure) and
+// putting the new one together, its memo values written to the new memo file.
+class RecordCopier {
+ public:
+  RecordCopier(TableFiles& files, const TableHeader& old, const TableHeader& fresh, const RecordMapping* mapping,
+               MemoFile* memo, const std::string& table)
+      : files_(files), old_(old), fresh_(fresh), mapping_(mapping), memo_(memo),
+        nextAutoInc_(old.counters.nextAutoInc), newPayload_(fresh.payloadSize), copied_(fresh.fields.size(), -1) {
+    // Pack, encrypt and decrypt keep the layout: with no memo blocks to carry over, a record's payload is copied as
+    // it is instead of being taken apart into values and put together again.
+    sameLayout_ = mapping == nullptr && !old.HasMemo() && fresh.payloadSize == old.payloadSize &&
+                  fresh.fields.size() == old.fields.size();
+    for (std::size_t fi = 0; sameLayout_ && fi < fresh.fields.size(); ++fi) {
+      const FieldDescriptor &n = fresh.fields[fi], &o = old.fields[fi];
+      sameLayout_ = n.type == o.type && n.offset == o.offset && n.nullBit == o.nullBit &&
+                    FieldValueSize(n) == FieldValueSize(o);
+    }
+    // Fields that take an old field's bytes over unchanged (a restructure that adds, drops or retypes others).
+    for (std::size_t fi = 0; mapping && fi < mapping->copied.size() && fi < fresh.fields.size(); ++fi) {
+      const int from = mapping->copied[fi];
+      if (from < 0) continue;
+      const FieldDescriptor& n = fresh.fields[fi];
+      if (from >= static_cast<int>(old.fields.size()) || old.fields[from].type != n.type ||
+          old.fields[from].length != n.length || old.fields[from].decimals != n.decimals || IsMemoLike(n.type) ||
+          n.type == FieldType::AutoInc)
+        Fail(code::kInternal, "field " + n.name + " of table " + table + " cannot take over an old field's bytes");
+      copied_[fi] = from;
+    }
+    oldValues_ = [this](int field) { return OldValue(field); };  // made once: map is called for every record
+  }
+
+  // The new payload of the old record whose payload is given.
+  const std::vector<std::uint8_t>& Convert(const std::vector<std::uint8_t>& payload) {
+    payload_ = &payload;
+    if (sameLayout_) {
+      newPayload_.assign(payload.begin(), payload.end());
+      for (const FieldDescriptor& f : fresh_.fields)
+        if (f.type == FieldType::AutoInc) {
+          Value v = ReadScalar(f, newPayload_.data());
+          if (v.IsNull()) WriteScalar(f, newPayload_.data(), v = NextAutoInc(v));
+          else NextAutoInc(v);
+        }
+      return newPayload_;
+    }
+    if (mapping_) {
+      values_.assign(fresh_.fields.size(), Value::Null());
+      mapping_->map(oldValues_, values_);
+    } else {
+      values_.clear();
+      for (std::size_t fi = 0; fi < old_.fields.size(); ++fi) values_.push_back(OldValue(static_cast<int>(fi)));
+    }
+    std::fill(newPayload_.begin(), newPayload_.end(), 0);
+    for (std::size_t fi = 0; fi < fresh_.fields.size(); ++fi) PutField(fi);
+    return newPayload_;
+  }
+
+  std::uint64_t NextAutoIncAfter() const { return nextAutoInc_; }
+
+ private:
+  Value OldValue(int field) const {
+    const FieldDescriptor& f = old_.fields.at(field);
+    if (!IsMemoLike(f.type)) return ReadScalar(f, payload_->data());
+    const MemoRef ref = ReadMemoRef(f, payload_->data());
+    return ref.block == 0 ? Value::Null() : MemoValueOf(f, files_.Memo().Read(ref));
+  }
+
+  // An AutoInc value: the next one for an empty value; the counter stays past every value kept.
+  Value NextAutoInc(Value v) {
+    if (v.IsNull()) v = Value::Integer(static_cast<std::int64_t>(nextAutoInc_));
+    nextAutoInc_ = std::max<std::uint64_t>(nextAutoInc_, static_cast<std::uint64_t>(v.AsInteger()) + 1);
+    return v;
+  }
+
+  void PutField(std::size_t fi) {
+    const FieldDescriptor& f = fresh_.fields[fi];
+    if (copied_[fi] >= 0) {
+      const FieldDescriptor& o = old_.fields[copied_[fi]];
+      std::memcpy(newPayload_.data() + f.offset, payload_->data() + o.offset, FieldValueSize(f));
+      SetNull(f, newPayload_.data(), IsNull(o, payload_->data()));
+      return;
+    }
+    Value v = fi < values_.size() ? values_[fi] : Value::Null();
+    if (f.type == FieldType::AutoInc) v = NextAutoInc(v);
+    if (IsMemoLike(f.type)) {
+      const std::string bytes = v.IsNull() ? std::string() : MemoBytesOf(f, v);
+      WriteMemoRef(f, newPayload_.data(), bytes.empty() ? MemoRef{} : memo_->Write(bytes));
+    } else {
+      WriteScalar(f, newPayload_.data(), v);
+    }
+  }
+
+  TableFiles& files_;
+  const TableHeader& old_;
+  const TableHeader& fresh_;
+  const RecordMapping* mapping_;
+  MemoFile* memo_;
+  std::uint64_t nextAutoInc_;
+  bool sameLayout_ = false;
+  std::vector<std::uint8_t> newPayload_;
+  std::vector<int> copied_;
+  std::vector<Value> values_;
+  const std::vector<std::uint8_t>* payload_ = nullptr;
+  std::function<Value(int)> oldValues_;
+};
 
 }  // namespace
 
@@ -76,32 +216,8 @@ void Table::RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping
 
   const TableHeader& old = files_->Header();
   const TablePaths paths = files_->Paths();
-  std::vector<FieldSpec> newFields;
-  if (fields) newFields = *fields;
-  else newFields.assign(old.fields.begin(), old.fields.end());
-
-  // A header with room for the tags: the default area, or twice what they need.
-  TableHeader fresh = TableHeader::ForFields(newFields);
-  fresh.charType = old.charType;
-  fresh.tableType = old.tableType;
-  for (const TagDefinition& tag : mapping && mapping->tags ? *mapping->tags : old.tags) {
-    // A tag whose key names a field the new layout lacks (or made a memo) goes with that field; any other fault
-    // of the key in the new layout (a key grown past its limit) stops the change before anything is written.
-    if (!KeyFieldsPresent(fresh, tag.expression)) continue;
-    ParseKeyExpression(fresh, tag.expression, tag.options);
-    fresh.tags.push_back(tag);
-  }
-  if (!fresh.EncodeTagArea()) {
-    std::size_t need = 8;
-    for (const TagDefinition& t : fresh.tags) need += 9 + t.name.size() + t.expression.size();
-    fresh = [&] {
-      TableHeader h = TableHeader::ForFields(newFields, static_cast<std::uint32_t>(need * 2));
-      h.charType = old.charType;
-      h.tableType = old.tableType;
-      h.tags = fresh.tags;
-      return h;
-    }();
-  }
+  const std::vector<FieldSpec> newFields = fields ? *fields : std::vector<FieldSpec>(old.fields.begin(), old.fields.end());
+  TableHeader fresh = NewHeader(old, newFields, mapping && mapping->tags ? *mapping->tags : old.tags);
   fresh.encrypted = encrypt.value_or(old.encrypted);
   std::optional<Cipher> cipher;
   if (fresh.encrypted) {
@@ -110,12 +226,9 @@ void Table::RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping
     fresh.check = cipher->CheckValue();
   }
   fresh.memoGeneration = fresh.HasMemo() ? NewGeneration() : 0;
-  fresh.counters.nextAutoInc = old.counters.nextAutoInc;
-  fresh.counters.change = old.counters.change + 1;
 
   for (const stdfs::path& f : {paths.adt, paths.adm, paths.adi}) kv::fs::RemoveHostFile(paths.Temp(f));
   const stdfs::path tempAdt = paths.Temp(paths.adt);
-  const stdfs::path tempAdm = paths.Temp(paths.adm);
   kv::fs::File out = kv::fs::File::Open(tempAdt, kv::fs::File::Mode::CreateNew);
   {
     const auto bytes = fresh.Encode();
@@ -123,91 +236,38 @@ void Table::RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping
   }
   std::optional<MemoFile> memo;
   if (fresh.memoGeneration) {
-    memo = MemoFile::Create(tempAdm, fresh.memoGeneration);
+    memo = MemoFile::Create(paths.Temp(paths.adm), fresh.memoGeneration);
     memo->SetCipher(cipher ? &*cipher : nullptr);
   }
+  if (keepRecords) CopyRecords(fresh, mapping, cipher ? &*cipher : nullptr, out, memo ? &*memo : nullptr);
+  {
+    const auto counters = fresh.EncodeCounters();
+    out.WriteAt(TableHeader::kCountersOffset, counters.data(), counters.size());
+  }
+  out.Sync();
+  if (memo) memo->Sync();
+  if (!fresh.tags.empty()) BuildRewrittenIndex(fresh, cipher ? &*cipher : nullptr, out, paths.Temp(paths.adi));
+  SwapInRewrite(fresh, old.memoGeneration != 0, std::move(out), cipher);
+}
 
+void Table::CopyRecords(TableHeader& fresh, const RecordMapping* mapping, const Cipher* cipher, kv::fs::File& out,
+                        MemoFile* memo) {
   // Stream the records: read a chunk, convert, write a chunk. Memory stays bounded whatever the table's size.
-  std::uint64_t written = 0;
-  std::uint64_t nextAutoInc = old.counters.nextAutoInc;
-  std::vector<std::uint8_t> in, payload, newPayload(fresh.payloadSize), outBuffer;
-  std::vector<Value> values;
+  const TableHeader& old = files_->Header();
+  RecordCopier copier(*files_, old, fresh, mapping, memo, Name());
   const std::uint32_t outSlot = fresh.SlotSize();
   // Chunks of about 1 MiB of slots (at least one), so the buffers stay small whatever the record size.
-  const std::uint64_t kChunk = std::max<std::uint64_t>(1, (std::uint64_t{1} << 20) / std::max(old.SlotSize(), outSlot));
-  // Pack, encrypt and decrypt keep the layout: with no memo blocks to carry over, a record's payload is copied as
-  // it is instead of being taken apart into values and put together again.
-  bool sameLayout = mapping == nullptr && !old.HasMemo() && fresh.payloadSize == old.payloadSize &&
-                    fresh.fields.size() == old.fields.size();
-  for (std::size_t fi = 0; sameLayout && fi < fresh.fields.size(); ++fi)
-    sameLayout = fresh.fields[fi].type == old.fields[fi].type && fresh.fields[fi].offset == old.fields[fi].offset &&
-                 fresh.fields[fi].nullBit == old.fields[fi].nullBit && FieldValueSize(fresh.fields[fi]) == FieldValueSize(old.fields[fi]);
-  // Fields that take an old field's bytes over unchanged (a restructure that adds, drops or retypes other columns).
-  std::vector<int> copied(fresh.fields.size(), -1);
-  for (std::size_t fi = 0; mapping && fi < mapping->copied.size() && fi < fresh.fields.size(); ++fi) {
-    const int from = mapping->copied[fi];
-    if (from < 0) continue;
-    const FieldDescriptor& n = fresh.fields[fi];
-    if (from >= static_cast<int>(old.fields.size()) || old.fields[from].type != n.type ||
-        old.fields[from].length != n.length || old.fields[from].decimals != n.decimals || IsMemoLike(n.type) ||
-        n.type == FieldType::AutoInc)
-      Fail(code::kInternal, "field " + n.name + " of table " + Name() + " cannot take over an old field's bytes");
-    copied[fi] = from;
-  }
-  const auto oldValue = [&](int field) -> Value {
-    const FieldDescriptor& f = old.fields.at(field);
-    if (!IsMemoLike(f.type)) return ReadScalar(f, payload.data());
-    const MemoRef ref = ReadMemoRef(f, payload.data());
-    return ref.block == 0 ? Value::Null() : MemoValueOf(f, files_->Memo().Read(ref));
-  };
-  const std::function<Value(int)> oldValues = oldValue;  // made once: map is called for every record
-  for (std::uint64_t r = 1; keepRecords && r <= old.counters.slots; r += kChunk) {
-    const std::uint64_t n = files_->ReadSlots(r, kChunk, in);
+  const std::uint64_t chunk =
+      std::max<std::uint64_t>(1, (std::uint64_t{1} << 20) / std::max(old.SlotSize(), outSlot));
+  std::uint64_t written = 0;
+  std::vector<std::uint8_t> in, payload, outBuffer;
+  for (std::uint64_t r = 1; r <= old.counters.slots; r += chunk) {
+    const std::uint64_t n = files_->ReadSlots(r, chunk, in);
     outBuffer.clear();
     outBuffer.reserve(n * outSlot);
     for (std::uint64_t i = 0; i < n; ++i) {
       if (!files_->DecodeSlot(r + i, in.data() + i * old.SlotSize(), payload)) continue;
-      if (sameLayout) {
-        newPayload.assign(payload.begin(), payload.end());
-        for (const FieldDescriptor& f : fresh.fields)
-          if (f.type == FieldType::AutoInc) {
-            Value v = ReadScalar(f, newPayload.data());
-            if (v.IsNull()) {
-              v = Value::Integer(static_cast<std::int64_t>(nextAutoInc));
-              WriteScalar(f, newPayload.data(), v);
-            }
-            nextAutoInc = std::max<std::uint64_t>(nextAutoInc, static_cast<std::uint64_t>(v.AsInteger()) + 1);
-          }
-      } else {
-        if (mapping) {
-          values.assign(fresh.fields.size(), Value::Null());
-          mapping->map(oldValues, values);
-        } else {
-          values.clear();
-          for (std::size_t fi = 0; fi < old.fields.size(); ++fi) values.push_back(oldValue(static_cast<int>(fi)));
-        }
-        std::fill(newPayload.begin(), newPayload.end(), 0);
-        for (std::size_t fi = 0; fi < fresh.fields.size(); ++fi) {
-          const FieldDescriptor& f = fresh.fields[fi];
-          if (copied[fi] >= 0) {
-            const FieldDescriptor& o = old.fields[copied[fi]];
-            std::memcpy(newPayload.data() + f.offset, payload.data() + o.offset, FieldValueSize(f));
-            SetNull(f, newPayload.data(), IsNull(o, payload.data()));
-            continue;
-          }
-          Value v = fi < values.size() ? values[fi] : Value::Null();
-          if (f.type == FieldType::AutoInc) {
-            if (v.IsNull()) v = Value::Integer(static_cast<std::int64_t>(nextAutoInc));
-            nextAutoInc = std::max<std::uint64_t>(nextAutoInc, static_cast<std::uint64_t>(v.AsInteger()) + 1);
-          }
-          if (IsMemoLike(f.type)) {
-            const std::string bytes = v.IsNull() ? std::string() : MemoBytesOf(f, v);
-            WriteMemoRef(f, newPayload.data(), bytes.empty() ? MemoRef{} : memo->Write(bytes));
-          } else {
-            WriteScalar(f, newPayload.data(), v);
-          }
-        }
-      }
+      const std::vector<std::uint8_t>& newPayload = copier.Convert(payload);
       ++written;
       const std::size_t at = outBuffer.size();
       outBuffer.resize(at + outSlot);
@@ -215,55 +275,49 @@ void Table::RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping
       if (cipher) cipher->Seal(newPayload.data(), newPayload.size(), written, &outBuffer[at + 1]);
       else std::memcpy(&outBuffer[at + 1], newPayload.data(), newPayload.size());
     }
-    if (!outBuffer.empty()) out.WriteAt(fresh.SlotOffset(written - outBuffer.size() / outSlot + 1), outBuffer.data(), outBuffer.size());
+    if (!outBuffer.empty())
+      out.WriteAt(fresh.SlotOffset(written - outBuffer.size() / outSlot + 1), outBuffer.data(), outBuffer.size());
   }
   fresh.counters.slots = fresh.counters.live = written;
-  fresh.counters.nextAutoInc = nextAutoInc;
-  {
-    const auto counters = fresh.EncodeCounters();
-    out.WriteAt(TableHeader::kCountersOffset, counters.data(), counters.size());
-  }
-  out.Sync();
-  if (memo) memo->Sync();
+  fresh.counters.nextAutoInc = copier.NextAutoIncAfter();
+}
 
-  // The index of the new table, built from the new file.
-  if (!fresh.tags.empty()) {
-    auto index = index::IndexFile::Create(paths.Temp(paths.adi), cipher ? &*cipher : nullptr, fresh.counters.change);
-    std::vector<std::uint8_t> buffer, key;
-    for (const TagDefinition& tag : fresh.tags) {
-      const KeyDefinition def = ParseKeyExpression(fresh, tag.expression, tag.options);
-      const index::TagId id = index.AddTag({tag.name, tag.expression, tag.options, static_cast<std::uint16_t>(def.length), tag.pageSize});
-      auto builder = index.BuildTag(id);
-      key.resize(def.length);
-      for (std::uint64_t r = 1; r <= written; r += kChunk) {
-        const std::uint64_t n = std::min<std::uint64_t>(kChunk, written - r + 1);
-        buffer.resize(n * outSlot);
-        out.ReadExactAt(fresh.SlotOffset(r), buffer.data(), buffer.size());
-        for (std::uint64_t i = 0; i < n; ++i) {
-          const std::uint8_t* slot = buffer.data() + i * outSlot;
-          if (cipher) {
-            if (!cipher->Open(slot + 1, fresh.payloadSize + Cipher::kOverhead, r + i, newPayload.data()))
-              Fail(code::kIoError, "the new file of table " + Name() + " does not read back");
-          } else {
-            std::memcpy(newPayload.data(), slot + 1, fresh.payloadSize);
-          }
-          EncodeRecordKey(def, fresh, newPayload.data(), key.data());
-          builder.Add(key, r + i);
+void Table::BuildRewrittenIndex(const TableHeader& fresh, const Cipher* cipher, const kv::fs::File& out,
+                                const stdfs::path& path) {
+  // Built from the new file, as every index is built (tag_builder.h); every record in it is live.
+  auto index = index::IndexFile::Create(path, cipher, fresh.counters.change);
+  const SlotReader records{
+      fresh, fresh.counters.slots,
+      [&](std::uint64_t recno, std::uint64_t count, std::vector<std::uint8_t>& buffer) {
+        const std::uint64_t n = std::min(count, fresh.counters.slots - recno + 1);
+        buffer.resize(n * fresh.SlotSize());
+        out.ReadExactAt(fresh.SlotOffset(recno), buffer.data(), buffer.size());
+        return n;
+      },
+      [&](std::uint64_t recno, const std::uint8_t* slot, std::vector<std::uint8_t>& payload) {
+        payload.resize(fresh.payloadSize);
+        if (!cipher) {
+          std::memcpy(payload.data(), slot + 1, fresh.payloadSize);
+        } else if (!cipher->Open(slot + 1, fresh.payloadSize + Cipher::kOverhead, recno, payload.data())) {
+          Fail(code::kIoError, "the new file of table " + Name() + " does not read back");
         }
-      }
-      builder.Finish();
-    }
-    index.MarkCleanUnpublished(fresh.counters.change);
-  }
+        return true;
+      }};
+  for (const TagDefinition& tag : fresh.tags)
+    BuildTag(index, tag, ParseKeyExpression(fresh, tag.expression, tag.options), records);
+  index.MarkCleanUnpublished(fresh.counters.change);
+}
 
+void Table::SwapInRewrite(const TableHeader& fresh, bool hadMemo, kv::fs::File out, const std::optional<Cipher>& cipher) {
+  const TablePaths paths = files_->Paths();
   // Commit: the marker says the new files are complete; from here on the next open finishes the change. Its
   // existence is what counts, made durable by the folder sync together with the new files' names; its text is
   // not synced, because a roll forward reads whether the memo file goes from the new table file itself.
-  kv::fs::File newLock = kv::fs::File::Open(tempAdt, kv::fs::File::Mode::ReadWrite);
+  kv::fs::File newLock = kv::fs::File::Open(paths.Temp(paths.adt), kv::fs::File::Mode::ReadWrite);
   newLock.TryLock(kOpenLockByte, 1, true);  // a new file: no one else can hold it
   {
     kv::fs::File marker = kv::fs::File::Open(paths.Marker(), kv::fs::File::Mode::CreateOrTruncate);
-    const std::string text = std::string("rewrite\n") + (fresh.memoGeneration == 0 && old.memoGeneration ? "drop-memo\n" : "");
+    const std::string text = std::string("rewrite\n") + (fresh.memoGeneration == 0 && hadMemo ? "drop-memo\n" : "");
     marker.WriteAt(0, text.data(), text.size());
   }
   kv::fs::SyncFolder(paths.adt.parent_path());
