@@ -45,24 +45,6 @@ std::string StringText(std::string_view text) {
   return out + "'";
 }
 
-std::string_view OpText(BinaryOp op) {
-  switch (op) {
-    case BinaryOp::Add: return "+";
-    case BinaryOp::Subtract: return "-";
-    case BinaryOp::Multiply: return "*";
-    case BinaryOp::Divide: return "/";
-    case BinaryOp::Equal: return "=";
-    case BinaryOp::NotEqual: return "<>";
-    case BinaryOp::Less: return "<";
-    case BinaryOp::LessEqual: return "<=";
-    case BinaryOp::Greater: return ">";
-    case BinaryOp::GreaterEqual: return ">=";
-    case BinaryOp::And: return "and";
-    case BinaryOp::Or: return "or";
-  }
-  return "?";
-}
-
 std::string TypeText(const ColumnType& type) {
   std::string out(FieldTypeWord(type.type));
   if (type.type == FieldType::Char || type.type == FieldType::Raw) out += "(" + std::to_string(type.length) + ")";
@@ -122,6 +104,24 @@ void VisitStatement(const Statement& statement, const auto& visit) {
 }
 
 }  // namespace
+
+std::string_view OperatorText(BinaryOp op) {
+  switch (op) {
+    case BinaryOp::Add: return "+";
+    case BinaryOp::Subtract: return "-";
+    case BinaryOp::Multiply: return "*";
+    case BinaryOp::Divide: return "/";
+    case BinaryOp::Equal: return "=";
+    case BinaryOp::NotEqual: return "<>";
+    case BinaryOp::Less: return "<";
+    case BinaryOp::LessEqual: return "<=";
+    case BinaryOp::Greater: return ">";
+    case BinaryOp::GreaterEqual: return ">=";
+    case BinaryOp::And: return "AND";
+    case BinaryOp::Or: return "OR";
+  }
+  return "?";
+}
 
 std::string_view StatementKindName(StatementKind kind) {
   switch (kind) {
@@ -197,7 +197,7 @@ std::string Dump(const Expr& expr) {
             return std::string("(") + op + " " + Dump(*u.operand) + ")";
           },
           [](const Binary& b) -> std::string {
-            return "(" + std::string(OpText(b.op)) + " " + Dump(*b.left) + " " + Dump(*b.right) + ")";
+            return "(" + kv::LowerCase(OperatorText(b.op)) + " " + Dump(*b.left) + " " + Dump(*b.right) + ")";
           },
           [](const IsNull& n) -> std::string {
             return std::string(n.negated ? "(is-not-null " : "(is-null ") + Dump(*n.operand) + ")";

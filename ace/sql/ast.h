@@ -63,6 +63,8 @@ struct ColumnRef {
 
 enum class UnaryOp { Negate, Plus, Not };
 enum class BinaryOp { Add, Subtract, Multiply, Divide, Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual, And, Or };
+// The operator as the dialect writes it: "+", "<>", "AND", ...
+std::string_view OperatorText(BinaryOp op);
 
 struct Unary {
   UnaryOp op;

@@ -154,24 +154,6 @@ std::optional<Order> CompareCore(const Value& a, const Value& b) {
   return std::nullopt;
 }
 
-std::string_view OperatorText(BinaryOp op) {
-  switch (op) {
-    case BinaryOp::Add: return "+";
-    case BinaryOp::Subtract: return "-";
-    case BinaryOp::Multiply: return "*";
-    case BinaryOp::Divide: return "/";
-    case BinaryOp::Equal: return "=";
-    case BinaryOp::NotEqual: return "<>";
-    case BinaryOp::Less: return "<";
-    case BinaryOp::LessEqual: return "<=";
-    case BinaryOp::Greater: return ">";
-    case BinaryOp::GreaterEqual: return ">=";
-    case BinaryOp::And: return "AND";
-    case BinaryOp::Or: return "OR";
-  }
-  return "?";
-}
-
 [[noreturn]] void Mismatch(std::string_view op, const Value& a, const Value& b, const Position& pos) {
   Fail(code::kSqlTypeMismatch, "Cannot apply \"" + std::string(op) + "\" to " + std::string(KindName(a.GetKind())) +
                                    " and " + std::string(KindName(b.GetKind())) + " at " + Where(pos));
