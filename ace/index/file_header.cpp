@@ -92,6 +92,9 @@ void IndexFile::Impl::StoreHeader() {
   headerDirty = false;
 }
 
+// Reads and checks the header page, the directory's page chain and every tag record. It stays one function of
+// about 110 lines on purpose: each check uses the values checked before it, in the order of the file's layout,
+// and nothing of the file is kept until every check has passed.
 void IndexFile::Impl::Load() {
   namespace h = fmt::header;
   std::array<std::uint8_t, fmt::kPageBytes> page{};

@@ -167,6 +167,8 @@ Value ReadScalar(const FieldDescriptor& f, const std::uint8_t* payload) {
   Fail(code::kInternal, "field '" + f.name + "' is kept in the memo file");
 }
 
+// One switch over the field types, each case what that type takes and how it is stored; split by type, the
+// conversions (text to number, date or time) would be spread over as many functions as there are types.
 void WriteScalar(const FieldDescriptor& f, std::uint8_t* payload, const Value& v) {
   std::uint8_t* p = payload + f.offset;
   // Blank text in a field that holds no text is no value: amounts, dates and times are copied as text, and an
