@@ -10,30 +10,17 @@
 // post-error handler asks for is dropped without a message. A prompt that nobody can answer (a scripted front-
 // end without an answer) is never swallowed: it always ends the run.
 
-#include <exception>
 #include <optional>
 #include <string>
 #include <utility>
 
-#include "engine/errors.h"
+#include "engine/failure_of.h"
 #include "platform/ui.h"
 
 namespace kv::console {
 
 // The text of the failure a step raised; nullopt when it ran through (or was aborted silently).
-template <typename Step>
-std::optional<std::string> FailureOf(Step&& step) {
-  try {
-    std::forward<Step>(step)();
-  } catch (const kv::ui::UnexpectedPrompt&) {
-    throw;
-  } catch (const engine::EAbort&) {
-    return std::nullopt;
-  } catch (const std::exception& e) {
-    return std::string(e.what());
-  }
-  return std::nullopt;
-}
+using engine::FailureOf;
 
 template <typename Step>
 void FailureShownAs(kv::ui::UserInterface& ui, const std::string& words, Step&& step) {

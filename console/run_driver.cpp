@@ -13,6 +13,7 @@
 #include "conversions/report_writer.h"
 #include "platform/fs.h"
 #include "rates/cpf_rates.h"
+#include "rates/levy_tables.h"
 #include "upgrade/archive_tables.h"
 #include "upgrade/dictionary_routines.h"
 #include "upgrade/column_lists.h"
@@ -153,6 +154,15 @@ kv::upgrade::ListContext TForm1::ColumnListContext() {
               case kv::upgrade::Step::AddFreeFieldLabels: kv::conversions::AddFreeFieldLabels(AdsTable1); return;
               case kv::upgrade::Step::AddFormulaVariables: kv::conversions::AddFormulaVariables(AdsTable1); return;
               case kv::upgrade::Step::RenumberAllowanceColumns: RenumberAllowanceColumns(); return;
+              case kv::upgrade::Step::LoadLevyTables:
+                kv::rates::LoadLevyTables({AdsQuery1, AdsTable1, AdsTable2, ui_});
+                return;
+              case kv::upgrade::Step::CopyLevy2004To2005:
+                kv::rates::CopyLevy2004To2005({AdsQuery1, AdsTable1, AdsTable2, ui_});
+                return;
+              case kv::upgrade::Step::CopyLevy2007To2008:
+                kv::rates::CopyLevy2007To2008({AdsQuery1, AdsTable1, AdsTable2, ui_});
+                return;
               default: throw std::logic_error("not a step of the run driver");
             }
           }};

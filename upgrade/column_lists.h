@@ -50,6 +50,10 @@ struct ChangeRow {
 enum class Step {
   // list D
   ShowLevyStart,             // Edit2: "UPDATE TABLE : FW_LEVY.ADT"
+  FillLevyPeriodPart,        // FW_LEVY's empty PERIOD_PART becomes "1"
+  DropLevyKey,               // FW_LEVY's index "PRIMARY" dropped
+  CreateLevyKey,             // "PRIMARY" made again on YEAR, CLASS, CATEGORY, PERIOD_PART
+  LoadLevyTables,            // a driver step: the levy and CPF class rows of 2010 to 2012, the 2011 holidays
   ShowLevyDone,              // Edit2: "UPDATE TABLE : FW_LEVY.ADT COMPLETED."
   FillYtdemplOriginalWages,  // ORI_OWWAGE and ORI_AWWAGE from CPFOWWAGE and CPFAWWAGE where empty
   DecryptPass,               // free tables: PASS decrypted when encrypted, until the driver encrypts it again
@@ -62,6 +66,7 @@ enum class Step {
   AddFormulaVariables,       // a driver step: the formula variables VA60 to VA70
   FillBankAmounts,           // P_HTRX's BANKAMT from nett_wage where empty
   PrepareEmailProfile,       // free tables: EMAILPROFILE encrypted, then decrypted
+  CopyLevy2004To2005,        // a driver step: PAYPARA1's SDF and the levy rows of 2004 carried to 2005
   // list N
   EncryptWkcstrec,           // free tables: WKCSTREC encrypted when it is not
   DeleteEmpservBackup,       // the company disconnected; EMPSERV.ADT.BAK deleted when there
@@ -79,6 +84,7 @@ enum class Step {
   FillEmpProsGrade,          // EMP_PROS's empty GRADE becomes "NONE"
   DecryptEmpmisc,            // reconnect; EMPMISC decrypted (through the dictionary in dictionary mode)
   EncryptEmpmisc,            // EMPMISC encrypted again (through the dictionary in dictionary mode)
+  CopyLevy2007To2008,        // a driver step: the levy rows of 2007 carried to 2008
 };
 
 // What a failure inside a block or a step does.

@@ -21,7 +21,7 @@ const ColumnList& ListB() {
            ChangeRow{"IR8AR", kEncrypted, "PROFIT_BEFORE_2003 $ 8; PROFIT_AFTER_2003 $ 8; BATCH_IND C 1"},
            ChangeRow{"IRDX8A", kEncrypted, "INCOME_TAX C 1"},
            StepEntry{Step::AddFormulaVariables},
-           // The 2004 levy rows copied to 2005 join here.
+           StepEntry{Step::CopyLevy2004To2005},
        }},
       {.name = "B3",
        .gates = {Gate::DataVersionAtMost89000},

@@ -21,7 +21,11 @@ const ColumnList& ListD() {
        .entries = {
            StepEntry{Step::ShowLevyStart},
            ChangeRow{"FW_LEVY", kClear, "PERIOD_PART C 2"},
-           // The levy table preparation and the levy rows join here.
+           // Rows without a part join part 1 before the key is made on the four fields.
+           StepEntry{Step::FillLevyPeriodPart},
+           StepEntry{Step::DropLevyKey, Gate::Always, Guard::Ignored},
+           StepEntry{Step::CreateLevyKey, Gate::Always, Guard::Ignored},
+           StepEntry{Step::LoadLevyTables},
            StepEntry{Step::ShowLevyDone},
        }},
       {.name = "D3",

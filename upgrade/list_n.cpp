@@ -318,7 +318,12 @@ const ColumnList& ListN() {
                                         "N3CLAIM C 12; DEMERIT_INDICATOR C 1; EXCLUDE60 C 1; AWS_IND C 1"},
            StepEntry{Step::EncryptEmpmisc},
        }},
-      // The levy roll-forward from 2007 to 2008 joins here, whatever CheckBox1 says.
+      // Whatever CheckBox1 says: the levy roll-forward from 2007 to 2008, a second time on data older than 8.60.
+      {.name = "N levy",
+       .entries = {
+           StepEntry{Step::CopyLevy2007To2008},
+           StepEntry{Step::CopyLevy2007To2008, Gate::DataVersionBelow86000},
+       }},
   };
   return list;
 }

@@ -28,6 +28,11 @@ class Steps {
   void Run(Step step) {
     switch (step) {
       case Step::ShowLevyStart: return ShowStep("UPDATE TABLE : FW_LEVY.ADT");
+      case Step::FillLevyPeriodPart:
+        return Execute("FW_LEVY", "UPDATE FW_LEVY SET PERIOD_PART='1' WHERE PERIOD_PART IS NULL");
+      case Step::DropLevyKey: return Execute("FW_LEVY", "DROP INDEX FW_LEVY.[PRIMARY]");
+      case Step::CreateLevyKey:
+        return Execute("FW_LEVY", "CREATE INDEX [PRIMARY] ON FW_LEVY (YEAR,CLASS,CATEGORY,PERIOD_PART)");
       case Step::ShowLevyDone: return ShowStep("UPDATE TABLE : FW_LEVY.ADT COMPLETED.");
       case Step::FillYtdemplOriginalWages: return FillYtdemplOriginalWages();
       case Step::DecryptPass: return DecryptWhenEncrypted("PASS");
@@ -35,7 +40,10 @@ class Steps {
       case Step::CorrectPublicHolidays:
       case Step::AddFreeFieldLabels:
       case Step::RenumberAllowanceColumns:
-      case Step::AddFormulaVariables: return c_.driverStep(step);
+      case Step::AddFormulaVariables:
+      case Step::LoadLevyTables:
+      case Step::CopyLevy2004To2005:
+      case Step::CopyLevy2007To2008: return c_.driverStep(step);
       case Step::DecryptTrnno: return DecryptWhenEncrypted("TRNNO");
       case Step::FillBankAmounts: return FillBankAmounts();
       case Step::PrepareEmailProfile: return DecryptWhenEncrypted("EMAILPROFILE");

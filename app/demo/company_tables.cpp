@@ -586,6 +586,42 @@ void WriteYearToDate(TAdsTable& t, const std::vector<DemoEmployee>& staff) {
         .Money("CPFAWWAGE", e.basicSalary)
         .Post();
 }
+// --- foreign worker levy ---
+
+struct LevyRow {
+  const char *year, *part, *cls, *category, *desc;
+  double monthly, daily;
+};
+// Rows of older years as the suite kept them: 2004 without its S Pass row, an early 2005 S Pass row at 30 a
+// month, 2007 rows at 80 and 100 a month, a 2008 row copied already, and rows of the 2010 levy update, which
+// came with parts of the year. A company on the older layout has no PERIOD_PART: none of its rows has a part.
+constexpr LevyRow kLevyRows[] = {
+    {"2004", "", "CW1", "FWL", "Construction Worker-skilled", 150, 5},
+    {"2004", "", "CW2", "FWL", "Construction Worker-unskilled", 470, 15.5},
+    {"2004", "", "SERVICE", "FWL", "Service", 240, 8},
+    {"2005", "", "SPASS", "FWL", "S PASS", 30, 1},
+    {"2007", "", "CLASS1", "CLA", "Local Resident", 0, 0},
+    {"2007", "", "MFG40S", "FWL", "Manufacturing-skilled", 80, 3},
+    {"2007", "", "SERVICE", "FWL", "Service", 100, 3.5},
+    {"2007", "", "SPASS", "FWL", "S PASS", 50, 2},
+    {"2008", "", "SERVICE", "FWL", "Service", 150, 5},
+    {"2010", "1", "CW3", "FWL", "Construction Worker-unskilled", 300, 10},
+    {"2010", "1", "CLASS1", "CLA", "CLASS 1 (Singaporean)", 0, 0},
+    {"2010", "2", "SPASS", "FWL", "S PASS up to 20%", 100, 4},
+};
+
+void WriteLevyRows(TAdsTable& t) {
+  for (const LevyRow& l : kLevyRows)
+    Row(t)
+        .Text("YEAR", l.year)
+        .Text("PERIOD_PART", l.part)
+        .Text("CLASS", l.cls)
+        .Text("CATEGORY", l.category)
+        .Text("DESC", l.desc)
+        .Money("MAX_PER_MTH", Dollars(l.monthly))
+        .Money("DAILY_RATE", Dollars(l.daily))
+        .Post();
+}
 
 void WriteCodes(TAdsTable& t) {
   static constexpr const char* kCodes[][4] = {{"CLAIM", "MED", "Medical claim", "MEDICAL"},
@@ -639,6 +675,13 @@ CompanyContent MakeCompanyTables(const std::string& folder, const DemoCompany& c
   make("EMPLOYEE", [&](TAdsTable& t) { WriteEmployees(t, staff); });
   make("P_HTRX", [&](TAdsTable& t) { content.historyRows = WriteHistory(t, company, staff, allowances, historyRandom); });
   make("PUBLIC", WritePublicHolidays);
+  // Every other free-table company took the suite's 2010 levy update and has PERIOD_PART already.
+  if (olderColumnLayouts && !forDictionary && freeCompanyNumber % 2 == 1) {
+    CreateDemoTable(connection, DemoTable("FW_LEVY"), WriteLevyRows);
+    content.tables.emplace_back("FW_LEVY");
+  } else {
+    make("FW_LEVY", WriteLevyRows);
+  }
   make("rbItem", [&](TAdsTable& t) { WriteReportItems(t, itemRandom); });
   make("RTABLE", WriteReportFields);
   make("TRAINING", [&](TAdsTable& t) { WriteTraining(t, staff, trainingRandom); });

@@ -89,8 +89,17 @@ constexpr FieldSpec kPHtrxFields[] = {
 };
 constexpr IndexSpec kPHtrxIndexes[] = {{"EMPCODE", "EMPCODE;PERIOD;CYCLE", true}, {"PERIOD", "PERIOD"}};
 
-constexpr FieldSpec kPublicFields[] = {{"FINPERIOD", S, 4}, {"DATE", Dat}, {"DESC", S, 40}};
-constexpr IndexSpec kPublicIndexes[] = {{"DATE", "DATE"}, {"FINPERIOD", "FINPERIOD;DATE"}};
+// Public holidays, searched by the suite on financial year, date and state.
+constexpr FieldSpec kPublicFields[] = {{"FINPERIOD", S, 4}, {"DATE", Dat}, {"STATE", S, 8}, {"DESC", S, 40}};
+constexpr IndexSpec kPublicIndexes[] = {{"DATE", "DATE"}, {"FINPERIOD", "FINPERIOD;DATE;STATE"}};
+
+// Foreign worker levy and CPF class rows per year, keyed on year, class and category as before the levy rows
+// were split into parts of the year. DESC is wider than the 40 characters the release sets it to.
+constexpr FieldSpec kFwLevyFields[] = {
+    {"YEAR", S, 4},      {"CLASS", S, 10},        {"CATEGORY", S, 3},   {"DESC", S, 50},
+    {"DAILY_RATE", Cur}, {"MAX_PER_MTH", Cur},    {"PERIOD_PART", S, 2},
+};
+constexpr IndexSpec kFwLevyIndexes[] = {{"PRIMARY", "YEAR;CLASS;CATEGORY"}};
 
 // The report builder's items (the catalogue's rbItem) with the ID the report writer numbers them by.
 constexpr FieldSpec kRbItemFields[] = {
@@ -214,6 +223,7 @@ constexpr TableSpec kTables[] = {
     {"EMPLOYEE", kEmployeeFields, kEmployeeIndexes},
     {"P_HTRX", kPHtrxFields, kPHtrxIndexes},
     {"PUBLIC", kPublicFields, kPublicIndexes},
+    {"FW_LEVY", kFwLevyFields, kFwLevyIndexes},
     {"rbItem", kRbItemFields, {}},
     {"RTABLE", kRtableFields, kRtableIndexes},
     {"TRAINING", kTrainingFields, kTrainingIndexes},

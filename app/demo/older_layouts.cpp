@@ -38,13 +38,14 @@ const std::vector<OwnBase>& OwnBases() {
 }
 // Columns an older company had already although a list adds them: the list's request for BANKLIST's NEW_IC is
 // not marked encrypted, yet an earlier request of the same list leaves the table encrypted, so on free tables it
-// could only fail. The column being there, the request finds it and does nothing.
+// could only fail. The column being there, the request finds it and does nothing. PUBLIC's STATE is part of the
+// key the levy load searches the holidays by, long before the list adds it for still older companies.
 struct KeptColumn {
   std::string_view table;
   Field field;
 };
 const std::vector<KeptColumn>& KeptColumns() {
-  static const std::vector<KeptColumn> kept = {{"BANKLIST", {"NEW_IC", S, 16}}};
+  static const std::vector<KeptColumn> kept = {{"BANKLIST", {"NEW_IC", S, 16}}, {"PUBLIC", {"STATE", S, 8}}};
   return kept;
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -50,6 +51,25 @@ std::map<std::string, Table> TablesOf(const std::string& folder) {
   return tables;
 }
 
+// The rows of FW_LEVY in record order, "YEAR|PERIOD_PART|CLASS|CATEGORY|DESC|MAX_PER_MTH|DAILY_RATE".
+std::vector<std::string> LevyRowsOf(const std::string& folder) {
+  engine::TAdsConnection c;
+  c.SetConnectPath(folder);
+  engine::TAdsTable t;
+  t.SetAdsConnection(&c);
+  t.SetTableName("FW_LEVY");
+  t.Open();
+  std::vector<std::string> rows;
+  for (t.First(); !t.Eof(); t.Next()) {
+    std::string row;
+    for (const char* f : {"YEAR", "PERIOD_PART", "CLASS", "CATEGORY", "DESC", "MAX_PER_MTH", "DAILY_RATE"})
+      row += (row.empty() ? "" : "|") + t.FieldByName(f).AsString();
+    rows.push_back(row);
+  }
+  t.Close();
+  return rows;
+}
+
 bool Has(const Table& t, const std::string& field) {
   for (const std::string& f : t.fields)
     if (f == field) return true;
@@ -75,6 +95,7 @@ TEST(DemoUpgrade, AFreeTableCompanyReachesTheListsLayoutKeepingEncryptionAndRows
   demo::MakeDemoInstallation(options);
   const std::string company = folder.Path().string() + "/COMPANY/DEMO01";
   const auto before = TablesOf(company);
+  std::vector<std::string> levyAfterFirstRun;
 
   for (int run = 1; run <= 2; ++run) {
     SCOPED_TRACE(run);
@@ -102,6 +123,12 @@ TEST(DemoUpgrade, AFreeTableCompanyReachesTheListsLayoutKeepingEncryptionAndRows
       if (name == "RP_HTRX" || name == "PUBLIC" || name == "QUERY") continue;
       EXPECT_GE(after.at(name).rows, table.rows) << name;
     }
+    // The levy rows of 2010 to 2012 with their amounts; the second run leaves every row as the first left it.
+    const std::vector<std::string> levy = LevyRowsOf(company);
+    EXPECT_NE(std::find(levy.begin(), levy.end(), "2011|2|CW1|FWL|Construction Worker-skilled|180|5.92"),
+              levy.end());
+    if (run == 1) levyAfterFirstRun = levy;
+    EXPECT_EQ(levy, levyAfterFirstRun);
   }
   // The original wages carry the CPF wages they were filled from.
   engine::TAdsConnection c;

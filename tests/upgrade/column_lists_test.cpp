@@ -142,6 +142,10 @@ TEST(ColumnLists, TableLevelStepsStandAtTheirPlaces) {
   using P = std::pair<std::string, Step>;
   EXPECT_EQ(Flatten(ListD()).steps,
             (std::vector<P>{{"D2", Step::ShowLevyStart},
+                            {"D2", Step::FillLevyPeriodPart},
+                            {"D2", Step::DropLevyKey},
+                            {"D2", Step::CreateLevyKey},
+                            {"D2", Step::LoadLevyTables},
                             {"D2", Step::ShowLevyDone},
                             {"D5 fill", Step::FillYtdemplOriginalWages},
                             {"D6", Step::AddFreeFieldLabels},
@@ -151,6 +155,7 @@ TEST(ColumnLists, TableLevelStepsStandAtTheirPlaces) {
                             {"D14", Step::DecryptTrnno},
                             {"D15", Step::RenumberAllowanceColumns}}));
   EXPECT_EQ(Flatten(ListB()).steps, (std::vector<P>{{"B2", Step::AddFormulaVariables},
+                                                    {"B2", Step::CopyLevy2004To2005},
                                                     {"B4", Step::FillBankAmounts},
                                                     {"B8", Step::PrepareEmailProfile}}));
   EXPECT_EQ(Flatten(ListN()).steps,
@@ -169,7 +174,9 @@ TEST(ColumnLists, TableLevelStepsStandAtTheirPlaces) {
                             {"N18", Step::FillCodeLongDesc},
                             {"N18", Step::FillEmpProsGrade},
                             {"N18", Step::DecryptEmpmisc},
-                            {"N19", Step::EncryptEmpmisc}}));
+                            {"N19", Step::EncryptEmpmisc},
+                            {"N levy", Step::CopyLevy2007To2008},
+                            {"N levy", Step::CopyLevy2007To2008}}));
 }
 
 TEST(ColumnLists, BlocksComeInTheirOrderUnderTheirGatesAndGuards) {
@@ -183,6 +190,7 @@ TEST(ColumnLists, BlocksComeInTheirOrderUnderTheirGatesAndGuards) {
   }
   for (int i = 1; i <= 9; ++i) expected.push_back("B" + std::to_string(i));
   for (int i = 1; i <= 19; ++i) expected.push_back("N" + std::to_string(i));
+  expected.emplace_back("N levy");
   EXPECT_EQ(names, expected);
 
   const auto block = [](const ColumnList& list, std::string_view name) -> const ColumnBlock& {
@@ -204,6 +212,18 @@ TEST(ColumnLists, BlocksComeInTheirOrderUnderTheirGatesAndGuards) {
   }
   EXPECT_EQ(block(ListN(), "N14").gates.back(), Gate::ApprovalFlowTicked);
   EXPECT_EQ(block(ListN(), "N16").gates.back(), Gate::CasualdPresent);
+  // The levy roll-forward runs whatever the options say, a second time on data older than 8.60; the levy key
+  // is rebuilt whatever its drop and creation say.
+  const ColumnBlock& levy = block(ListN(), "N levy");
+  EXPECT_TRUE(levy.gates.empty());
+  EXPECT_EQ(std::get<StepEntry>(levy.entries[0]).gate, Gate::Always);
+  EXPECT_EQ(std::get<StepEntry>(levy.entries[1]).gate, Gate::DataVersionBelow86000);
+  for (const ListEntry& e : block(ListD(), "D2").entries) {
+    const auto* step = std::get_if<StepEntry>(&e);
+    if (!step) continue;
+    const bool keyStep = step->step == Step::DropLevyKey || step->step == Step::CreateLevyKey;
+    EXPECT_EQ(step->guard, keyStep ? Guard::Ignored : Guard::PassedOn);
+  }
 
   struct Guarded {
     const ColumnList& (*list)();

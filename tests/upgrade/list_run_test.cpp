@@ -131,7 +131,12 @@ TEST_P(ListRunAtVersion, DataOfVersion907SkipsTheOldDataBlocksThatAnOlderCompany
   EXPECT_THAT(ui.Messages(), IsEmpty());
   // One read for each walk that meets a version gate.
   EXPECT_EQ(versionReads, 2);
-  EXPECT_EQ(driverSteps, c.oldBlocksRun ? std::vector<Step>{Step::AddFormulaVariables} : std::vector<Step>{});
+  // B2's driver steps on older data; the levy roll-forward at the end of list N, twice on data older than 8.60.
+  std::vector<Step> expected;
+  if (c.oldBlocksRun) expected = {Step::AddFormulaVariables, Step::CopyLevy2004To2005};
+  expected.push_back(Step::CopyLevy2007To2008);
+  if (c.version < 86000) expected.push_back(Step::CopyLevy2007To2008);
+  EXPECT_EQ(driverSteps, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, ListRunAtVersion,
@@ -147,7 +152,13 @@ TEST_F(ListRun, WithNewFieldsUntickedListNRunsItsFirstBlockOnly) {
   Run(ListN());
   EXPECT_TRUE(HasField("WKLEAVE", "TAKEN_MTH12:ftCurrency:0"));
   EXPECT_THAT(FieldsOf("EMPLEAVE"), ElementsAre("EMP_NO:ftString:12"));
-  EXPECT_EQ(versionReads, 0);
+  // The levy roll-forward at the list's end: on data of 8.50 a second time, which only it asks the version for.
+  EXPECT_THAT(driverSteps, ElementsAre(Step::CopyLevy2007To2008, Step::CopyLevy2007To2008));
+  EXPECT_EQ(versionReads, 1);
+  driverSteps.clear();
+  version = 86000;
+  Run(ListN());
+  EXPECT_THAT(driverSteps, ElementsAre(Step::CopyLevy2007To2008));
 }
 
 TEST_F(ListRun, ListDAddsColumnsFillsOriginalWagesAndLeavesPassClearForTheDriver) {
@@ -185,7 +196,39 @@ TEST_F(ListRun, ListDAddsColumnsFillsOriginalWagesAndLeavesPassClearForTheDriver
   EXPECT_FALSE(FileEncrypted("PASS"));
   EXPECT_TRUE(HasField("FW_LEVY", "PERIOD_PART:ftString:2"));
   EXPECT_THAT(edit2, ElementsAre("UPDATE TABLE : FW_LEVY.ADT", "UPDATE TABLE : FW_LEVY.ADT COMPLETED."));
-  EXPECT_THAT(driverSteps, ElementsAre(Step::AddFreeFieldLabels, Step::CorrectPublicHolidays));
+  EXPECT_THAT(driverSteps, ElementsAre(Step::LoadLevyTables, Step::AddFreeFieldLabels, Step::CorrectPublicHolidays));
+}
+
+TEST_F(ListRun, TheLevyPreparationPutsRowsWithoutAPartIntoPart1AndKeysTheTableOnFourFields) {
+  options["chkCPFFWL"] = true;
+  MakeFreeCompany({{"FW_LEVY",
+                    [](TFieldDefs& f) {
+                      f.Add("YEAR", FT::ftString, 4);
+                      f.Add("CLASS", FT::ftString, 10);
+                      f.Add("CATEGORY", FT::ftString, 3);
+                      f.Add("DESC", FT::ftString, 40);
+                      f.Add("MAX_PER_MTH", FT::ftCurrency);
+                    },
+                    {{{"YEAR", "2009"}, {"CLASS", "CW1"}, {"CATEGORY", "FWL"}, {"MAX_PER_MTH", "150"}},
+                     {{"YEAR", "2009"}, {"CLASS", "CLASS1"}, {"CATEGORY", "CLA"}}}}});
+  // The older key on three fields.
+  AdsQuery1.SQL().Add("CREATE INDEX [PRIMARY] ON FW_LEVY (YEAR,CLASS,CATEGORY)");
+  AdsQuery1.ExecSQL();
+  AdsQuery1.CloseStatement();
+  for (int run = 1; run <= 2; ++run) {
+    driverSteps.clear();
+    Run(ListD(), "D2");
+    EXPECT_THAT(RowsOf("FW_LEVY", {"YEAR", "CLASS", "PERIOD_PART"}),
+                ElementsAre("YEAR=2009|CLASS=CW1|PERIOD_PART=1", "YEAR=2009|CLASS=CLASS1|PERIOD_PART=1"));
+    engine::TAdsTable t;
+    t.SetAdsConnection(&AdsConnection1);
+    t.SetTableName("FW_LEVY");
+    t.UpdateIndexDefs();
+    ASSERT_NE(t.IndexDefs.Find("PRIMARY"), nullptr);
+    EXPECT_EQ(t.IndexDefs.Find("PRIMARY")->Key(), "YEAR;CLASS;CATEGORY;PERIOD_PART");
+    EXPECT_THAT(driverSteps, ElementsAre(Step::LoadLevyTables));
+  }
+  EXPECT_THAT(ui.Messages(), IsEmpty());
 }
 
 class ListDOptions : public ListRun, public ::testing::WithParamInterface<bool> {};
@@ -197,8 +240,8 @@ TEST_P(ListDOptions, GateTheirBlocksAndTheVoluntaryRates) {
                    {"EMPLOYEE", [](TFieldDefs& f) { f.Add("EMAIL_AC_NO", FT::ftString, 40); }, {}, true}});
   Run(ListD());
   const std::vector<Step> expected =
-      ticked ? std::vector<Step>{Step::AddFreeFieldLabels, Step::LoadVoluntaryCpf2007, Step::CorrectPublicHolidays,
-                                 Step::RenumberAllowanceColumns}
+      ticked ? std::vector<Step>{Step::LoadLevyTables, Step::AddFreeFieldLabels, Step::LoadVoluntaryCpf2007,
+                                 Step::CorrectPublicHolidays, Step::RenumberAllowanceColumns}
              : std::vector<Step>{Step::AddFreeFieldLabels, Step::CorrectPublicHolidays};
   EXPECT_EQ(driverSteps, expected);
   EXPECT_EQ(HasField("FW_LEVY", "PERIOD_PART:ftString:2"), ticked);
