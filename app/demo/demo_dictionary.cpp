@@ -1,12 +1,27 @@
 #include "app/demo/demo_dictionary.h"
 
 #include <stdexcept>
+#include <string_view>
 
 #include "ace/ace.h"
 #include "engine/dictionary.h"
 #include "engine/errors.h"
 
 namespace kv::demo {
+
+namespace {
+
+// Tables an older set-up registered under their file name; the upgrade registers them under their bare name.
+// Beside these, the tables made with an extension ("SYSCONT.ADT") are registered as named.
+constexpr std::string_view kRegisteredWithExtension[] = {"TRANSFER"};
+
+std::string RegisteredName(const std::string& table) {
+  for (std::string_view name : kRegisteredWithExtension)
+    if (table == name) return table + ".ADT";
+  return table;
+}
+
+}  // namespace
 
 std::vector<DictionaryUser> DemoDictionaryUsers() {
   // The accounts are the suite's own; the passwords are the demo's choice (the suite's set-up asks for them).
@@ -35,12 +50,13 @@ std::string PutUnderDictionary(const std::string& folder, const std::string& cod
   for (const DictionaryUser& u : users) dictionary.CreateUser("", u.name, u.password, u.description);
   for (const std::string& table : content.tables) {
     const bool hasExtension = table.find('.') != std::string::npos;
-    dictionary.AddTable(table, hasExtension ? table : table + ".ADT", "", "", engine::TAdsTableTypes::ttAdsADT,
+    const std::string name = RegisteredName(table);
+    dictionary.AddTable(name, hasExtension ? table : table + ".ADT", "", "", engine::TAdsTableTypes::ttAdsADT,
                         engine::TAdsCharTypes::ANSI);
-    dictionary.SetTableProperty16(table, ace::dd_property::kAutoCreate, 1);
+    dictionary.SetTableProperty16(name, ace::dd_property::kAutoCreate, 1);
     for (const std::string& e : content.encrypted)
-      if (e == table) dictionary.SetTableProperty16(table, ace::dd_property::kEncryption, 1);
-    for (const DictionaryUser& u : users) dictionary.SetObjectAccessRights(table, u.name, u.rights);
+      if (e == table) dictionary.SetTableProperty16(name, ace::dd_property::kEncryption, 1);
+    for (const DictionaryUser& u : users) dictionary.SetObjectAccessRights(name, u.name, u.rights);
   }
   dictionary.Disconnect();
   return path;

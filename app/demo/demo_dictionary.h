@@ -2,7 +2,8 @@
 // Puts a company made as free tables under a data dictionary "<code>.add" in its folder, as the suite's set-up
 // does for a company that uses one: the dictionary is created with the administrator's password, the suite's
 // users are added, and every table is registered with auto-create on, the suite's rights for those users, and
-// the dictionary's encryption where the company keeps the table encrypted.
+// the dictionary's encryption where the company keeps the table encrypted. A few tables are registered under
+// their file name ("TRANSFER.ADT"), as older set-ups did.
 
 #include <string>
 #include <string_view>

@@ -205,6 +205,12 @@ constexpr FieldSpec kClmtmplFields[] = {
 };
 constexpr IndexSpec kClmtmplIndexes[] = {{"TMPLNO1", "TMPLNO;FIELDNO"}, {"TMPLNO2", "TMPLNO;FIELDNAME"}};
 
+// --- shipped in the update archive ---
+
+// The general-ledger account groups the release ships; the suite replaces a company's copy with it.
+constexpr FieldSpec kGtableFields[] = {{"CODE", S, 8}, {"DESC", S, 40}, {"GLTYPE", S, 1}};
+constexpr IndexSpec kGtableIndexes[] = {{"CODE", "CODE", true}};
+
 // --- work tables ---
 
 // A work table a restructuring left behind (the clean-up deletes "TEMP_*" names).
@@ -243,6 +249,7 @@ constexpr TableSpec kTables[] = {
     {"TEMP_EMP.ADT", kTempEmpFields, {}},
     {"BAKERY.ADT", kBakeryFields, kBakeryIndexes},
     {"WORKCOPY", kWorkCopyFields, kWorkCopyIndexes},
+    {"GTABLE", kGtableFields, kGtableIndexes},
 };
 
 }  // namespace

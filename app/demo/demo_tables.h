@@ -30,7 +30,8 @@ struct TableSpec {
   std::span<const IndexSpec> indexes;
 };
 
-// Every layout, registry first, then the company tables in the order a company is made, then the work tables.
+// Every layout, registry first, then the company tables in the order a company is made, then the work tables and
+// the tables the update archive ships that the catalogue does not define.
 std::span<const TableSpec> DemoTables();
 
 // The layout of that name (without regard to case); throws std::out_of_range for a name the list lacks.

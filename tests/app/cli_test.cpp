@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include "app/survey/survey.h"
 #include "common/temp_folder.h"
 #include "engine/dictionary.h"
+#include "support/strings.h"
 
 namespace kv::cli {
 namespace {
@@ -157,6 +159,9 @@ TEST_F(HeadlessRun, UpgradesEverySelectedCompanyAndBacksEachUp) {
   // The dictionary company ends with the standard rights on every table, "UTC" included.
   const std::vector<std::string> rights = RightsInDictionary(folder_.Path());
   EXPECT_TRUE(EveryTableHasTheStandardRights(rights)) << ::testing::PrintToString(rights);
+  // Tables registered under their file name ("TRANSFER.ADT", "SYSCONT.ADT") are registered under their bare name.
+  for (const std::string& line : rights) EXPECT_EQ(UpperCase(line).find(".ADT "), std::string::npos) << line;
+  EXPECT_TRUE(std::any_of(rights.begin(), rights.end(), [](const std::string& l) { return l.rfind("TRANSFER ", 0) == 0; }));
   const auto archives = Backups();
   ASSERT_EQ(archives.size(), 2u);
   for (const fs::path& archive : archives) {

@@ -357,19 +357,30 @@ TEST_F(DemoInstallation, WorkFilesFoldersAndArchivesAreInPlace) {
 
   // The archives hold their files, and the wallpaper is a JPEG picture.
   testing::TempFolder out;
+  // The shipped tables come with their index files (rbJoin has none); CLMTMPL ships in the update archive too.
   const struct {
     const char *archive, *entry;
-  } kArchives[] = {{"wallpaper.zip", "wallpaper.jpg"}, {"UPDATEKV8.ZIP", "eQuillon.aep"}, {"RPTDATA.ZIP", "*.*"}};
+    int files;
+  } kArchives[] = {{"wallpaper.zip", "wallpaper.jpg", 1},
+                   {"UPDATEKV8.ZIP", "eQuillon.aep", 1},
+                   {"UPDATEKV8.ZIP", "*.ADT", 4},
+                   {"UPDATEKV8.ZIP", "*.ADI", 4},
+                   {"RPTDATA.ZIP", "*.*", 5}};
   for (const auto& a : kArchives) {
     zip::ZipComponent zip;
     zip.SetZipFilename(DataPath() + a.archive);
     zip.SetUnzipToFolder(out.SuitePath());
     zip.AddFilesToProcess(a.entry);
-    EXPECT_EQ(zip.Unzip(), 1) << a.archive;
+    EXPECT_EQ(zip.Unzip(), a.files) << a.archive << " " << a.entry;
     if (HasCommand("unzip")) {
       EXPECT_EQ(std::system(("unzip -tqq '" + HostPath(a.archive) + "' > /dev/null").c_str()), 0) << a.archive;
     }
   }
+  // The shipped tables open with their rows.
+  engine::TAdsConnection shipped;
+  shipped.SetConnectPath(out.SuitePath());
+  EXPECT_EQ(Rows(shipped, "UPDATETBL").size(), 3u);
+  EXPECT_EQ(Rows(shipped, "rbField").size(), 3u);
   std::ifstream jpeg(out.Path() / "wallpaper.jpg", std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(jpeg)), std::istreambuf_iterator<char>());
   ASSERT_GT(bytes.size(), 4u);
