@@ -2,11 +2,11 @@
 // The engine's handle registry and the guard that turns failures into result codes at the call boundary. The
 // registry is one per process and is only touched inside Guard, under the call lock.
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -123,15 +123,38 @@ void Trace(const std::string& call, const std::string& arguments);
 // The result of a call that failed with the exception being handled: its code, kept as the last error.
 ResultCode FailedCall();
 
-// The lock every engine call holds for its length (ace.h, "Threads"). Recursive, because some calls are made of
-// others (a disconnect closes its tables).
-inline std::recursive_mutex g_callLock;
+// The lock every engine call holds for its length (ace.h, "Threads"): held by the outermost call of a thread
+// (some calls are made of others: a disconnect closes its tables). A word of its own rather than a mutex: an
+// uncontended call pays one atomic exchange each way, where a recursive mutex cost as much as the smallest calls
+// themselves (9% more instructions in the engine bench). 0 free, 1 held, 2 held while others wait.
+inline std::atomic<int> g_callLock{0};
+inline thread_local int t_callDepth = 0;
+
+class CallLock {
+ public:
+  CallLock() {
+    if (t_callDepth++ > 0) return;
+    int seen = 0;
+    if (g_callLock.compare_exchange_strong(seen, 1, std::memory_order_acquire)) return;
+    if (seen != 2) seen = g_callLock.exchange(2, std::memory_order_acquire);
+    while (seen != 0) {
+      g_callLock.wait(2, std::memory_order_relaxed);
+      seen = g_callLock.exchange(2, std::memory_order_acquire);
+    }
+  }
+  ~CallLock() {
+    if (--t_callDepth > 0) return;
+    if (g_callLock.exchange(0, std::memory_order_release) == 2) g_callLock.notify_one();
+  }
+  CallLock(const CallLock&) = delete;
+  CallLock& operator=(const CallLock&) = delete;
+};
 
 // Runs body under the call lock; an AceError, a file error or any other exception becomes its result code and
 // the last error.
 template <typename Body>
 ResultCode Guard(Body&& body) {
-  const std::lock_guard lock(g_callLock);
+  const CallLock lock;
   try {
     body();
     return code::kSuccess;
