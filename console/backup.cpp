@@ -2,13 +2,33 @@
 
 #include "console/backup.h"
 
+#include <algorithm>
 #include <string>
+#include <system_error>
+#include <utility>
 
 #include "console/form.h"
 #include "platform/fs.h"
 #include "support/strings.h"
 
 namespace kv::console {
+
+std::vector<std::filesystem::path> CompanyBackupFiles(std::string_view backupFolder, std::string_view code,
+                                                      std::string_view extension) {
+  const std::string folder(backupFolder);
+  std::vector<std::pair<std::filesystem::file_time_type, std::filesystem::path>> found;
+  for (const kv::fs::FindEntry& entry :
+       kv::fs::FindFiles(folder + "\\" + std::string(code) + " *" + std::string(extension))) {
+    if (entry.isFolder) continue;
+    const std::filesystem::path path = kv::fs::Resolve(folder + "\\" + entry.name);
+    std::error_code ec;
+    found.emplace_back(std::filesystem::last_write_time(path, ec), path);
+  }
+  std::sort(found.begin(), found.end());
+  std::vector<std::filesystem::path> files;
+  for (auto& [when, path] : found) files.push_back(std::move(path));
+  return files;
+}
 
 std::string BackupArchiveName(std::string_view dataPath, std::string_view code, kv::DateTime when) {
   const std::string base =
@@ -25,6 +45,7 @@ void TForm1::Backup(const std::string& code) {
   XceedZip1.Tag = 1;
   // A backup that cannot be written completely raises and ends the run: no company is upgraded without one.
   XceedZip1.Zip();
+  lastBackup_ = XceedZip1.ZipFilename();
 }
 
 // The two extractions take exactly the file they name: the list is cleared first, so that masks a backup left

@@ -1,8 +1,10 @@
 #pragma once
 // The name of a company's backup archive.
 
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/calendar.h"
 
@@ -15,6 +17,11 @@ inline constexpr const char* kBackupMasks[] = {"*.adt", "*.adi", "*.adm", "*.add
 // data path + "BACKUP\" + code + " " + the stamp "ddddddhhss AMPM" + ".zip". The stamp has no minutes, so two
 // backups of one company in the same hour can meet the same second; an archive already there is never
 // replaced: the new one gets " (2)" before ".zip", or " (3)" and so on, the first name that is free.
+// The company's files in the backup folder named "CODE *" + extension (".zip" archives, ".json" run records), as
+// host paths, oldest first by the time they were written.
+std::vector<std::filesystem::path> CompanyBackupFiles(std::string_view backupFolder, std::string_view code,
+                                                      std::string_view extension);
+
 std::string BackupArchiveName(std::string_view dataPath, std::string_view code, kv::DateTime when);
 
 }  // namespace kv::console

@@ -36,7 +36,8 @@ void Bind(TAdsQuery& query, TAdsConnection& connection, std::string statement = 
 }  // namespace
 
 TForm1::TForm1(kv::ui::UserInterface& ui, std::string programFile)
-    : ui_(ui),
+    : messageTap_(ui),
+      ui_(messageTap_),
       programFile_(std::move(programFile)),
       programFolder_(FolderOfProgram(programFile_)),
       dataPath_(programFolder_),

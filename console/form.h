@@ -26,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "console/message_tap.h"
 #include "console/observable.h"
 #include "console/options.h"
 #include "engine/engine.h"
@@ -76,6 +77,13 @@ class TForm1 {
   // Process: the whole run over the selected companies (see run_driver.cpp). Does nothing while Process is
   // disabled (during a run, and after a run that ended on an error).
   void BitBtn1Click();
+  // The run of BitBtn1Click in its three parts, for companies run by processes of their own: ProcessStart is
+  // the run start (false when the confirmation is answered No, or Process is disabled), ProcessOneCompany one
+  // company's part of the run in a window that did no run start (no confirmation, no shared folders), and
+  // ProcessEnd the run end, after every company.
+  bool ProcessStart();
+  void ProcessOneCompany(const std::string& code);
+  void ProcessEnd();
   // Zip progress into Edit1.
   void XceedZip1FileStatus(const kv::zip::FileStatus& status);
   // The handlers that let encrypted free tables be read through placed objects, and report failed posts to
@@ -201,6 +209,9 @@ class TForm1 {
 
   // ---- the run (run_driver.cpp) ----
   bool RunStart();  // false when the confirmation is answered No
+  // One company's run with its record written beside its backup (run_record.cpp), around ProcessCompanySteps.
+  void ProcessCompanySteps(const std::string& code);
+  void PrepareWindowForRun();
   void ProcessCompany(const std::string& code);
   void ConnectCompany(const std::string& code);
   void NormalFlowPartOne();
@@ -228,7 +239,9 @@ class TForm1 {
   void UpdateReportTemplates();
   void CopyClaimTemplate();
 
+  MessageTap messageTap_;  // every message the run shows passes here, for the run's record
   kv::ui::UserInterface& ui_;
+  std::string lastBackup_;  // the archive the company's backup wrote, if any
   TOptions options_;
   std::vector<std::unique_ptr<TPage>> pages_;
 

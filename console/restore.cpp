@@ -70,18 +70,7 @@ stdfs::path ChooseArchive(std::string_view backupFolder, std::string_view code, 
 }  // namespace
 
 std::vector<stdfs::path> BackupArchives(std::string_view backupFolder, std::string_view code) {
-  const std::string folder(backupFolder);
-  std::vector<std::pair<stdfs::file_time_type, stdfs::path>> found;
-  for (const kv::fs::FindEntry& entry : kv::fs::FindFiles(folder + "\\" + std::string(code) + " *.zip")) {
-    if (entry.isFolder) continue;
-    const stdfs::path path = kv::fs::Resolve(folder + "\\" + entry.name);
-    std::error_code ec;
-    found.emplace_back(stdfs::last_write_time(path, ec), path);
-  }
-  std::sort(found.begin(), found.end());
-  std::vector<stdfs::path> archives;
-  for (auto& [when, path] : found) archives.push_back(std::move(path));
-  return archives;
+  return CompanyBackupFiles(backupFolder, code, ".zip");
 }
 
 RestoreResult RestoreCompany(std::string_view companyFolder, std::string_view backupFolder, std::string_view code,

@@ -49,6 +49,18 @@ bool TForm1::RunStart() {
   // 4. Shared folders.
   kv::fs::CreateFolders(dataPath_ + "BACKUP");
   kv::fs::CreateFolders(dataPath_ + "SHARE_FOLDER");
+  PrepareWindowForRun();
+  // 10. The shared supervisor table; a failure is shown with the folder's path and the run goes on.
+  const std::string sharedFolder = dataPath_ + "SHARE_FOLDER";
+  if (const auto failure = FailureOf([&] { kv::catalogue::CreateSupvrTbl(sharedFolder, false, ui_); }))
+    ui_.ShowMessage(*failure + sharedFolder);
+  // 11.
+  wwDBGrid1.enabled.Set(false);
+  return true;
+}
+
+// 5 to 9 of the run start: what each window running companies sets on its own objects.
+void TForm1::PrepareWindowForRun() {
   // 5. A ticked check box of the grid not yet written.
   if (AdsTableCompany.State() == engine::TDataSetState::dsEdit ||
       AdsTableCompany.State() == engine::TDataSetState::dsInsert)
@@ -64,16 +76,9 @@ bool TForm1::RunStart() {
   AdsTableCompany.Open();
   // 9. Not restored: the window keeps the SQL-wait cursor to the end.
   ui_.SetWindowCursor(kv::ui::Cursor::SqlWait);
-  // 10. The shared supervisor table; a failure is shown with the folder's path and the run goes on.
-  const std::string sharedFolder = dataPath_ + "SHARE_FOLDER";
-  if (const auto failure = FailureOf([&] { kv::catalogue::CreateSupvrTbl(sharedFolder, false, ui_); }))
-    ui_.ShowMessage(*failure + sharedFolder);
-  // 11.
-  wwDBGrid1.enabled.Set(false);
-  return true;
 }
 
-void TForm1::ProcessCompany(const std::string& code) {
+void TForm1::ProcessCompanySteps(const std::string& code) {
   // 1, 2.
   ConnectCompany(code);
   // 3.

@@ -35,6 +35,15 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
         return std::nullopt;
       }
       o.answers.push_back(value == "yes");
+    } else if (a == "--one-company" || a == "--history") {
+      if (!TakeValue(args, i, a == "--history" ? &o.history : &o.oneCompany, error)) return std::nullopt;
+    } else if (a == "--jobs") {
+      if (!TakeValue(args, i, &value, error)) return std::nullopt;
+      if (value.find_first_not_of("0123456789") != std::string::npos || value.size() > 3 || std::stoi(value) < 1) {
+        *error = "--jobs takes a number of processes from 1 to 999, not \"" + value + "\"";
+        return std::nullopt;
+      }
+      o.jobs = std::stoi(value);
     } else if (a == "--restore" || a == "--from") {
       if (!TakeValue(args, i, a == "--restore" ? &o.restore : &o.from, error)) return std::nullopt;
     } else if (a == "--select-all") {
@@ -54,13 +63,19 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
     *error = "--from goes with --restore";
     return std::nullopt;
   }
+  if (!o.restore.empty() + !o.history.empty() + (o.jobs > 0) + !o.oneCompany.empty() > 1) {
+    *error = "--restore, --history, --jobs and --one-company each do a job of their own: give one";
+    return std::nullopt;
+  }
   return o;
 }
 
 std::string CliUsage() {
   return R"(Usage: kv8mtn-cli [--program-dir DIR] [--tick NAME]... [--untick NAME]... [--select CODE]...
                   [--select-all] [--answer yes|no]... [--yes] [--list] [--no-process]
+       kv8mtn-cli [--program-dir DIR] [--tick NAME]... --select-all --yes --jobs N
        kv8mtn-cli [--program-dir DIR] --restore CODE [--from ARCHIVE]
+       kv8mtn-cli [--program-dir DIR] --history CODE
 
 Runs the KV8 MTN 9.07 upgrade headlessly: the same window state and run as the desktop program, driven from the
 command line. Start-up reads DIR\KAVEN.ini and opens the company registry mcompany.ADT in the data path; then the
@@ -76,6 +91,14 @@ options and selections given here are applied and Process is pressed.
   --yes              answer Yes to every confirmation the --answer queue does not cover
   --list             print the registry rows (code, name, selected) after start-up and the selections
   --no-process       do not press Process (with --list: only look)
+  --jobs N           run each selected company in a process of its own, at most N at a time: the run start and
+                     the run end once here, each company by this program with --one-company; every line a
+                     company's process prints comes with "CODE: " before it. A failing company stops further
+                     ones from starting and the run end is left out, as in a run without --jobs
+  --one-company CODE run only company CODE's part of the run (no confirmation, no run start or end): what
+                     --jobs starts for each company
+  --history CODE     print the records of company CODE's runs (JSON files beside its backups in BACKUP, one a
+                     run: data versions before and after, steps with their seconds, messages, how it ended)
   --restore CODE     put company CODE back from a backup archive in the data path's BACKUP folder (the one
                      written last unless --from names one) and do no run. The archive is extracted beside the
                      company folder and swapped in only when complete; files the backup does not take (pictures,

@@ -11,7 +11,7 @@
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   std::string error;
-  const auto options = kv::cli::ParseCliOptions(args, &error);
+  auto options = kv::cli::ParseCliOptions(args, &error);
   if (!options) {
     std::cerr << "kv8mtn-cli: " << error << "\n" << "Try kv8mtn-cli --help.\n";
     return kv::cli::kBadUse;
@@ -33,5 +33,7 @@ int main(int argc, char** argv) {
     // The window takes the program's folder from the program file's path; the file itself need not be there.
     programFile = folder / programFile.filename();
   }
+  // --jobs starts this program again for each company.
+  options->workerProgram = ec ? std::filesystem::absolute(argv[0]).string() : self.string();
   return kv::cli::RunHeadless(*options, programFile.string(), std::cout, std::cerr);
 }

@@ -4,6 +4,8 @@
 #include <exception>
 #include <ostream>
 
+#include "app/cli/history_command.h"
+#include "app/cli/parallel_run.h"
 #include "app/cli/restore_command.h"
 #include "app/cli/terminal_ui.h"
 #include "console/form.h"
@@ -83,11 +85,21 @@ int RunHeadless(const CliOptions& options, const std::string& programFile, std::
     if (!form.LabelServerInfo.Text().empty()) out << "server: " << form.LabelServerInfo.Text() << std::endl;
     out << "data path: " << form.DataPath() << std::endl;
 
+    if (!options.history.empty()) return PrintHistory(form, options.history, out);
     if (!options.restore.empty()) return RestoreFromBackup(form, options.restore, options.from, out);
     if (!ApplyOptions(form, options, out)) return kBadUse;
     if (options.list) ListRegistry(form, out);
     if (options.noProcess) return kCompleted;
 
+    if (options.jobs > 0) {
+      const std::string folder = form.ProgramFolder().substr(0, form.ProgramFolder().size() - 1);
+      return RunCompaniesInParallel(form, options, folder, out, progress);
+    }
+    if (!options.oneCompany.empty()) {
+      form.ProcessOneCompany(options.oneCompany);
+      out << "company: " << options.oneCompany << " completed" << std::endl;
+      return kCompleted;
+    }
     form.BitBtn1Click();
     out << (form.Closed() ? "run: completed, window closed" : "run: nothing done") << std::endl;
     return kCompleted;

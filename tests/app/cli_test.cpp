@@ -92,7 +92,8 @@ class HeadlessRun : public ::testing::Test {
     std::vector<fs::path> found;
     const fs::path backup = folder_.Path() / "BACKUP";
     if (fs::is_directory(backup)) {
-      for (const auto& entry : fs::directory_iterator(backup)) found.push_back(entry.path());
+      for (const auto& entry : fs::directory_iterator(backup))
+        if (entry.path().extension() == ".zip") found.push_back(entry.path());
     }
     return found;
   }

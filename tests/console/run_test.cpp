@@ -4,6 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "console_fixture.h"
 
 namespace kv::console::testing {
@@ -130,7 +133,8 @@ TEST_F(Run, AFreeTableCompanyIsBackedUpThenUpgraded) {
   EXPECT_THAT(progress, Contains("Zipping : PAYPARA.ADT Percentage : 100"));
 
   // The backup holds the tables as they were before the upgrade.
-  EXPECT_THAT(BackupFolder(), ElementsAre(std::string("A ") + kStamp + ".zip"));
+  // The archive, and the run's record beside it.
+  EXPECT_THAT(BackupFolder(), ElementsAre(std::string("A ") + kStamp + ".json", std::string("A ") + kStamp + ".zip"));
   kv::testing::TempFolder restored;
   const auto files = ArchiveFiles(ArchiveOf("A"), restored.Path());
   EXPECT_THAT(files, Contains("PAYPARA.ADT"));
@@ -213,7 +217,8 @@ TEST_F(Run, ASecondRunFindsItsWorkDoneAndBacksUpBesideTheFirstArchive) {
   }
   EXPECT_THAT(ui.Messages(), IsEmpty());
   EXPECT_THAT(BackupFolder(),
-              ElementsAre(std::string("A ") + kStamp + " (2).zip", std::string("A ") + kStamp + ".zip"));
+              ElementsAre(std::string("A ") + kStamp + " (2).json", std::string("A ") + kStamp + " (2).zip",
+                          std::string("A ") + kStamp + ".json", std::string("A ") + kStamp + ".zip"));
   EXPECT_EQ(VersionOf("A"), "VERSION=9.07");
   EXPECT_THAT(RowsOf(Connect("A"), "PUBLIC", {"DATE"}), ElementsAre("DATE=2009-10-17"));
   EXPECT_TRUE(IsEncrypted(Connect("A"), "PASS"));
@@ -300,7 +305,14 @@ TEST_F(Run, AnUncaughtFailureEndsTheRunAtTheFailingCompany) {
   EXPECT_EQ(VersionOf("A"), "VERSION=9.07");
   EXPECT_EQ(VersionOf("B"), "VERSION=8.5");
   EXPECT_EQ(VersionOf("C"), "VERSION=8.5");
-  EXPECT_THAT(BackupFolder(), ElementsAre(std::string("A ") + kStamp + ".zip", std::string("B ") + kStamp + ".zip"));
+  EXPECT_THAT(BackupFolder(), ElementsAre(std::string("A ") + kStamp + ".json", std::string("A ") + kStamp + ".zip",
+                                          std::string("B ") + kStamp + ".json", std::string("B ") + kStamp + ".zip"));
+  // The failing company's record says how its run ended.
+  std::ifstream record(Host(DataPath() + "BACKUP\\B " + kStamp + ".json"));
+  const std::string text{std::istreambuf_iterator<char>(record), std::istreambuf_iterator<char>()};
+  EXPECT_THAT(text, HasSubstr("\"outcome\": \"error: "));
+  EXPECT_THAT(text, HasSubstr("\"data version before\": 8.5,"));
+  EXPECT_THAT(text, HasSubstr("\"data version after\": null,"));
   EXPECT_FALSE(form->Closed());
   EXPECT_FALSE(form->BitBtn1.enabled.Get());
   EXPECT_THAT(Marks(), ElementsAre("COMPANY_CODE=A|MERGE=1", "COMPANY_CODE=B|MERGE=1", "COMPANY_CODE=C|MERGE=1"));
