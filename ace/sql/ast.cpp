@@ -6,13 +6,6 @@ namespace ace::sql {
 
 namespace {
 
-template <class... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
-template <class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
-
 bool PlainWord(std::string_view text) {
   if (text.empty()) return false;
   for (std::size_t k = 0; k < text.size(); ++k) {

@@ -62,6 +62,14 @@ struct ColumnRef {
 };
 
 enum class UnaryOp { Negate, Plus, Not };
+// A visitor made of lambdas, one per alternative of a variant (the tree's nodes and values).
+template <class... Ts>
+struct Overloaded : Ts... {
+  using Ts::operator()...;
+};
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
+
 enum class BinaryOp { Add, Subtract, Multiply, Divide, Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual, And, Or };
 // The operator as the dialect writes it: "+", "<>", "AND", ...
 std::string_view OperatorText(BinaryOp op);

@@ -18,13 +18,6 @@
 
 namespace ace::sql::exec {
 
-template <class... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
-template <class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
-
 // " at line L, column C", for messages.
 std::string At(const Position& pos);
 std::string Quoted(std::string_view name);

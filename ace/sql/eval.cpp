@@ -12,13 +12,6 @@ namespace ace::sql {
 
 namespace {
 
-template <class... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
-template <class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
-
 using Kind = Value::Kind;
 
 // The outcome of comparing two non-NULL values. Unequal: the values can be told apart but not ordered (a text
