@@ -263,4 +263,14 @@ kv::upgrade::WindowObjects TForm1::UpgradeObjects() {
           [this](const std::string& text) { Edit1.SetText(text); }, dataPath_};
 }
 
+kv::conversions::RecordObjects TForm1::ConversionObjects() {
+  return {AdsConnection1, AdsTable1,      AdsTable3,    AdsQuery1,    AdsTableEmp, AdsTableCareer, AdsTableHTRX,
+          wwTableGrpTrx,  AdsTableAppr,   wwTableTrnno, TableTrnno,   ui_,
+          [this](const std::string& text) {
+            // Set rather than SetText: GCC 12 misreads SetText's moved string here as read unset.
+            Edit1.Set(text);
+            ui_.ProcessMessages();
+          }};
+}
+
 }  // namespace kv::console

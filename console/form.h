@@ -28,6 +28,7 @@
 
 #include "console/message_tap.h"
 #include "console/observable.h"
+#include "conversions/record_objects.h"
 #include "console/options.h"
 #include "engine/engine.h"
 #include "platform/ui.h"
@@ -148,6 +149,8 @@ class TForm1 {
   void WriteDataVersion(kv::Currency version);
   // What the column upgrades and the dictionary routines use of this window.
   kv::upgrade::WindowObjects UpgradeObjects();
+  // Every text field of 8 characters of the table's current (new) record becomes "NONE".
+  static void FillNoneFields(engine::TAdsTable& table);
 
   // ---- engine objects placed on the window ----
   engine::TAdsConnection AdsConnection1{"AdsConnection1", "Form1"};  // the company; Tag 99 in dictionary mode
@@ -238,6 +241,14 @@ class TForm1 {
   void RenumberAllowanceColumns();
   void UpdateReportTemplates();
   void CopyClaimTemplate();
+
+  // ---- the driver's per-company tasks (company_registration.cpp, driver_tasks.cpp, employee_walk.cpp) ----
+  void RegisterCompaniesFromFolders(const std::string& dataPath);
+  void FillFinNumbers();
+  void SeedReportCodes();
+  void EmployeeRecordWalk();
+  // What the record conversions use of this window.
+  kv::conversions::RecordObjects ConversionObjects();
 
   MessageTap messageTap_;  // every message the run shows passes here, for the run's record
   kv::ui::UserInterface& ui_;

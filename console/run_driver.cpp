@@ -11,6 +11,8 @@
 #include "console/form.h"
 #include "console/guards.h"
 #include "conversions/report_writer.h"
+#include "conversions/employee_records.h"
+#include "conversions/photo_files.h"
 #include "platform/fs.h"
 #include "rates/cpf_rates.h"
 #include "rates/levy_tables.h"
@@ -46,6 +48,8 @@ bool TForm1::RunStart() {
   if (!ui_.Confirm("Do you wish to proceed this function ?", "Confirm")) return false;
   // 2. Wallpaper.
   ExtractWallpaper();
+  // 3. Not caught: a folder that cannot be registered ends the run before any company.
+  if (CheckBoxDir.Checked()) FailurePassedOn([&] { RegisterCompaniesFromFolders(dataPath_); });
   // 4. Shared folders.
   kv::fs::CreateFolders(dataPath_ + "BACKUP");
   kv::fs::CreateFolders(dataPath_ + "SHARE_FOLDER");
@@ -88,9 +92,16 @@ void TForm1::ProcessCompanySteps(const std::string& code) {
     FailurePassedOn([&] { kv::upgrade::RebuildTableRights(UpgradeObjects()); });
     return;
   }
+  kv::conversions::RecordObjects records = ConversionObjects();
+  // 4.2, 4.3.
+  if (removeNRIC.Checked()) return FailurePassedOn([&] { kv::conversions::RemoveNricSlashes(records); });
+  if (CheckBoxSAVEJPG.Checked()) return FailurePassedOn([&] { kv::conversions::SavePhotoFiles(records); });
   // 5. Normal flow, part one.
   NormalFlowPartOne();
   // 6. The second choice of single-purpose options: the first ticked does its task and ends the company.
+  // 6.1, 6.2.
+  if (CheckBoxFin.Checked()) return FailurePassedOn([&] { FillFinNumbers(); });
+  if (CheckBoxPICTURE.Checked()) return FailurePassedOn([&] { kv::conversions::LoadPhotoFiles(records); });
   // 6.3.
   if (CheckBoxUpdate.Checked()) {
     UpdateReportTemplates();
@@ -135,8 +146,8 @@ void TForm1::ConnectCompany(const std::string& code) {
 void TForm1::NormalFlowPartOne() {
   // List D, with the steps between its blocks (the voluntary CPF rows of 5.8 and the public-holiday correction
   // of 5.11 among them) as entries of the list.
-  // 5.10: the cost-centre conversion, when it is built, does not advance the registry: the company's normal
-  // flow runs to its end on this company, so neither this company's later steps nor the next company are lost.
+  // 5.10: the cost-centre conversion does not advance the registry: the company's normal flow runs to its end
+  // on this company, so neither this company's later steps nor the next company are lost.
   kv::upgrade::ListContext lists = ColumnListContext();
   kv::upgrade::RunList(kv::upgrade::ListD(), lists);
 }
@@ -151,6 +162,7 @@ kv::upgrade::ListContext TForm1::ColumnListContext() {
           [this](const std::string& text) { Edit2.SetText(text); },
           [this] { return ReadDataVersion(); },
           [this](kv::upgrade::Step step) {
+            kv::conversions::RecordObjects records = ConversionObjects();
             switch (step) {
               case kv::upgrade::Step::LoadVoluntaryCpf2007:
                 kv::rates::LoadVoluntaryCpf2007({AdsQuery1, AdsTableCPF, AdsTable1});
@@ -168,6 +180,10 @@ kv::upgrade::ListContext TForm1::ColumnListContext() {
               case kv::upgrade::Step::CopyLevy2007To2008:
                 kv::rates::CopyLevy2007To2008({AdsQuery1, AdsTable1, AdsTable2, ui_});
                 return;
+              case kv::upgrade::Step::ConvertCostCentre: return kv::conversions::ConvertCostCentre(records);
+              case kv::upgrade::Step::FillCareerHistory: return kv::conversions::FillCareerHistory(records);
+              case kv::upgrade::Step::UpdateTerminationStatus:
+                return kv::conversions::UpdateTerminationStatus(records);
               default: throw std::logic_error("not a step of the run driver");
             }
           }};
@@ -200,10 +216,16 @@ void TForm1::NormalFlowPartThree(const std::string& code) {
     FailurePassedOn([&] { EncryptFreeTable("PASS"); });
     FailurePassedOn([&] { EncryptFreeTable("EMP_ALW"); });
   }
+  // 8.9.
+  SeedReportCodes();
   // 8.10.
   kv::conversions::FixReportFields(AdsTable1);
   // 8.11.
   kv::upgrade::RunList(kv::upgrade::ListN(), lists);
+  kv::conversions::RecordObjects records = ConversionObjects();
+  // 8.12, 8.13.
+  if (CheckBoxEducate.Checked()) FailurePassedOn([&] { kv::conversions::NumberEducationRecords(records); });
+  if (CheckBoxPOSB.Checked()) FailurePassedOn([&] { kv::conversions::UpdatePOSB(records); });
   // 8.15.
   kv::upgrade::RunBlocks(kv::upgrade::ListB(), "B9", "B9", lists);
   // 8.16.
@@ -219,6 +241,9 @@ void TForm1::NormalFlowPartThree(const std::string& code) {
   if (onDictionary()) FailurePassedOn([&] { kv::upgrade::GrantStandardRights(UpgradeObjects(), "INTPASS", true); });
   // 8.21.
   FailurePassedOn([&] { kv::upgrade::StripTableNameExtensions(UpgradeObjects()); });
+  // 8.22, 8.23.
+  FailureShownAs(ui_, "", [&] { kv::conversions::NumberAppraisals(records); });
+  FailureShownAs(ui_, "", [&] { EmployeeRecordWalk(); });
   // 8.24, 8.25.
   FailureShownAs(ui_, "", [&] { kv::upgrade::ExtractArchiveTables({UpgradeObjects(), XceedZip1}, updateArchiveName_); });
   if (CheckBoxAdv.Checked())
@@ -246,6 +271,8 @@ void TForm1::NormalFlowPartThree(const std::string& code) {
   FailurePassedOn([&] { DeleteEmptyQueryRows(); });
   // 8.35: the dictionary's tables are refreshed (RefreshDictionaryTables) right after this once that is built.
   if (onDictionary()) FailurePassedOn([&] { kv::upgrade::RebuildTableRights(UpgradeObjects()); });
+  // 8.36.
+  if (CheckBoxHTRX.Checked()) FailurePassedOn([&] { kv::conversions::UpdateTransactionRecords(records); });
   // 8.37.
   DeleteLeftoverTableBackups();
   // 8.38: shows its own failure.

@@ -123,6 +123,8 @@ class ListRun {
       case Gate::EPayslipResetTicked: return context_.ticked("CheckBox5");
       case Gate::ApprovalFlowTicked: return context_.ticked("CheckBox6") && !context_.flowTable().empty();
       case Gate::RearrangeTicked: return context_.ticked("CheckBoxRearrange");
+      case Gate::CostCentreTicked: return context_.ticked("CheckBoxCTR");
+      case Gate::TerminationStatusTicked: return context_.ticked("CheckBoxTerm");
       case Gate::CasualdPresent:
         return kv::fs::FileExists(context_.window.AdsConnection1.TableFolder() + "\\CASUALD.ADT");
     }

@@ -62,11 +62,14 @@ enum class Step {
   DecryptTrnno,              // free tables: TRNNO decrypted for its clear requests
   AddFreeFieldLabels,        // a driver step: FREEFIELD's labels of the five new free fields
   RenumberAllowanceColumns,  // a driver step: the allowance fields renumbered from 1500
+  ConvertCostCentre,         // a driver step: career records take the employee's cost centre
   // list B
   AddFormulaVariables,       // a driver step: the formula variables VA60 to VA70
   FillBankAmounts,           // P_HTRX's BANKAMT from nett_wage where empty
   PrepareEmailProfile,       // free tables: EMAILPROFILE encrypted, then decrypted
   CopyLevy2004To2005,        // a driver step: PAYPARA1's SDF and the levy rows of 2004 carried to 2005
+  FillCareerHistory,         // a driver step: career records' OLD_ columns
+  UpdateTerminationStatus,   // a driver step: employees' missing termination status
   // list N
   EncryptWkcstrec,           // free tables: WKCSTREC encrypted when it is not
   DeleteEmpservBackup,       // the company disconnected; EMPSERV.ADT.BAK deleted when there
@@ -108,6 +111,8 @@ enum class Gate {
   ApprovalFlowTicked,      // CheckBox6, and a table named in Edit4
   CasualdPresent,          // the company folder holds CASUALD.ADT
   RearrangeTicked,         // CheckBoxRearrange
+  CostCentreTicked,        // CheckBoxCTR
+  TerminationStatusTicked, // CheckBoxTerm
 };
 
 struct StepEntry {

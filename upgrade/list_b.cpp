@@ -73,7 +73,7 @@ const ColumnList& ListB() {
                                             "OLD_COMPANY C 8; OLD_SECTION C 8; OLD_COST_CENTRE C 8; "
                                             "OLD_PROGRESSION C 8; OLD_SCALE C 8; OLD_OCCUPATION C 8; "
                                             "OLD_GRADE C 8; OLD_JOBGRADE C 8"},
-           // The career history fill joins here.
+           StepEntry{Step::FillCareerHistory},
        }},
       {.name = "B4",
        .gates = {Gate::DataVersionAtMost89000},
@@ -103,7 +103,7 @@ const ColumnList& ListB() {
        }},
       {.name = "B6",
        .entries = {
-           // The termination status update joins here, whatever the data version.
+           StepEntry{Step::UpdateTerminationStatus, Gate::TerminationStatusTicked},
            ChangeRow{"IRDX8A", kEncrypted, "AVRENT_EMPLOYEE1 $ 8; INTEREST_PAYMENT1 $ 8; LIFE_INSURANCE1 $ 8; "
                                            "FREE_HOLIDAY1 $ 8; EDUCATIOANL_EXPENSE1 $ 8; NON_MONETORY_AWARD1 $ 8; "
                                            "CLUD_FEE1 $ 8; ASSET_GAIN1 $ 8; VEHICLE_COST1 $ 8; CAR_BENEFIT1 $ 8; "

@@ -159,7 +159,7 @@ const ColumnList& ListD() {
        .entries = {
            ChangeRow{"GLCOST", kClear, "PAYCODE C 16; HEADER C 30; CST_DESC C 30"},
            ChangeRow{"CODE", kClear, "ENABLVUVEVUINFO I 8; ENABLENOTIFYOTHER I 8"},
-           // The cost-centre conversion joins here.
+           StepEntry{Step::ConvertCostCentre, Gate::CostCentreTicked},
            StepEntry{Step::CorrectPublicHolidays},
        }},
       {.name = "D13",

@@ -43,7 +43,10 @@ class Steps {
       case Step::AddFormulaVariables:
       case Step::LoadLevyTables:
       case Step::CopyLevy2004To2005:
-      case Step::CopyLevy2007To2008: return c_.driverStep(step);
+      case Step::CopyLevy2007To2008:
+      case Step::ConvertCostCentre:
+      case Step::FillCareerHistory:
+      case Step::UpdateTerminationStatus: return c_.driverStep(step);
       case Step::DecryptTrnno: return DecryptWhenEncrypted("TRNNO");
       case Step::FillBankAmounts: return FillBankAmounts();
       case Step::PrepareEmailProfile: return DecryptWhenEncrypted("EMAILPROFILE");

@@ -151,12 +151,15 @@ TEST(ColumnLists, TableLevelStepsStandAtTheirPlaces) {
                             {"D6", Step::AddFreeFieldLabels},
                             {"D7", Step::DecryptPass},
                             {"D11", Step::LoadVoluntaryCpf2007},
+                            {"D12", Step::ConvertCostCentre},
                             {"D12", Step::CorrectPublicHolidays},
                             {"D14", Step::DecryptTrnno},
                             {"D15", Step::RenumberAllowanceColumns}}));
   EXPECT_EQ(Flatten(ListB()).steps, (std::vector<P>{{"B2", Step::AddFormulaVariables},
                                                     {"B2", Step::CopyLevy2004To2005},
+                                                    {"B3", Step::FillCareerHistory},
                                                     {"B4", Step::FillBankAmounts},
+                                                    {"B6", Step::UpdateTerminationStatus},
                                                     {"B8", Step::PrepareEmailProfile}}));
   EXPECT_EQ(Flatten(ListN()).steps,
             (std::vector<P>{{"N4", Step::EncryptWkcstrec},

@@ -131,9 +131,9 @@ TEST_P(ListRunAtVersion, DataOfVersion907SkipsTheOldDataBlocksThatAnOlderCompany
   EXPECT_THAT(ui.Messages(), IsEmpty());
   // One read for each walk that meets a version gate.
   EXPECT_EQ(versionReads, 2);
-  // B2's driver steps on older data; the levy roll-forward at the end of list N, twice on data older than 8.60.
+  // B2's and B3's driver steps on older data; the levy roll-forward at the end of list N, twice on data older than 8.60.
   std::vector<Step> expected;
-  if (c.oldBlocksRun) expected = {Step::AddFormulaVariables, Step::CopyLevy2004To2005};
+  if (c.oldBlocksRun) expected = {Step::AddFormulaVariables, Step::CopyLevy2004To2005, Step::FillCareerHistory};
   expected.push_back(Step::CopyLevy2007To2008);
   if (c.version < 86000) expected.push_back(Step::CopyLevy2007To2008);
   EXPECT_EQ(driverSteps, expected);
