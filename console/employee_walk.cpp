@@ -56,7 +56,7 @@ class EmployeeWalk {
  private:
   bool FreeTables() const { return !f_.AdsConnection1.IsDictionary(); }
 
-  void Open(TAdsTable& t, const std::string& name, const std::string& order, bool password) {
+  void Open(TAdsTable& t, const std::string& name, std::string order, bool password) {
     t.Close();
     t.SetIndexFieldNames("");
     t.SetTableName(name);
@@ -83,7 +83,7 @@ class EmployeeWalk {
     if (f_.CheckBoxNS.Checked()) f_.AdsQuery2.Open();
     if (f_.CheckBoxClaim.Checked()) ReadSchemeMethods();
     Open(setup_, "SETUP.ADT", "Empid;Empcom", true);
-    Open(careers_, "EMP_PROS.ADT", careers_.IndexFieldNames(), true);
+    Open(careers_, "EMP_PROS.ADT", std::string(careers_.IndexFieldNames()), true);
     codes_.Close();
     codes_.Open();
   }
@@ -326,15 +326,16 @@ class EmployeeWalk {
   void AddMissingRecords(const std::string& empNo) {
     if (!employment_.FindKey({empNo})) {
       employment_.Append();
-      Text(employment_, "emp_no", empNo);
+      // NONE first, so that an 8-character employee number is not overwritten with it.
       TForm1::FillNoneFields(employment_);
+      Text(employment_, "emp_no", empNo);
       employment_.FieldByName("STATE").Clear();
       employment_.Post();
     }
     if (!misc_.FindKey({empNo})) {
       misc_.Append();
-      Text(misc_, "emp_no", empNo);
       TForm1::FillNoneFields(misc_);
+      Text(misc_, "emp_no", empNo);
       misc_.Post();
     }
   }

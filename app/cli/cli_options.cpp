@@ -25,6 +25,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       o.help = true;
     } else if (a == "--program-dir") {
       if (!TakeValue(args, i, &o.programDir, error)) return std::nullopt;
+    } else if (a == "--drive-root") {
+      if (!TakeValue(args, i, &o.driveRoot, error)) return std::nullopt;
     } else if (a == "--tick" || a == "--untick" || a == "--select") {
       if (!TakeValue(args, i, &value, error)) return std::nullopt;
       (a == "--tick" ? o.tick : a == "--untick" ? o.untick : o.select).push_back(value);
@@ -71,8 +73,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
 }
 
 std::string CliUsage() {
-  return R"(Usage: kv8mtn-cli [--program-dir DIR] [--tick NAME]... [--untick NAME]... [--select CODE]...
-                  [--select-all] [--answer yes|no]... [--yes] [--list] [--no-process]
+  return R"(Usage: kv8mtn-cli [--program-dir DIR] [--drive-root DIR] [--tick NAME]... [--untick NAME]...
+                  [--select CODE]... [--select-all] [--answer yes|no]... [--yes] [--list] [--no-process]
        kv8mtn-cli [--program-dir DIR] [--tick NAME]... --select-all --yes --jobs N
        kv8mtn-cli [--program-dir DIR] --restore CODE [--from ARCHIVE]
        kv8mtn-cli [--program-dir DIR] --history CODE
@@ -83,6 +85,8 @@ options and selections given here are applied and Process is pressed.
 
   --program-dir DIR  the folder taken as the program's folder: KAVEN.ini is read there, and it is the data path
                      when KAVEN.ini names none (default: the folder of this program)
+  --drive-root DIR   the host folder the suite's drive letters stand for: "c:\temp\" (photo files) is
+                     DIR/c/temp (default: /mnt)
   --tick NAME        tick the option with this component name (CheckBoxbackup, chkCPFFWL, CheckBoxRight, ...);
   --untick NAME      untick it. Hidden options can be ticked; unknown names are an error
   --select CODE      select the company CODE for the run (its MERGE becomes "1", as ticking it in the grid)

@@ -9,6 +9,7 @@ namespace kv::cli {
 
 struct CliOptions {
   std::string programDir;               // empty: the folder of the runner itself
+  std::string driveRoot;                // empty: drive letters map under /mnt (platform/fs)
   std::vector<std::string> tick;        // component names of options to tick, in order given
   std::vector<std::string> untick;
   std::vector<std::string> select;      // company codes whose MERGE is set to "1"

@@ -7,6 +7,7 @@
 
 #include "app/cli/cli_options.h"
 #include "app/cli/runner.h"
+#include "platform/fs.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
@@ -35,5 +36,13 @@ int main(int argc, char** argv) {
   }
   // --jobs starts this program again for each company.
   options->workerProgram = ec ? std::filesystem::absolute(argv[0]).string() : self.string();
+  if (!options->driveRoot.empty()) {
+    const std::filesystem::path root = std::filesystem::absolute(options->driveRoot);
+    if (!std::filesystem::is_directory(root)) {
+      std::cerr << "kv8mtn-cli: --drive-root " << options->driveRoot << " is not a folder\n";
+      return kv::cli::kBadUse;
+    }
+    kv::fs::SetDriveRoot(root);
+  }
   return kv::cli::RunHeadless(*options, programFile.string(), std::cout, std::cerr);
 }

@@ -32,6 +32,7 @@ struct Worker {
 std::vector<std::string> WorkerArguments(const CliOptions& options, const std::string& programFolder,
                                          const std::string& code) {
   std::vector<std::string> args{options.workerProgram, "--program-dir", programFolder, "--one-company", code};
+  if (!options.driveRoot.empty()) args.insert(args.end(), {"--drive-root", options.driveRoot});
   for (const std::string& name : options.tick) args.insert(args.end(), {"--tick", name});
   for (const std::string& name : options.untick) args.insert(args.end(), {"--untick", name});
   if (options.yes) args.push_back("--yes");

@@ -14,6 +14,7 @@
 #include "engine/connection.h"
 #include "engine/table.h"
 #include "platform/fs.h"
+#include "platform/picture.h"
 #include "support/strings.h"
 
 namespace kv::demo {
@@ -40,6 +41,14 @@ class Row {
   }
   Row& Real(std::string_view field, double value) {
     Set(field, [&](engine::TField& f) { f.SetAsFloat(value); });
+    return *this;
+  }
+  Row& Flag(std::string_view field, bool value) {
+    Set(field, [&](engine::TField& f) { f.SetAsBoolean(value); });
+    return *this;
+  }
+  Row& Bytes(std::string_view field, const picture::Bytes& value) {
+    if (!value.empty()) Set(field, [&](engine::TField& f) { f.SetAsBlob(value); });
     return *this;
   }
   Row& Day(std::string_view field, std::optional<Date> value) {
@@ -112,6 +121,32 @@ void WritePaypara1(TAdsTable& t, const DemoCompany& c) {
 
 // --- staff and pay ---
 
+// A small portrait: a face-coloured oval on a background of the employee's own shade.
+picture::Image Portrait(const DemoEmployee& e) {
+  constexpr int kWidth = 30, kHeight = 40;
+  const int shade = 60 + (e.empNo.back() - '0') * 15;
+  picture::Image image{kWidth, kHeight, {}};
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      const double dx = (x - kWidth / 2.0) / 10.0, dy = (y - kHeight / 2.5) / 13.0;
+      const bool face = dx * dx + dy * dy < 1.0;
+      image.rgb.insert(image.rgb.end(), {static_cast<std::uint8_t>(face ? 232 : shade),
+                                         static_cast<std::uint8_t>(face ? 190 : shade + 20),
+                                         static_cast<std::uint8_t>(face ? 160 : 200)});
+    }
+  return image;
+}
+
+// A few employees have a photo: kept as a bitmap by older releases (numbers ending in 1), as a JPEG by newer
+// ones (ending in 6).
+picture::Bytes PhotoOf(const DemoEmployee& e) {
+  switch (e.empNo.back()) {
+    case '1': return picture::EncodeBitmap(Portrait(e));
+    case '6': return picture::EncodeJpeg(Portrait(e));
+    default: return {};
+  }
+}
+
 void WriteEmployees(TAdsTable& t, const std::vector<DemoEmployee>& staff) {
   for (const DemoEmployee& e : staff) {
     Row r(t);
@@ -173,7 +208,8 @@ void WriteEmployees(TAdsTable& t, const std::vector<DemoEmployee>& staff) {
         .Text("EMG_CONTACT", e.emergencyContact)
         .Text("EMG_CONTACT_RELATION", e.emergencyRelation)
         .Text("EMG_TEL", e.emergencyPhone)
-        .Number("DEPENDENT_CHILD", e.children);
+        .Number("DEPENDENT_CHILD", e.children)
+        .Bytes("PHOTO_ID", PhotoOf(e));
     // Records from before the termination status was kept have none (numbers ending in 3 or 7 here); the
     // upgrade fills it in from the termination date.
     if (e.empNo.back() != '3' && e.empNo.back() != '7') r.Text("TERMINATION_STATUS", e.terminated ? "T" : "F");
@@ -200,8 +236,13 @@ int WriteHistory(TAdsTable& t, const DemoCompany& c, const std::vector<DemoEmplo
   int written = 0;
   for (std::size_t i = 0; i < staff.size(); ++i) {
     const DemoEmployee& e = staff[i];
-    for (const PayslipRow& p :
-         MakePayHistory(e, allowances[i], c.paysThirteenthMonth, kFirstHistoryPeriod, kLastHistoryPeriod, random)) {
+    // December 2006 is still kept from before the periods the upgrade's history update starts at.
+    std::vector<PayslipRow> months =
+        MakePayHistory(e, allowances[i], c.paysThirteenthMonth, kOldHistoryPeriod, kOldHistoryPeriod, random);
+    for (PayslipRow& p :
+         MakePayHistory(e, allowances[i], c.paysThirteenthMonth, kFirstHistoryPeriod, kLastHistoryPeriod, random))
+      months.push_back(std::move(p));
+    for (const PayslipRow& p : months) {
       Row(t)
           .Text("PERIOD", p.period)
           .Text("CYCLE", "1")
@@ -560,20 +601,147 @@ void WriteBakeryItems(TAdsTable& t) {
   }
 }
 
-// --- rows for the tables the column lists fill ---
+// --- rows for the tables the column lists fill and the conversions work on ---
 
 std::string FileBase(std::string_view name) { return UpperCase(name.substr(0, name.find('.'))); }
 
+// Each employee's career: the hiring, for staff hired before 2009 an increment on 1 January 2009, and for some a
+// transfer into their present department on 1 July 2009 from the one they were hired into.
 void WriteCareers(TAdsTable& t, const std::vector<DemoEmployee>& staff, Random& random) {
+  static constexpr const char* kEarlierDepartments[] = {"ADMIN", "OPS", "STORES"};
+  std::int64_t id = 0;
   for (const DemoEmployee& e : staff) {
+    const bool transferred = random.Percent(30) && e.hired < Date::FromYmd(2009, 7, 1);
+    const std::string hiredInto =
+        transferred ? std::string(random.Pick(std::span<const char* const>(kEarlierDepartments))) : e.department;
     const Currency raise = Dollars(static_cast<double>(random.Between(0, 30)) * 10.0);
-    Row(t)
-        .Text("EMP_NO", e.empNo)
-        .Money("OLD_SALARY", e.basicSalary)
-        .Money("NEW_SALARY", Currency::FromScaled(e.basicSalary.Scaled() + raise.Scaled()))
-        .Day("EFFECTIVE", Date::FromYmd(2009, 1, 1))
+    const Currency before = Currency::FromScaled(e.basicSalary.Scaled() - raise.Scaled());
+    const auto record = [&](const char* code, Date when, const std::string& department, Currency oldPay,
+                            Currency newPay) {
+      Row(t)
+          .Text("EMP_CODE", e.empNo)
+          .Number("ID", ++id)
+          .Day("PROGRESSION_DATE", when)
+          .Day("PAY_EFFECTIVE_DATE", when)
+          .Text("CODE", code)
+          .Text("CATEGORY", e.category)
+          .Text("DEPARTMENT", department)
+          .Text("SECTION", e.section)
+          .Text("COST_CENTRE", e.costCentre)
+          .Text("OCCUPATION", e.occupation)
+          .Money("OLD_SALARY", oldPay)
+          .Money("NEW_SALARY", newPay)
+          .Post();
+    };
+    const bool increment = e.hired < Date::FromYmd(2009, 1, 1);
+    record("HIRE", e.hired, hiredInto, Currency(), increment ? before : e.basicSalary);
+    if (increment) record("INCR", Date::FromYmd(2009, 1, 1), hiredInto, before, e.basicSalary);
+    if (transferred) record("TRANS", Date::FromYmd(2009, 7, 1), e.department, e.basicSalary, e.basicSalary);
+  }
+}
+
+// Banks as the suite's bank table lists them: POSB under its old code, DBS without the branch POSB accounts move to.
+void WriteBanks(TAdsTable& t) {
+  static constexpr const char* kBanks[][3] = {{"7171", "001", "DBS BANK"},       {"9812", "000", "POSB"},
+                                              {"7339", "501", "OCBC BANK"},      {"7375", "001", "UOB"},
+                                              {"7092", "001", "CITIBANK N.A."}};
+  for (const auto& b : kBanks) Row(t).Text("BANK_ID", b[0]).Text("BANK_BRANCH", b[1]).Text("BANK_NAME", b[2]).Post();
+}
+
+// Every employee paid into a bank has that account for pay cycle 1; POSB savers (numbers ending in 2) a second
+// one for cycle 2.
+void WriteBankAccounts(TAdsTable& t, const std::vector<DemoEmployee>& staff) {
+  for (const DemoEmployee& e : staff) {
+    if (e.payMode != 'B') continue;
+    Row(t).Text("EMP_CODE", e.empNo).Text("BANK_ID", e.bankId).Text("BANK_AC_NO", e.bankAccount).Text("CYCLE", "1")
+        .Text("BANK_BRANCH", e.bankBranch).Post();
+    if (e.bankId == "POSB")
+      Row(t).Text("EMP_CODE", e.empNo).Text("BANK_ID", "POSB").Text("BANK_AC_NO", "0" + e.bankAccount.substr(1))
+          .Text("CYCLE", "2").Text("BANK_BRANCH", e.bankBranch).Post();
+  }
+}
+
+// The monthly pay group closes on the 25th: its periods run from the 26th of the month before. The weekly pay
+// group has no rows and goes by calendar months.
+void WritePayGroupPeriods(TAdsTable& t) {
+  for (int year = 2006; year <= 2009; ++year)
+    for (int month = 1; month <= 12; ++month) {
+      const Date end = Date::FromYmd(year, month, 25);
+      const std::string period = std::to_string(year) + (month < 10 ? "0" : "") + std::to_string(month);
+      Row(t).Text("PAY_GROUP", "MONTHLY").Text("PERIOD", period).Day("START_DATE", Date::FromYmd(end.AddDays(-28).Year(), end.AddDays(-28).Month(), 26))
+          .Day("END_DATE", end).Post();
+    }
+}
+
+// Every third employee was appraised in June 2009, on three questions.
+void WriteAppraisals(TAdsTable& t, const std::vector<DemoEmployee>& staff) {
+  for (std::size_t i = 0; i < staff.size(); i += 3)
+    Row(t).Text("EMP_CODE", staff[i].empNo).Day("APPRAISAL_DATE", Date::FromYmd(2009, 6, 30))
+        .Text("APPRAISER", staff[i].supervisorCode).Post();
+}
+void WriteAppraisalLines(TAdsTable& t, const std::vector<DemoEmployee>& staff, Random& random) {
+  static constexpr const char* kQuestions[] = {"Quality of work", "Teamwork", "Punctuality"};
+  for (std::size_t i = 0; i < staff.size(); i += 3)
+    for (int q = 0; q < 3; ++q)
+      Row(t).Text("EMPCODE", staff[i].empNo).Day("APPRAISAL_DATE", Date::FromYmd(2009, 6, 30)).Number("DATE_SERIALNUM", q + 1)
+          .Text("QUESTION", kQuestions[q]).Number("SCORE", random.Between(2, 5)).Post();
+}
+
+// Half the staff have a qualification on record, all still without a record number.
+void WriteEducation(TAdsTable& t, const std::vector<DemoEmployee>& staff) {
+  static constexpr const char* kSchools[][2] = {{"GCE 'O' LEVEL", "BEDOK SOUTH SECONDARY"},
+                                                {"DIPLOMA IN ENGINEERING", "NGEE ANN POLYTECHNIC"},
+                                                {"BACHELOR OF ACCOUNTANCY", "NANYANG TECHNOLOGICAL UNIVERSITY"}};
+  for (std::size_t i = 0; i < staff.size(); i += 2) {
+    const auto& school = kSchools[i % 3];
+    Row(t).Text("EMP_CODE", staff[i].empNo).Number("ID", 0).Text("QUALIFICATION", school[0])
+        .Text("INSTITUTE", school[1]).Text("YEAR", std::to_string(staff[i].birthDate.Year() + 18 + static_cast<int>(i % 3) * 2))
         .Post();
   }
+}
+
+// The reminder settings an 8.50 company has: its own, and one of the standard "other" codes.
+void WriteReminders(TAdsTable& t) {
+  Row(t).Text("RPTTYPE", "EMP").Text("REPCODE", "01").Text("REPDESC", "BIRTHDAY").Flag("ENABLED", true)
+      .Text("FIELDNAME", "BIRTH_DATE").Text("DATABASENAME", "EMPLOYEE").Text("VALUE", "7").Post();
+  Row(t).Text("RPTTYPE", "OTH").Text("REPCODE", "06").Text("REPDESC", "TENURE OF SERVICE EXPIRY DATE")
+      .Flag("ENABLED", true).Text("FIELDNAME", "EXPIRY_DATE").Text("DATABASENAME", "EMPLOYMT").Text("VALUE", "1").Post();
+}
+
+// Spouses kept as family records for every other married employee; the rest only on the employee record.
+void WriteFamilies(TAdsTable& t, const std::vector<DemoEmployee>& staff) {
+  bool kept = false;
+  for (const DemoEmployee& e : staff) {
+    if (e.spouseName.empty() || !(kept = !kept)) continue;
+    Row(t).Text("EMP_CODE", e.empNo).Text("IC_PASSPORT_NUM", e.spouseNric).Text("NAME", e.spouseName)
+        .Text("RELATIONSHIP", "SPOUSE").Text("SEX", e.sex == 'M' ? "F" : "M").Day("BIRTH_DATE", e.spouseBirthDate)
+        .Post();
+  }
+}
+
+// Employment details for all but every fourth employee (the walk adds the missing ones), some with a unit and
+// one on hold.
+void WriteEmployment(TAdsTable& t, const std::vector<DemoEmployee>& staff) {
+  for (std::size_t i = 0; i < staff.size(); ++i) {
+    if (i % 4 == 3) continue;
+    Row(t).Text("EMP_NO", staff[i].empNo).Text("UNIT", i % 3 == 0 ? staff[i].occupation : "")
+        .Text("TENURE_SERV", i == 2 ? "@HOLD" : "").Day("EXPIRY_DATE", staff[i].passExpires).Post();
+  }
+}
+
+void WriteMiscellany(TAdsTable& t, const std::vector<DemoEmployee>& staff) {
+  for (std::size_t i = 0; i < staff.size(); ++i) {
+    if (i % 5 == 4) continue;
+    Row(t).Text("EMP_NO", staff[i].empNo).Text("BOOLEAN10", i % 2 == 0 ? "T" : "F").Post();
+  }
+}
+
+// Cost centre splits some employees had in 2002 and 2003.
+void WriteCostCentres(TAdsTable& t, const std::vector<DemoEmployee>& staff) {
+  for (std::size_t i = 0; i < staff.size() && i < 4; ++i)
+    for (const char* period : {"200201", "200202", "200301"})
+      Row(t).Text("EMPCODE", staff[i].empNo).Text("PERIOD", period).Text("COST_CENTRE", staff[i].costCentre)
+          .Money("PERCENT", Dollars(50)).Post();
 }
 
 // The year's ordinary and additional wages for CPF, as the 2009 payroll history adds them up.
@@ -632,13 +800,51 @@ void WriteCodes(TAdsTable& t) {
     Row(t).Text("CATEGORY", c[0]).Text("CODE", c[1]).Text("DESC", c[2]).Text("N1CLAIM", c[3]).Post();
 }
 
+// The codes, with the staff's occupations among them.
+void WriteCodesWithOccupations(TAdsTable& t, const std::vector<DemoEmployee>& staff) {
+  WriteCodes(t);
+  std::vector<std::string> seen;
+  for (const DemoEmployee& e : staff) {
+    if (e.occupation.empty() || std::find(seen.begin(), seen.end(), e.occupation) != seen.end()) continue;
+    seen.push_back(e.occupation);
+    Row(t).Text("CATEGORY", "OCU").Text("CODE", e.occupation).Text("DESC", e.occupation + " (OCCUPATION)").Post();
+  }
+}
+
+// The staff as an older release kept some of them: POSB accounts under bank "POSB" with six-digit numbers
+// (numbers ending in 2) or under "9812" with nine (ending in 5), and identity numbers keyed in with a slash
+// before the check letter (ending in 4); telephone numbers of seven digits, from before Singapore's eighth
+// digit (ending in 3).
+std::vector<DemoEmployee> AsKeptByOlderReleases(std::vector<DemoEmployee> staff) {
+  for (DemoEmployee& e : staff) {
+    const char last = e.empNo.back();
+    if (e.payMode == 'B' && last == '2') {
+      e.bankId = "POSB";
+      e.bankAccount = e.bankAccount.substr(e.bankAccount.size() - 6);
+    }
+    if (e.payMode == 'B' && last == '5') {
+      e.bankId = "9812";
+      e.bankAccount = e.bankAccount.substr(e.bankAccount.size() - 9);
+    }
+    if (last == '3') e.telephone = e.telephone.substr(1);  // a number from before the eighth digit
+    if (last == '4') {
+      std::string& ic = e.residency == Residency::Foreigner ? e.fin : e.nric;
+      const bool taxSame = e.incomeTaxNo == ic;
+      ic.insert(ic.size() - 1, "/");
+      if (taxSame) e.incomeTaxNo = ic;
+    }
+  }
+  return staff;
+}
+
 }  // namespace
 
 Date DemoAsOf() { return Date::FromYmd(2009, 12, 31); }
 
 CompanyContent MakeCompanyTables(const std::string& folder, const DemoCompany& company,
-                                 const std::vector<DemoEmployee>& staff, bool forDictionary, int freeCompanyNumber,
+                                 const std::vector<DemoEmployee>& people, bool forDictionary, int freeCompanyNumber,
                                  Random& random, bool olderColumnLayouts) {
+  const std::vector<DemoEmployee> staff = AsKeptByOlderReleases(people);
   engine::TAdsConnection connection;
   connection.SetConnectPath(folder);
   connection.Connect();
@@ -699,18 +905,41 @@ CompanyContent MakeCompanyTables(const std::string& folder, const DemoCompany& c
   make("ALLOWNCE", WriteAllowanceCodes);
   make("TRNNO", WriteRunningNumbers);
   make("CLMTMPL", WriteClaimTemplates);
-  // Every other table the release's column lists change, in its older layout: the career and year-to-date wages
-  // and the codes with rows the lists' fills work on, the rest empty.
+  make("pay_bank", WriteBanks);
+  make("EDUCATE", [&](TAdsTable& t) { WriteEducation(t, staff); });
+  make("AUTOSET", WriteReminders);
+  // The rows of the tables the record conversions and the employee record walk work on.
   Random careerRandom = random.Fork(7);
+  const std::pair<const char*, RowWriter> kRows[] = {
+      {"EMP_PROS", [&](TAdsTable& t) { WriteCareers(t, staff, careerRandom); }},
+      {"YTDEMPL", [&](TAdsTable& t) { WriteYearToDate(t, staff); }},
+      {"CODE", [&](TAdsTable& t) { WriteCodesWithOccupations(t, staff); }},
+      {"EMP_BNK", [&](TAdsTable& t) { WriteBankAccounts(t, staff); }},
+      {"PGRP_TRX", WritePayGroupPeriods},
+      {"APPR", [&](TAdsTable& t) { WriteAppraisals(t, staff); }},
+      {"APPRDTL", [&](TAdsTable& t) { WriteAppraisalLines(t, staff, careerRandom); }},
+      {"FAMILY", [&](TAdsTable& t) { WriteFamilies(t, staff); }},
+      {"EMPLOYMT", [&](TAdsTable& t) { WriteEmployment(t, staff); }},
+      {"EMPMISC", [&](TAdsTable& t) { WriteMiscellany(t, staff); }},
+      {"SETUP", [](TAdsTable&) {}},
+      {"COSTCTR", [&](TAdsTable& t) { WriteCostCentres(t, staff); }},
+  };
+  // Without the older layouts, the core tables include what every company's run walks through (careers, codes,
+  // family, employment and other details, set-up, cost centres), in their own layouts.
+  if (!olderColumnLayouts)
+    for (const char* name : {"EMP_PROS", "CODE", "FAMILY", "EMPLOYMT", "EMPMISC", "SETUP", "COSTCTR"})
+      for (const auto& [table, writer] : kRows)
+        if (SameText(table, name)) make(name, writer);
+  // Every other table the release's column lists change, in its older layout: the career and year-to-date wages,
+  // the codes and the records above with rows the lists' fills and the conversions work on, the rest empty.
   for (const OlderLayout* older : OlderLayouts()) {
     if (!olderColumnLayouts) break;
     bool made = false;
     for (const std::string& t : content.tables) made = made || SameText(FileBase(t), FileBase(older->name));
     if (made) continue;
     RowWriter rows;
-    if (SameText(older->name, "EMP_PROS")) rows = [&](TAdsTable& t) { WriteCareers(t, staff, careerRandom); };
-    if (SameText(older->name, "YTDEMPL")) rows = [&](TAdsTable& t) { WriteYearToDate(t, staff); };
-    if (SameText(older->name, "CODE")) rows = WriteCodes;
+    for (const auto& [name, writer] : kRows)
+      if (SameText(FileBase(older->name), name)) rows = writer;
     CreateDemoTable(connection, older->spec, rows,
                     older->encrypted && !forDictionary ? Protection::TablePassword : Protection::Clear);
     content.tables.push_back(older->name);

@@ -32,8 +32,10 @@ CompanyContent MakeCompanyTables(const std::string& folder, const DemoCompany& c
 // The leftovers of earlier work in the folder (made after the tables, since some are copies of their files).
 void MakeCompanyLeftovers(const std::string& folder, const std::vector<DemoEmployee>& staff);
 
-// The periods of the payroll history: a year and a month up to the release's last payroll.
+// The periods of the payroll history: a year and a month up to the release's last payroll, and one older month.
 inline constexpr const char* kFirstHistoryPeriod = "200812";
+// One month kept from long before: the upgrade's history update starts after it, at "200701".
+inline constexpr const char* kOldHistoryPeriod = "200612";
 inline constexpr const char* kLastHistoryPeriod = "200912";
 // The day the installation's data stand at.
 Date DemoAsOf();

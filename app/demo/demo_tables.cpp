@@ -72,6 +72,8 @@ constexpr FieldSpec kEmployeeFields[] = {
     {"SPOUSE_NEW_IC", S, 12},     {"SPOUSE_DOB", Dat},           {"SPOUSE_JOB_CODE", S, 8},
     {"SPOUSE_PHONE", S, 20},      {"EMG_CONTACT", S, 40},        {"EMG_CONTACT_RELATION", S, 8},
     {"EMG_TEL", S, 20},           {"DEPENDENT_CHILD", Int},      {"PHOTO_ID", Blob},
+    {"SPOUSE_MPHONE", S, 20},     {"SPOUSE_EMAIL", S, 40},       {"SPOUSE_PGR", S, 20},
+    {"STOP_IND", S, 1},           {"CHANGE_DATE", Dat},
 };
 constexpr IndexSpec kEmployeeIndexes[] = {
     {"EMP_NO", "EMP_NO", true}, {"EMP_NAME", "EMP_NAME"}, {"NEW_IC", "NEW_IC"}};
@@ -211,6 +213,68 @@ constexpr IndexSpec kClmtmplIndexes[] = {{"TMPLNO1", "TMPLNO;FIELDNO"}, {"TMPLNO
 constexpr FieldSpec kGtableFields[] = {{"CODE", S, 8}, {"DESC", S, 40}, {"GLTYPE", S, 1}};
 constexpr IndexSpec kGtableIndexes[] = {{"CODE", "CODE", true}};
 
+// --- the records the conversions and the employee record walk work on ---
+
+// Career progression records, one per change of position or pay; the previous-state columns come with the
+// release's lists.
+constexpr FieldSpec kEmpProsFields[] = {
+    {"EMP_CODE", S, 12},   {"ID", Int},           {"PROGRESSION_DATE", Dat}, {"PAY_EFFECTIVE_DATE", Dat},
+    {"CODE", S, 8},        {"CATEGORY", S, 8},    {"DEPARTMENT", S, 8},      {"SECTION", S, 8},
+    {"COST_CENTRE", S, 8}, {"OCCUPATION", S, 8},  {"NEW_SALARY", Cur},       {"OLD_SALARY", Cur},
+};
+constexpr IndexSpec kEmpProsIndexes[] = {{"EMP_CODE", "EMP_CODE;PAY_EFFECTIVE_DATE;ID"},
+                                         {"PROGRESS", "EMP_CODE;PROGRESSION_DATE"}};
+
+constexpr FieldSpec kCodeFields[] = {
+    {"CATEGORY", S, 8}, {"CODE", S, 8}, {"DESC", S, 30}, {"N1CLAIM", S, 8}, {"METHOD", S, 1}};
+constexpr IndexSpec kCodeIndexes[] = {{"CATEGORY", "CATEGORY;CODE"}};
+
+constexpr FieldSpec kYtdemplFields[] = {{"EMP_NO", S, 12}, {"YEAR", S, 4}, {"CPFOWWAGE", Cur}, {"CPFAWWAGE", Cur}};
+
+// Banks, and the employees' own accounts (several a pay cycle).
+constexpr FieldSpec kPayBankFields[] = {{"BANK_ID", S, 8}, {"BANK_BRANCH", S, 8}, {"BANK_NAME", S, 40}};
+constexpr IndexSpec kPayBankIndexes[] = {{"BANK_ID", "BANK_ID;BANK_BRANCH"}};
+constexpr FieldSpec kEmpBnkFields[] = {
+    {"EMP_CODE", S, 12}, {"BANK_ID", S, 8}, {"BANK_AC_NO", S, 20}, {"CYCLE", S, 1}, {"BANK_BRANCH", S, 8}};
+constexpr IndexSpec kEmpBnkIndexes[] = {{"EMP_CODE", "EMP_CODE;BANK_ID;BANK_AC_NO;CYCLE"}};
+
+// Pay-group periods: a pay group with its own cut-off dates has a row a period; others go by calendar months.
+constexpr FieldSpec kPgrpTrxFields[] = {{"PAY_GROUP", S, 8}, {"PERIOD", S, 6}, {"START_DATE", Dat}, {"END_DATE", Dat}};
+constexpr IndexSpec kPgrpTrxIndexes[] = {{"PAY_GROUP", "PAY_GROUP;PERIOD"}};
+
+// Appraisals and their lines; the release numbers them.
+constexpr FieldSpec kApprFields[] = {{"EMP_CODE", S, 12}, {"APPRAISAL_DATE", Dat}, {"APPRAISER", S, 12}};
+constexpr FieldSpec kApprdtlFields[] = {
+    {"EMPCODE", S, 12}, {"APPRAISAL_DATE", Dat}, {"DATE_SERIALNUM", Int}, {"QUESTION", S, 40}, {"SCORE", Int}};
+constexpr IndexSpec kApprdtlIndexes[] = {{"EMPCODE", "EMPCODE;APPRAISAL_DATE;DATE_SERIALNUM"}};
+constexpr FieldSpec kEducateFields[] = {
+    {"EMP_CODE", S, 12}, {"ID", Int}, {"QUALIFICATION", S, 40}, {"INSTITUTE", S, 40}, {"YEAR", S, 4}};
+// Report reminder settings.
+constexpr FieldSpec kAutosetFields[] = {
+    {"RPTTYPE", S, 3},   {"REPCODE", S, 2},      {"REPDESC", S, 40}, {"ENABLED", TFieldType::ftBoolean},
+    {"FIELDNAME", S, 30}, {"DATABASENAME", S, 30}, {"VALUE", S, 10}};
+constexpr IndexSpec kAutosetIndexes[] = {{"RPTTYPE", "RPTTYPE;REPCODE"}};
+
+// What the employee record walk opens for every company: family members, employment and other details,
+// supervisors' self-service set-up, and cost centre splits per period.
+constexpr FieldSpec kFamilyFields[] = {
+    {"EMP_CODE", S, 12},        {"IC_PASSPORT_NUM", S, 16}, {"NAME", S, 30},       {"RELATIONSHIP", S, 8},
+    {"SEX", S, 1},              {"BIRTH_DATE", Dat},        {"OCCUPATION_CODE", S, 8}, {"PHONE_NUM", S, 20},
+    {"MOBILE_PHONE", S, 20},    {"E-MAIL_ADDRESS", S, 40},  {"PAGER_NO", S, 20},   {"PR_IND", S, 1},
+    {"INSTITUTE", S, 8},        {"BIRTH_COUNTRY", S, 8},    {"RELIGION", S, 8},
+};
+constexpr IndexSpec kFamilyIndexes[] = {{"EMP_CODE", "EMP_CODE;IC_PASSPORT_NUM"}};
+constexpr FieldSpec kEmploymtFields[] = {
+    {"EMP_NO", S, 12}, {"UNIT", S, 8}, {"TENURE_SERV", S, 8}, {"EXPIRY_DATE", Dat}, {"REMARK", S, 8}};
+constexpr FieldSpec kEmpmiscFields[] = {{"EMP_NO", S, 12}, {"BOOLEAN10", S, 1}, {"CHAR1", S, 8}};
+constexpr IndexSpec kByEmpNo[] = {{"EMP_NO", "EMP_NO"}};
+constexpr FieldSpec kSetupFields[] = {
+    {"Empid", S, 12},  {"Empcom", S, 8},   {"MODE", S, 10},    {"CAT", S, 8},
+    {"subcom", S, 8},  {"subcode", S, 12}, {"Empname", S, 40}, {"Repemail", S, 80}};
+constexpr IndexSpec kSetupIndexes[] = {{"EMPID", "Empid;Empcom"}};
+constexpr FieldSpec kCostctrFields[] = {{"EMPCODE", S, 12}, {"PERIOD", S, 6}, {"COST_CENTRE", S, 8}, {"PERCENT", Cur}};
+constexpr IndexSpec kCostctrIndexes[] = {{"EMPCODE", "EMPCODE;PERIOD;COST_CENTRE"}};
+
 // --- work tables ---
 
 // A work table a restructuring left behind (the clean-up deletes "TEMP_*" names).
@@ -246,6 +310,21 @@ constexpr TableSpec kTables[] = {
     {"ALLOWNCE", kAllowanceFields, kAllowanceIndexes},
     {"TRNNO", kTrnnoFields, {}},
     {"CLMTMPL", kClmtmplFields, kClmtmplIndexes},
+    {"EMP_PROS", kEmpProsFields, kEmpProsIndexes},
+    {"CODE", kCodeFields, kCodeIndexes},
+    {"YTDEMPL", kYtdemplFields, {}},
+    {"pay_bank", kPayBankFields, kPayBankIndexes},
+    {"EMP_BNK", kEmpBnkFields, kEmpBnkIndexes},
+    {"PGRP_TRX", kPgrpTrxFields, kPgrpTrxIndexes},
+    {"APPR", kApprFields, {}},
+    {"APPRDTL", kApprdtlFields, kApprdtlIndexes},
+    {"EDUCATE", kEducateFields, {}},
+    {"AUTOSET", kAutosetFields, kAutosetIndexes},
+    {"FAMILY", kFamilyFields, kFamilyIndexes},
+    {"EMPLOYMT", kEmploymtFields, kByEmpNo},
+    {"EMPMISC", kEmpmiscFields, kByEmpNo},
+    {"SETUP", kSetupFields, kSetupIndexes},
+    {"COSTCTR", kCostctrFields, kCostctrIndexes},
     {"TEMP_EMP.ADT", kTempEmpFields, {}},
     {"BAKERY.ADT", kBakeryFields, kBakeryIndexes},
     {"WORKCOPY", kWorkCopyFields, kWorkCopyIndexes},

@@ -89,6 +89,32 @@ void WriteWorkFolder(const std::string& dataPath) {
                "EMP_NO,PERIOD,NETT_WAGE\r\nE0001,200912,3250.00\r\nE0002,200912,2875.40\r\n");
 }
 
+// A company whose folder was copied in but never registered (the tool offers it when "Retrieve Company Code from
+// Company Folder?" is ticked), and a copy of the first company put aside under a name with a dot, which is never
+// offered.
+void WriteUnregisteredFolders(const std::string& dataPath, const DemoCompany& first, const Random& root) {
+  Random random = root.Fork(0x4e4557);
+  DemoCompany newcomer = MakeCompany(998, random);
+  newcomer.code = kUnregisteredCompany;
+  const std::string folder = dataPath + "\\COMPANY\\" + newcomer.code;
+  if (!fs::CreateFolders(folder)) throw std::runtime_error("cannot create the folder " + folder);
+  Random staffRandom = random.Fork(1), tableRandom = random.Fork(2);
+  MakeCompanyTables(folder, newcomer, MakeEmployees(2, DemoAsOf(), staffRandom), false, 0, tableRandom, false);
+
+  const std::string aside = dataPath + "\\COMPANY\\" + first.code + ".OLD";
+  if (!fs::CreateFolders(aside)) throw std::runtime_error("cannot create the folder " + aside);
+  engine::TAdsConnection connection;
+  connection.SetConnectPath(aside + "\\");
+  connection.Connect();
+  CreateDemoTable(connection, DemoTable("PAYPARA1"), [&](engine::TAdsTable& t) {
+    t.Append();
+    t.FieldByName("YEAR").SetAsString("2008");
+    t.FieldByName("COMPANY").SetAsString(first.name);
+    t.Post();
+  });
+  connection.Disconnect();
+}
+
 }  // namespace
 
 std::vector<DemoCompanySummary> MakeDemoInstallation(const DemoOptions& options,
@@ -136,6 +162,7 @@ std::vector<DemoCompanySummary> MakeDemoInstallation(const DemoOptions& options,
                (dictionary ? ", under the dictionary " + company.code + ".add" : ", free tables"));
   }
 
+  if (!companies.empty()) WriteUnregisteredFolders(dataPath, companies.front(), root);
   WriteWorkFolder(dataPath);
   fs::CreateFolders(dataPath + "\\IMAGE");
   MakeReleaseArchives(dataPath);

@@ -34,6 +34,8 @@ struct DemoOptions {
 };
 
 inline constexpr int kMaxCompanies = 999;
+// The company folder the demo leaves out of the registry.
+inline constexpr const char* kUnregisteredCompany = "NEWCO";
 inline constexpr int kMaxEmployees = 9999;
 
 // The folder exists and holds something (or is not a folder): nothing is written, so that an installation is

@@ -14,7 +14,6 @@ namespace {
 
 using engine::TFieldType;
 constexpr TFieldType S = TFieldType::ftString;
-constexpr TFieldType Cur = TFieldType::ftCurrency;
 
 struct Field {
   std::string name;
@@ -22,20 +21,6 @@ struct Field {
   int size;
 };
 
-// Tables neither the demo nor the catalogue describes, with the columns the run's own steps read in them.
-struct OwnBase {
-  std::string_view table;
-  std::vector<Field> fields;
-};
-const std::vector<OwnBase>& OwnBases() {
-  static const std::vector<OwnBase> bases = {
-      {"CODE", {{"CATEGORY", S, 8}, {"CODE", S, 8}, {"DESC", S, 30}, {"N1CLAIM", S, 8}}},
-      {"EMP_PROS",
-       {{"EMP_NO", S, 12}, {"NEW_SALARY", Cur, 0}, {"OLD_SALARY", Cur, 0}, {"EFFECTIVE", TFieldType::ftDate, 0}}},
-      {"YTDEMPL", {{"EMP_NO", S, 12}, {"YEAR", S, 4}, {"CPFOWWAGE", Cur, 0}, {"CPFAWWAGE", Cur, 0}}},
-  };
-  return bases;
-}
 // Columns an older company had already although a list adds them: the list's request for BANKLIST's NEW_IC is
 // not marked encrypted, yet an earlier request of the same list leaves the table encrypted, so on free tables it
 // could only fail. The column being there, the request finds it and does nothing. PUBLIC's STATE is part of the
@@ -45,7 +30,12 @@ struct KeptColumn {
   Field field;
 };
 const std::vector<KeptColumn>& KeptColumns() {
-  static const std::vector<KeptColumn> kept = {{"BANKLIST", {"NEW_IC", S, 16}}, {"PUBLIC", {"STATE", S, 8}}};
+  // The same for the keys the record conversions search by: FAMILY's identity numbers and EMP_BNK's pay cycle
+  // were there before the lists, which repeat them.
+  static const std::vector<KeptColumn> kept = {{"BANKLIST", {"NEW_IC", S, 16}},
+                                               {"PUBLIC", {"STATE", S, 8}},
+                                               {"FAMILY", {"IC_PASSPORT_NUM", S, 16}},
+                                               {"EMP_BNK", {"CYCLE", S, 1}}};
   return kept;
 }
 
@@ -83,8 +73,6 @@ std::vector<Field> BaseOf(std::string_view table, std::vector<IndexSpec>& indexe
     }
   for (const catalogue::TableDefinition& d : catalogue::CompanyTables())
     if (BaseName(d.name) == BaseName(table)) return CatalogueFields(d);
-  for (const OwnBase& b : OwnBases())
-    if (BaseName(b.table) == BaseName(table)) return b.fields;
   return kDefaultBase;
 }
 

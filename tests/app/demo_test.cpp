@@ -293,7 +293,7 @@ TEST_F(DemoInstallation, TablesTheColumnListsChangeStandInTheirOlderLayouts) {
   // The lists' fills find rows to work on.
   auto c = Connect(DataPath(), "DEMO02");
   EXPECT_EQ(Rows(*c, "YTDEMPL").size(), 20u);
-  EXPECT_EQ(Rows(*c, "EMP_PROS").size(), 20u);
+  EXPECT_GE(Rows(*c, "EMP_PROS").size(), 20u);
   EXPECT_GT(Count(*c, "SELECT COUNT(*) FROM CODE WHERE N1CLAIM IS NOT NULL"), 0u);
 }
 
@@ -306,7 +306,9 @@ TEST_F(DemoInstallation, StaffAndPayAreOfTheRightShape) {
   employee.EnableEncryption(engine::kTablePassword);
   int residents = 0, foreigners = 0;
   for (employee.First(); !employee.Eof(); employee.Next()) {
-    const std::string ic = employee.FieldByName("NEW_IC").AsString();
+    // Some numbers were keyed in with a slash before the check letter (the upgrade can take it out).
+    std::string ic = employee.FieldByName("NEW_IC").AsString();
+    std::erase(ic, '/');
     const std::string citizenship = employee.FieldByName("CITIZENSHIP").AsString();
     EXPECT_TRUE(IsValidIdentityNumber(ic)) << ic;
     if (citizenship == "F") {
@@ -323,7 +325,7 @@ TEST_F(DemoInstallation, StaffAndPayAreOfTheRightShape) {
   EXPECT_GT(foreigners, 0);
   employee.Close();
 
-  // A year and a month of history; residents pay CPF, pass holders the levy instead.
+  // December 2006, then a year and a month of history; residents pay CPF, pass holders the levy instead.
   EXPECT_EQ(Rows(*c, "P_HTRX").size(), static_cast<std::size_t>((*summary_)[1].historyRows));
   TAdsQuery q;
   q.SetAdsConnection(c.get());
@@ -335,10 +337,49 @@ TEST_F(DemoInstallation, StaffAndPayAreOfTheRightShape) {
   q.SQL().Clear();
   q.SQL().Add("SELECT MIN(PERIOD), MAX(PERIOD), COUNT(*) FROM P_HTRX WHERE CPFEMPEE > 0");
   q.Open();
-  EXPECT_EQ(q.Fields()[0]->AsString(), "200812");
+  EXPECT_EQ(q.Fields()[0]->AsString(), "200612");
   EXPECT_EQ(q.Fields()[1]->AsString(), "200912");
   EXPECT_GT(q.Fields()[2]->AsInteger(), 0);
   q.Close();
+}
+
+// What the record conversions and the driver's per-company tasks find to do.
+TEST_F(DemoInstallation, RecordConversionsAndCompanyTasksFindWork) {
+  for (const std::string code : {"DEMO01", "DEMO02"}) {
+    SCOPED_TRACE(code);
+    auto c = Connect(DataPath(), code);
+    TAdsQuery q;
+    q.SetAdsConnection(c.get());
+    if (!c->IsDictionary()) q.EnableStatementEncryption(engine::kTablePassword);
+    const auto count = [&](const std::string& statement) {
+      q.Close();
+      q.SQL().Clear();
+      q.SQL().Add(statement);
+      q.Open();
+      return q.Fields()[0]->AsInteger();
+    };
+    const std::pair<const char*, const char*> kWork[] = {
+        {"POSB accounts of six digits", "SELECT COUNT(*) FROM EMPLOYEE WHERE BANK_ID = 'POSB'"},
+        {"POSB accounts of nine digits", "SELECT COUNT(*) FROM EMPLOYEE WHERE BANK_ID = '9812'"},
+        {"POSB accounts of a second pay cycle", "SELECT COUNT(*) FROM EMP_BNK WHERE BANK_ID = 'POSB' AND CYCLE = '2'"},
+        {"employees without a termination status", "SELECT COUNT(*) FROM EMPLOYEE WHERE TERMINATION_STATUS IS NULL"},
+        {"photos", "SELECT COUNT(*) FROM EMPLOYEE WHERE PHOTO_ID IS NOT NULL"},
+        {"career transfers", "SELECT COUNT(*) FROM EMP_PROS WHERE CODE = 'TRANS'"},
+        {"history before 200701", "SELECT COUNT(*) FROM P_HTRX WHERE PERIOD < '200701'"},
+        {"pay-group periods", "SELECT COUNT(*) FROM PGRP_TRX WHERE PAY_GROUP = 'MONTHLY'"},
+        {"appraisal lines", "SELECT COUNT(*) FROM APPRDTL"},
+        {"education records without a number", "SELECT COUNT(*) FROM EDUCATE WHERE ID = 0"},
+    };
+    for (const auto& [what, statement] : kWork) EXPECT_GT(count(statement), 0) << what;
+    EXPECT_EQ(count("SELECT COUNT(*) FROM PGRP_TRX WHERE PAY_GROUP = 'WEEKLY'"), 0);
+    q.Close();
+    bool slashed = false;
+    for (const std::string& row : Rows(*c, "EMPLOYEE")) slashed = slashed || row.find('/') != std::string::npos;
+    EXPECT_TRUE(slashed);
+  }
+  // A company folder the registry lacks, and a copy put aside under a name with a dot.
+  EXPECT_TRUE(fs::FileExists(DataPath() + "COMPANY\\NEWCO\\PAYPARA1.ADT"));
+  EXPECT_TRUE(fs::FileExists(DataPath() + "COMPANY\\DEMO01.OLD\\PAYPARA1.ADT"));
 }
 
 TEST_F(DemoInstallation, WorkFilesFoldersAndArchivesAreInPlace) {
