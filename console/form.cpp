@@ -158,6 +158,7 @@ void TForm1::PlaceEngineObjects() {
   XceedZip1.OnFileStatus = [this](const kv::zip::FileStatus& status) { XceedZip1FileStatus(status); };
   AdsQuery3.BeforeOpen = [this](TAdsDataSet&) { AdsQuery3BeforeOpen(); };
   wwTablePAybank.AfterOpen = [this](TAdsDataSet&) { wwTablePAybankAfterOpen(); };
+  QueryClaim.OnNewRecord = [this](TAdsDataSet&) { QueryClaimNewRecord(); };
   wwTableRtable.OnPostError = [this](TAdsDataSet&, const engine::EADSDatabaseError& error,
                                      engine::TDataAction& action) { wwTableRtablePostError(error, action); };
 }
@@ -222,6 +223,8 @@ void TForm1::wwTablePAybankAfterOpen() {
   if (!AdsConnection1.IsDictionary()) wwTablePAybank.EnableEncryption(engine::kTablePassword);
 }
 
+void TForm1::QueryClaimNewRecord() { kv::conversions::QueryClaimNewRecord(ClaimObjects()); }
+
 // The failed post then takes its normal course: the error reaches the routine that posted.
 void TForm1::wwTableRtablePostError(const engine::EADSDatabaseError& error, engine::TDataAction& action) {
   ui_.ShowMessage(std::string(error.what()) + " Field No " + wwTableRtable.FieldByName("NO").AsString());
@@ -256,6 +259,10 @@ std::string TForm1::CompanyCode() const { return AdsTableCompany.FieldByName("CO
 
 std::string TForm1::CompanyFolder(std::string_view code) const {
   return dataPath_ + "COMPANY\\" + std::string(code);
+}
+
+kv::conversions::ClaimSetupObjects TForm1::ClaimObjects() {
+  return {AdsTableMedTable, AdsTableAllocate, TableTrnno, QueryClaim};
 }
 
 kv::upgrade::WindowObjects TForm1::UpgradeObjects() {

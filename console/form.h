@@ -30,6 +30,7 @@
 #include "console/observable.h"
 #include "conversions/record_objects.h"
 #include "console/options.h"
+#include "conversions/claim_setup.h"
 #include "engine/engine.h"
 #include "platform/ui.h"
 #include "platform/zip.h"
@@ -92,6 +93,8 @@ class TForm1 {
   void AdsQuery3BeforeOpen();
   void wwTablePAybankAfterOpen();
   void wwTableRtablePostError(const engine::EADSDatabaseError& error, engine::TDataAction& action);
+  // Bound to QueryClaim: a new MEDSCH row gets its running number and ten tiers (conversions/claim_setup.h).
+  void QueryClaimNewRecord();
 
   // ---- the registry grid ----
   // Ticks (MERGE "1") or unticks (MERGE empty) a company in the grid, as the grid's check box does: the record
@@ -151,6 +154,8 @@ class TForm1 {
   kv::upgrade::WindowObjects UpgradeObjects();
   // Every text field of 8 characters of the table's current (new) record becomes "NONE".
   static void FillNoneFields(engine::TAdsTable& table);
+  // The claim set-up objects as the claim conversions use them.
+  kv::conversions::ClaimSetupObjects ClaimObjects();
 
   // ---- engine objects placed on the window ----
   engine::TAdsConnection AdsConnection1{"AdsConnection1", "Form1"};  // the company; Tag 99 in dictionary mode

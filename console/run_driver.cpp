@@ -10,9 +10,11 @@
 #include "catalogue/create_all.h"
 #include "console/form.h"
 #include "console/guards.h"
-#include "conversions/report_writer.h"
+#include "conversions/code_tables.h"
 #include "conversions/employee_records.h"
 #include "conversions/photo_files.h"
+#include "conversions/report_writer.h"
+#include "conversions/table_protection.h"
 #include "platform/fs.h"
 #include "rates/cpf_rates.h"
 #include "rates/levy_tables.h"
@@ -184,6 +186,11 @@ kv::upgrade::ListContext TForm1::ColumnListContext() {
               case kv::upgrade::Step::FillCareerHistory: return kv::conversions::FillCareerHistory(records);
               case kv::upgrade::Step::UpdateTerminationStatus:
                 return kv::conversions::UpdateTerminationStatus(records);
+              case kv::upgrade::Step::AddLeaveCodes: kv::conversions::AddLeaveCodes(AdsTable1); return;
+              case kv::upgrade::Step::FixListValues: kv::conversions::FixListValues(AdsTable1); return;
+              case kv::upgrade::Step::ResetLeaveEntitlements:
+                if (CheckBoxForfeit.visible.Get()) kv::conversions::ResetLeaveEntitlements(AdsQuerySQL);
+                return;
               default: throw std::logic_error("not a step of the run driver");
             }
           }};
@@ -210,6 +217,11 @@ void TForm1::NormalFlowPartThree(const std::string& code) {
   kv::upgrade::ListContext lists = ColumnListContext();
   // 8.4: guarded silently inside the list.
   kv::upgrade::RunBlocks(kv::upgrade::ListB(), "B8", "B8", lists);
+  // 8.5.
+  FailurePassedOn([&] { kv::conversions::EncryptTaxTables(UpgradeObjects()); });
+  // 8.6.
+  if (CheckBoxFamilyCode.Checked())
+    FailurePassedOn([&] { kv::conversions::AddFamilyCodes(AdsTableCode, AdsQuery1, AdsConnection1); });
   // 8.7, 8.8.
   FailurePassedOn([&] { EncryptTransferTable(); });
   if (!AdsConnection1.IsDictionary()) {
@@ -226,6 +238,8 @@ void TForm1::NormalFlowPartThree(const std::string& code) {
   // 8.12, 8.13.
   if (CheckBoxEducate.Checked()) FailurePassedOn([&] { kv::conversions::NumberEducationRecords(records); });
   if (CheckBoxPOSB.Checked()) FailurePassedOn([&] { kv::conversions::UpdatePOSB(records); });
+  // 8.14.
+  if (CheckBoxClaim.Checked()) FailurePassedOn([&] { kv::conversions::RebuildClaimSetup(ClaimObjects()); });
   // 8.15.
   kv::upgrade::RunBlocks(kv::upgrade::ListB(), "B9", "B9", lists);
   // 8.16.
@@ -261,6 +275,9 @@ void TForm1::NormalFlowPartThree(const std::string& code) {
   FailureIgnored([&] { AddMedschIndex(); });
   // 8.29.
   FailurePassedOn([&] { kv::upgrade::UpgradeIndexes({UpgradeObjects(), AdsQueryIndex, AdsTableCode}); });
+  // 8.30.
+  if (CheckBoxClaim.Checked())
+    FailurePassedOn([&] { kv::conversions::AddSchemzEzaroLimits(UpgradeObjects(), AdsTable2, AdsTable3); });
   // 8.31.
   CleanUpWorkFiles(code);
   // 8.32.
@@ -269,8 +286,11 @@ void TForm1::NormalFlowPartThree(const std::string& code) {
   FailurePassedOn([&] { kv::upgrade::StripTableNameExtensions(UpgradeObjects()); });
   // 8.34.
   FailurePassedOn([&] { DeleteEmptyQueryRows(); });
-  // 8.35: the dictionary's tables are refreshed (RefreshDictionaryTables) right after this once that is built.
-  if (onDictionary()) FailurePassedOn([&] { kv::upgrade::RebuildTableRights(UpgradeObjects()); });
+  // 8.35.
+  if (onDictionary()) {
+    FailurePassedOn([&] { kv::upgrade::RebuildTableRights(UpgradeObjects()); });
+    FailurePassedOn([&] { kv::conversions::RefreshDictionaryTables(UpgradeObjects()); });
+  }
   // 8.36.
   if (CheckBoxHTRX.Checked()) FailurePassedOn([&] { kv::conversions::UpdateTransactionRecords(records); });
   // 8.37.

@@ -125,6 +125,7 @@ class ListRun {
       case Gate::RearrangeTicked: return context_.ticked("CheckBoxRearrange");
       case Gate::CostCentreTicked: return context_.ticked("CheckBoxCTR");
       case Gate::TerminationStatusTicked: return context_.ticked("CheckBoxTerm");
+      case Gate::LeaveResetTicked: return context_.ticked("CheckBoxForfeit");
       case Gate::CasualdPresent:
         return kv::fs::FileExists(context_.window.AdsConnection1.TableFolder() + "\\CASUALD.ADT");
     }

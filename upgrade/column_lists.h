@@ -59,6 +59,8 @@ enum class Step {
   DecryptPass,               // free tables: PASS decrypted when encrypted, until the driver encrypts it again
   LoadVoluntaryCpf2007,      // a driver step: the 2007 voluntary CPF rows
   CorrectPublicHolidays,     // a driver step: the 2009 Deepavali holiday
+  AddLeaveCodes,             // a driver step: the leave types ECHILD and INFANT in CODE
+  FixListValues,             // a driver step: LIST values beginning with "DR" lose their "R"
   DecryptTrnno,              // free tables: TRNNO decrypted for its clear requests
   AddFreeFieldLabels,        // a driver step: FREEFIELD's labels of the five new free fields
   RenumberAllowanceColumns,  // a driver step: the allowance fields renumbered from 1500
@@ -70,6 +72,7 @@ enum class Step {
   CopyLevy2004To2005,        // a driver step: PAYPARA1's SDF and the levy rows of 2004 carried to 2005
   FillCareerHistory,         // a driver step: career records' OLD_ columns
   UpdateTerminationStatus,   // a driver step: employees' missing termination status
+  ResetLeaveEntitlements,    // a driver step: EMPENT's CURRENT back to 0
   // list N
   EncryptWkcstrec,           // free tables: WKCSTREC encrypted when it is not
   DeleteEmpservBackup,       // the company disconnected; EMPSERV.ADT.BAK deleted when there
@@ -113,6 +116,7 @@ enum class Gate {
   RearrangeTicked,         // CheckBoxRearrange
   CostCentreTicked,        // CheckBoxCTR
   TerminationStatusTicked, // CheckBoxTerm
+  LeaveResetTicked,        // CheckBoxForfeit
 };
 
 struct StepEntry {

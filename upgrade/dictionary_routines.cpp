@@ -47,10 +47,6 @@ std::optional<std::string> FailureOf(Step&& step) {
   return std::nullopt;
 }
 
-std::string ErrorInTable(std::string_view table, const std::string& text) {
-  return "Error in " + std::string(table) + "  " + text + "Press any key to continue.";
-}
-
 enum class Registration { Detach, Attach };
 
 bool ChangeRegistration(const WindowObjects& w, std::string_view table, bool encrypted, Registration mode) {
@@ -114,6 +110,10 @@ void SwitchBack(const WindowObjects& w, const std::string& code) {
   w.AdsDictionary1.Disconnect();
   w.AdsConnection1.Connect();
   FindCompany(w, code);
+}
+
+std::string ErrorInTable(std::string_view table, const std::string& text) {
+  return "Error in " + std::string(table) + "  " + text + "Press any key to continue.";
 }
 
 const std::vector<StandardRight>& StandardRights() {

@@ -36,6 +36,8 @@ inline constexpr std::string_view kToolUserDescription = "ZAZA USER";
 // the registry ("Company code not found !" when it has gone).
 std::string SwitchToDictionary(const WindowObjects& window);
 void SwitchBack(const WindowObjects& window, const std::string& code);
+// "Error in " + table + "  " + text + "Press any key to continue.": how a failing table is reported.
+std::string ErrorInTable(std::string_view table, const std::string& text);
 
 // Fills `list` with the dictionary's table names (adding to what it holds) and tells whether one of them is
 // `table`, without regard to case.

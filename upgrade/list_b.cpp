@@ -108,7 +108,7 @@ const ColumnList& ListB() {
                                            "FREE_HOLIDAY1 $ 8; EDUCATIOANL_EXPENSE1 $ 8; NON_MONETORY_AWARD1 $ 8; "
                                            "CLUD_FEE1 $ 8; ASSET_GAIN1 $ 8; VEHICLE_COST1 $ 8; CAR_BENEFIT1 $ 8; "
                                            "OTHER_BENEFIT1 $ 8"},
-           // The leave entitlement reset joins here.
+           StepEntry{Step::ResetLeaveEntitlements, Gate::LeaveResetTicked},
        }},
       {.name = "B7",
        .entries = {

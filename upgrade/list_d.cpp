@@ -119,7 +119,7 @@ const ColumnList& ListD() {
                                         "PARA_AMT9 $ 1; PARA_AMT10 $ 1"},
            ChangeRow{"IR8A_ADJ", kEncrypted, "PROFIT_BEFORE_2003 $ 1; PROFIT_AFTER_2003 $ 1"},
            ReportFieldRows{"165, 9920, 9921, 9922"},
-           // The two leave types join here.
+           StepEntry{Step::AddLeaveCodes},
        }},
       {.name = "D9",
        .entries = {
@@ -173,7 +173,7 @@ const ColumnList& ListD() {
            ChangeRow{"E_EMPLOYEE", kEncrypted, "OLD_LVSCHEME C 8"},
            ChangeRow{"TABLE_REF", kClear, "CURR_CODE C 8; EXRATE $ 8; FAMOUNT $ 8"},
            ReportFieldRows{"150"},
-           // The list-value repair joins here.
+           StepEntry{Step::FixListValues},
        }},
       {.name = "D14",
        .entries = {

@@ -46,7 +46,10 @@ class Steps {
       case Step::CopyLevy2007To2008:
       case Step::ConvertCostCentre:
       case Step::FillCareerHistory:
-      case Step::UpdateTerminationStatus: return c_.driverStep(step);
+      case Step::UpdateTerminationStatus:
+      case Step::AddLeaveCodes:
+      case Step::FixListValues:
+      case Step::ResetLeaveEntitlements: return c_.driverStep(step);
       case Step::DecryptTrnno: return DecryptWhenEncrypted("TRNNO");
       case Step::FillBankAmounts: return FillBankAmounts();
       case Step::PrepareEmailProfile: return DecryptWhenEncrypted("EMAILPROFILE");

@@ -150,9 +150,11 @@ TEST(ColumnLists, TableLevelStepsStandAtTheirPlaces) {
                             {"D5 fill", Step::FillYtdemplOriginalWages},
                             {"D6", Step::AddFreeFieldLabels},
                             {"D7", Step::DecryptPass},
+                            {"D8", Step::AddLeaveCodes},
                             {"D11", Step::LoadVoluntaryCpf2007},
                             {"D12", Step::ConvertCostCentre},
                             {"D12", Step::CorrectPublicHolidays},
+                            {"D13", Step::FixListValues},
                             {"D14", Step::DecryptTrnno},
                             {"D15", Step::RenumberAllowanceColumns}}));
   EXPECT_EQ(Flatten(ListB()).steps, (std::vector<P>{{"B2", Step::AddFormulaVariables},
@@ -160,6 +162,7 @@ TEST(ColumnLists, TableLevelStepsStandAtTheirPlaces) {
                                                     {"B3", Step::FillCareerHistory},
                                                     {"B4", Step::FillBankAmounts},
                                                     {"B6", Step::UpdateTerminationStatus},
+                                                    {"B6", Step::ResetLeaveEntitlements},
                                                     {"B8", Step::PrepareEmailProfile}}));
   EXPECT_EQ(Flatten(ListN()).steps,
             (std::vector<P>{{"N4", Step::EncryptWkcstrec},
@@ -227,6 +230,7 @@ TEST(ColumnLists, BlocksComeInTheirOrderUnderTheirGatesAndGuards) {
     const bool keyStep = step->step == Step::DropLevyKey || step->step == Step::CreateLevyKey;
     EXPECT_EQ(step->guard, keyStep ? Guard::Ignored : Guard::PassedOn);
   }
+  EXPECT_EQ(std::get<StepEntry>(block(ListB(), "B6").entries.back()).gate, Gate::LeaveResetTicked);
 
   struct Guarded {
     const ColumnList& (*list)();

@@ -196,7 +196,8 @@ TEST_F(ListRun, ListDAddsColumnsFillsOriginalWagesAndLeavesPassClearForTheDriver
   EXPECT_FALSE(FileEncrypted("PASS"));
   EXPECT_TRUE(HasField("FW_LEVY", "PERIOD_PART:ftString:2"));
   EXPECT_THAT(edit2, ElementsAre("UPDATE TABLE : FW_LEVY.ADT", "UPDATE TABLE : FW_LEVY.ADT COMPLETED."));
-  EXPECT_THAT(driverSteps, ElementsAre(Step::LoadLevyTables, Step::AddFreeFieldLabels, Step::CorrectPublicHolidays));
+  EXPECT_THAT(driverSteps, ElementsAre(Step::LoadLevyTables, Step::AddFreeFieldLabels, Step::AddLeaveCodes,
+                                       Step::CorrectPublicHolidays, Step::FixListValues));
 }
 
 TEST_F(ListRun, TheLevyPreparationPutsRowsWithoutAPartIntoPart1AndKeysTheTableOnFourFields) {
@@ -240,9 +241,11 @@ TEST_P(ListDOptions, GateTheirBlocksAndTheVoluntaryRates) {
                    {"EMPLOYEE", [](TFieldDefs& f) { f.Add("EMAIL_AC_NO", FT::ftString, 40); }, {}, true}});
   Run(ListD());
   const std::vector<Step> expected =
-      ticked ? std::vector<Step>{Step::LoadLevyTables, Step::AddFreeFieldLabels, Step::LoadVoluntaryCpf2007,
-                                 Step::CorrectPublicHolidays, Step::RenumberAllowanceColumns}
-             : std::vector<Step>{Step::AddFreeFieldLabels, Step::CorrectPublicHolidays};
+      ticked ? std::vector<Step>{Step::LoadLevyTables, Step::AddFreeFieldLabels, Step::AddLeaveCodes,
+                                 Step::LoadVoluntaryCpf2007, Step::CorrectPublicHolidays, Step::FixListValues,
+                                 Step::RenumberAllowanceColumns}
+             : std::vector<Step>{Step::AddFreeFieldLabels, Step::AddLeaveCodes, Step::CorrectPublicHolidays,
+                                 Step::FixListValues};
   EXPECT_EQ(driverSteps, expected);
   EXPECT_EQ(HasField("FW_LEVY", "PERIOD_PART:ftString:2"), ticked);
   EXPECT_EQ(edit2.size(), ticked ? 2u : 0u);
@@ -263,7 +266,8 @@ TEST_F(ListRun, GuardedBlocksShowTheirWordsAndTheListGoesOn) {
   EXPECT_THAT(messages, Contains(StartsWith("Update YTDEMPL Function ")));
   // Every later block ran.
   EXPECT_TRUE(HasField("EMP_PROS", "END_DATE:ftDate:0"));
-  EXPECT_THAT(driverSteps, ElementsAre(Step::AddFreeFieldLabels, Step::CorrectPublicHolidays));
+  EXPECT_THAT(driverSteps, ElementsAre(Step::AddFreeFieldLabels, Step::AddLeaveCodes, Step::CorrectPublicHolidays,
+                                       Step::FixListValues));
 }
 
 TEST_F(ListRun, ListNStepsOnAFreeTableCompanyKeepEncryptionAndRows) {
