@@ -69,9 +69,13 @@ void QueryClaimNewRecord(const ClaimSetupObjects& o) {
   o.QueryClaim.FieldByName("ITEMTYPE").SetAsString("F");
 
   const bool tiersOpened = OpenWhenClosed(o.AdsTableAllocate);
-  for (int tier = 0; tier < kClaimTiers; ++tier) {
+  for (int tier = 1; tier <= kClaimTiers; ++tier) {
     o.AdsTableAllocate.Append();
     o.AdsTableAllocate.FieldByName("TRNNO").SetAsString(trnno);
+    // An ID the engine does not number numbers the tiers of the row, so that the order TRNNO;ID holds them in
+    // the order they were made (and a rebuild writes the same tiers again).
+    engine::TField* id = o.AdsTableAllocate.FindField("ID");
+    if (id && id->DataType() != engine::TFieldType::ftAutoInc) id->SetAsInteger(tier);
     o.AdsTableAllocate.Post();
   }
   if (tiersOpened) o.AdsTableAllocate.Close();
@@ -97,7 +101,7 @@ void RebuildClaimSetup(const ClaimSetupObjects& o) {
   for (o.AdsTableMedTable.First(); !o.AdsTableMedTable.Eof(); o.AdsTableMedTable.Next()) {
     const std::string rowScheme = o.AdsTableMedTable.FieldByName("CATEGORY").AsString();
     const std::string rowClaim = o.AdsTableMedTable.FieldByName("MEDICAL_CODE").AsString();
-    if (position == 0 || rowScheme != scheme || rowClaim != claim) {
+    if (rowScheme != scheme || rowClaim != claim) {
       scheme = rowScheme;
       claim = rowClaim;
       position = 0;

@@ -3,7 +3,8 @@
 // sees the window):
 //
 //   QueryClaimNewRecord   the new-record handler of QueryClaim: a new MEDSCH row gets the next running number
-//                         of TRNNO's AUTO2 as its TRNNO, ITEMTYPE "F", and ten empty tiers in MEDTBL
+//                         of TRNNO's AUTO2 as its TRNNO, ITEMTYPE "F", and ten empty tiers in MEDTBL (their ID
+//                         1 to 10 unless the engine numbers it)
 //   RebuildClaimSetup     MEDSCH and MEDTBL made again from MEDTABLE: one MEDSCH row per scheme and claim code,
 //                         numbered from 111, its tiers holding that pair's MEDTABLE rows in ID order (ten at most)
 //   AddSchemzEzaroLimits  one sub-claim limit row in MEDSCH for every benefit scheme of the staff and every

@@ -39,7 +39,9 @@ void MedschFields(TFieldDefs& f) {
 class ClaimSetup : public Conversion {
  protected:
   // The claim tables, MEDSCH and MEDTBL holding an older set-up, TRNNO's AUTO2 at `auto2`.
-  void MakeClaimTables(const Rows& medTable, const Rows& medsch, const Rows& medtbl, const std::string& auto2) {
+  // MEDTBL's ID is numbered by the engine, or by the conversion when `idType` is an integer.
+  void MakeClaimTables(const Rows& medTable, const Rows& medsch, const Rows& medtbl, const std::string& auto2,
+                       FT idType = FT::ftAutoInc) {
     MakeFreeCompany({
         {"MEDTABLE",
          [](TFieldDefs& f) {
@@ -53,9 +55,9 @@ class ClaimSetup : public Conversion {
          medTable},
         {"MEDSCH", MedschFields, medsch},
         {"MEDTBL",
-         [](TFieldDefs& f) {
+         [idType](TFieldDefs& f) {
            f.Add("TRNNO", FT::ftString, 12);
-           f.Add("ID", FT::ftAutoInc);
+           f.Add("ID", idType);
            f.Add("MAX_CLAIM", FT::ftCurrency);
            f.Add("FROM", FT::ftCurrency);
            f.Add("TO", FT::ftCurrency);
@@ -134,7 +136,8 @@ TEST_F(ClaimSetup, RebuildGivesEachPairOneRowFrom111WithItsRowsInIdOrder) {
                                 {"GEN", "OUTPT", "2", "0", "1001", "2000"},  // no maximum: kept all the same
                                 {"EXEC", "DENTAL", "1", "450", "0", "0"}}),
                   {{{"SCHEME_CODE", "OLD"}, {"CLAIM_CODE", "X"}, {"TRNNO", "111"}}},
-                  {{{"TRNNO", "111"}, {"MAX_CLAIM", "999"}}, {{"TRNNO", "112"}, {"MAX_CLAIM", "888"}}}, "57");
+                  {{{"TRNNO", "111"}, {"MAX_CLAIM", "999"}}, {{"TRNNO", "112"}, {"MAX_CLAIM", "888"}}}, "57",
+                  FT::ftInteger);
   RebuildClaimSetup(Objects());
 
   EXPECT_THAT(SetupRows(), ElementsAre("SCHEME_CODE=EXEC|CLAIM_CODE=DENTAL|CLAIMTYPE=0|TRNNO=111|ITEMTYPE=F",
@@ -147,13 +150,16 @@ TEST_F(ClaimSetup, RebuildGivesEachPairOneRowFrom111WithItsRowsInIdOrder) {
   EXPECT_THAT(Auto2(), ElementsAre("AUTO2=112"));
   ExpectLeftClosed();
 
-  // A second rebuild numbers from 111 again and comes to the same set-up.
+  // The tiers are numbered 1 to 10 within their row; a second rebuild numbers from 111 again and writes the
+  // same set-up, row for row.
+  const std::vector<std::string> fields = {"TRNNO", "ID", "MAX_CLAIM", "FROM", "TO"};
+  const auto tiers = RowsOf("MEDTBL", fields);
+  EXPECT_EQ(tiers.front(), "TRNNO=111|ID=1|MAX_CLAIM=450|FROM=0|TO=0");
+  EXPECT_EQ(tiers.back(), "TRNNO=112|ID=10|MAX_CLAIM=|FROM=|TO=");
+  const auto setup = SetupRows();
   RebuildClaimSetup(Objects());
-  EXPECT_EQ(SetupRows().size(), 2u);
-  EXPECT_THAT(Tiers("112"), ElementsAreArray(WithEmptyTiers({"MAX_CLAIM=100|FROM=0|TO=1000",
-                                                             "MAX_CLAIM=0|FROM=1001|TO=2000",
-                                                             "MAX_CLAIM=300|FROM=2001|TO=3000"})));
-  EXPECT_EQ(RowsOf("MEDTBL", {"TRNNO"}).size(), 20u);
+  EXPECT_EQ(SetupRows(), setup);
+  EXPECT_EQ(RowsOf("MEDTBL", fields), tiers);
 }
 
 TEST_F(ClaimSetup, APairWithMoreThanTenRowsKeepsTheFirstTen) {
