@@ -650,6 +650,16 @@ void TAdsDataSet::Delete() {
   // The deleted record stays current until the cursor moves: go on to the one after it.
   atFirst_ = false;
   Check(ace::AdsSkip(Navigator(), 1));
+  // Past the last record: when no record is left at all, the set is empty (Bof as well as Eof).
+  if (Eof()) {
+    Check(ace::AdsGotoTop(Navigator()));
+    if (Eof()) {
+      atFirst_ = true;
+    } else {
+      Check(ace::AdsGotoBottom(Navigator()));
+      Check(ace::AdsSkip(Navigator(), 1));
+    }
+  }
   DataChanged();
 }
 

@@ -169,6 +169,7 @@ class TAdsDataSet : public TComponent {
   void Insert() { Append(); }
   void Post();
   void Cancel();
+  // The cursor goes on to the record after the deleted one; once none is left the dataset is empty (IsEmpty).
   void Delete();
   bool Modified() const { return modified_; }
 

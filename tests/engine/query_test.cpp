@@ -110,6 +110,30 @@ TEST_F(Queries, AnOpenResultReadsLikeATableAndALiveOneEditsTheTable) {
   EXPECT_EQ(check.FieldByName("YEAR").AsString(), "2014");
 }
 
+TEST_F(Queries, ALiveResultDeletesThroughToTheTableRowByRow) {
+  Insert("OUT", "SP", "80");
+  Insert("OUT", "GP", "25.50");
+  Insert("IN", "WARD", "300");
+  query.SQL().Clear();
+  query.SQL().Add("SELECT * FROM  MEDSCH");
+  query.SetIndexFieldNames("SCHEME_CODE;CLAIM_CODE");
+  query.RequestLive = true;
+  query.Open();
+  ASSERT_TRUE(query.FindKey({"OUT", "GP"}));
+  query.Delete();  // the cursor goes on to the next row
+  EXPECT_EQ(query.FieldByName("CLAIM_CODE").AsString(), "SP");
+  for (query.First(); !query.Eof();) query.Delete();
+  EXPECT_TRUE(query.IsEmpty());
+  query.Close();
+  query.CloseStatement();
+
+  TAdsTable check;
+  check.SetAdsConnection(&connection);
+  check.SetTableName("MEDSCH");
+  check.Open();
+  EXPECT_EQ(check.RecordCount(), 0u);
+}
+
 TEST_F(Queries, AStaticResultReadsLikeATable) {
   Insert("OUT", "SP", "80");
   Insert("OUT", "GP", "25.50");
