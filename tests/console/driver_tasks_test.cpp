@@ -61,7 +61,7 @@ class DriverTasks : public Installation {
                {{{"EMPCODE", "E1"}, {"PERIOD", "200201"}, {"COST_CENTRE", "X"}, {"PERCENT", "40"}},
                 {{"EMPCODE", "E1"}, {"PERIOD", "200201"}, {"COST_CENTRE", "Y"}, {"PERCENT", "60"}},
                 {{"EMPCODE", "E1"}, {"PERIOD", "200301"}, {"COST_CENTRE", "X"}, {"PERCENT", "100"}}});
-    MakeTable(c, {"CODE", [](TFieldDefs& f) { Strings(f, {"CATEGORY", "CODE", "DESC", "N1CLAIM"}, 8); },
+    MakeTable(c, {"CODE", [](TFieldDefs& f) { Strings(f, {"CATEGORY", "CODE", "DESC", "N1CLAIM", "METHOD"}, 8); },
                   {"CATEGORY=CATEGORY;CODE"}});
     MakeTable(c, {"EMP_PROS",
                   [](TFieldDefs& f) {
@@ -192,7 +192,10 @@ TEST_F(DriverTasks, TheEmployeeWalkAndTheReminderCodesInTheNormalFlowTwiceInARow
   // employment records, as the second walk found it.
   EXPECT_THAT(Rows("EMP_PROS", {"EMP_CODE", "SALTYPE", "PERCENT"}),
               ElementsAre("EMP_CODE=E1|SALTYPE=H|PERCENT=100", "EMP_CODE=E2|SALTYPE=M|PERCENT=80"));
-  EXPECT_THAT(Rows("CODE", {"CATEGORY", "CODE", "DESC"}), ElementsAre("CATEGORY=SEX|CODE=DR|DESC=DR", "CATEGORY=UNT|CODE=NONE|DESC="));
+  // The two leave types list D adds come first in the code order (their descriptions cut to this table's width).
+  EXPECT_THAT(Rows("CODE", {"CATEGORY", "CODE", "DESC"}),
+              ElementsAre("CATEGORY=LEA|CODE=ECHILD|DESC=Enhanced", "CATEGORY=LEA|CODE=INFANT|DESC=Infant C",
+                          "CATEGORY=SEX|CODE=DR|DESC=DR", "CATEGORY=UNT|CODE=NONE|DESC="));
   // The standard "other" reminder codes, added once; a code already there keeps its own wording.
   const auto reminders = Rows("AUTOSET", {"RPTTYPE", "REPCODE", "REPDESC", "ENABLED"});
   EXPECT_EQ(reminders.size(), 11u);
