@@ -63,8 +63,9 @@ class Parser {
                                  " names, values and signs");
   }
   static constexpr std::size_t kMaxTokens = 5000;
+  // Nesting recurses the parser (and every later pass over the tree) once per level, so the levels are bounded
+  // well below what a 1 MiB thread stack holds; the deepest statement the suite writes has a handful.
   static constexpr int kMaxNesting = 200;
-  int nesting_ = 0;
 
   Statement StatementText() {
     Statement statement = ParseStatement();
@@ -80,6 +81,23 @@ class Parser {
   }
 
  private:
+  // One level of a construct that holds an expression of its own: parentheses, NOT, a sign, a function call.
+  class Nest {
+   public:
+    Nest(Parser& parser, const Position& pos) : parser_(parser) {
+      if (++parser_.nesting_ > kMaxNesting)
+        Fail(code::kSqlSyntax, "Expressions are nested more than " + std::to_string(kMaxNesting) + " deep at " +
+                                   Where(pos));
+    }
+    ~Nest() { --parser_.nesting_; }
+    Nest(const Nest&) = delete;
+    Nest& operator=(const Nest&) = delete;
+
+   private:
+    Parser& parser_;
+  };
+  int nesting_ = 0;
+
   // ---- tokens -------------------------------------------------------------------------------------------
 
   const Token& Cur() const { return tokens_[index_]; }
@@ -478,6 +496,7 @@ class Parser {
   ExprPtr ParseNot() {
     if (AtWord("NOT")) {
       const Position pos = Cur().pos;
+      const Nest level(*this, pos);
       Skip();
       return MakeExpr(pos, Unary{UnaryOp::Not, ParseNot()});
     }
@@ -541,6 +560,7 @@ class Parser {
       Skip();
       // A signed number is one literal, so that VALUES (-1) and a key value -0.5 reach the executor as values.
       if (Cur().kind == TokenKind::Number) return NumberLiteral(pos, negate ? "-" + Cur().text : Cur().text);
+      const Nest level(*this, pos);
       return MakeExpr(pos, Unary{negate ? UnaryOp::Negate : UnaryOp::Plus, ParseUnary()});
     }
     return ParsePrimary();
@@ -586,13 +606,10 @@ class Parser {
       }
       case TokenKind::Symbol:
         if (t.text == "(") {
-          if (++nesting_ > kMaxNesting)
-            Fail(code::kSqlSyntax, "Parentheses are nested more than " + std::to_string(kMaxNesting) + " deep at line " +
-                                       std::to_string(pos.line) + ", column " + std::to_string(pos.column));
+          const Nest level(*this, pos);
           Skip();
           ExprPtr inner = ParseExpr();
           ExpectSymbol(")");
-          --nesting_;
           return inner;
         }
         break;
@@ -631,6 +648,7 @@ class Parser {
     if (found == nullptr)
       Fail(code::kSqlUnsupported, "Unknown function " + t.text + " at " + Where(pos) +
                                       " (the dialect has UPPER, LOWER, TRIM, LTRIM, RTRIM, COUNT, SUM, MIN, MAX, AVG)");
+    const Nest level(*this, pos);
     FunctionCall call;
     call.function = found->function;
     call.name = t.text;
