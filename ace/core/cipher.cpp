@@ -44,30 +44,45 @@ Cipher Cipher::Derive(std::string_view secret, const Salt& salt) {
   if (crypto_pwhash(cipher.key_.data(), cipher.key_.size(), secret.data(), secret.size(), salt.data(),
                     crypto_pwhash_OPSLIMIT_MIN, 1u << 20, crypto_pwhash_ALG_ARGON2ID13) != 0)
     throw std::runtime_error("key derivation ran out of memory");
-  static constexpr char kCheckLabel[] = "kv8 table key check";
-  crypto_generichash(cipher.check_.data(), cipher.check_.size(), reinterpret_cast<const unsigned char*>(kCheckLabel),
-                     sizeof kCheckLabel - 1, cipher.key_.data(), cipher.key_.size());
+  cipher.check_ = cipher.CheckValueFor("kv8 table key check");
   std::lock_guard lock(mutex);
   cache.emplace(cacheKey, cipher);
   return cipher;
 }
 
+Cipher::Check Cipher::CheckValueFor(std::string_view label) const {
+  Check check{};
+  crypto_generichash(check.data(), check.size(), reinterpret_cast<const unsigned char*>(label.data()), label.size(),
+                     key_.data(), key_.size());
+  return check;
+}
+
 void Cipher::Seal(const std::uint8_t* plain, std::size_t size, std::uint64_t place, std::uint8_t* out) const {
   std::uint8_t ad[8];
   PlaceBytes(place, ad);
-  randombytes_buf(out, kNonceSize);
-  unsigned long long written = 0;
-  crypto_aead_xchacha20poly1305_ietf_encrypt(out + kNonceSize, &written, plain, size, ad, sizeof ad, nullptr, out,
-                                             key_.data());
+  Seal(plain, size, std::span<const std::uint8_t>(ad), out);
 }
 
 bool Cipher::Open(const std::uint8_t* sealed, std::size_t sealedSize, std::uint64_t place, std::uint8_t* out) const {
-  if (sealedSize < kOverhead) return false;
   std::uint8_t ad[8];
   PlaceBytes(place, ad);
+  return Open(sealed, sealedSize, std::span<const std::uint8_t>(ad), out);
+}
+
+void Cipher::Seal(const std::uint8_t* plain, std::size_t size, std::span<const std::uint8_t> bound,
+                  std::uint8_t* out) const {
+  randombytes_buf(out, kNonceSize);
+  unsigned long long written = 0;
+  crypto_aead_xchacha20poly1305_ietf_encrypt(out + kNonceSize, &written, plain, size, bound.data(), bound.size(),
+                                             nullptr, out, key_.data());
+}
+
+bool Cipher::Open(const std::uint8_t* sealed, std::size_t sealedSize, std::span<const std::uint8_t> bound,
+                  std::uint8_t* out) const {
+  if (sealedSize < kOverhead) return false;
   unsigned long long written = 0;
   return crypto_aead_xchacha20poly1305_ietf_decrypt(out, &written, nullptr, sealed + kNonceSize,
-                                                    sealedSize - kNonceSize, ad, sizeof ad, sealed,
+                                                    sealedSize - kNonceSize, bound.data(), bound.size(), sealed,
                                                     key_.data()) == 0;
 }
 

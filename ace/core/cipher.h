@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace ace {
@@ -33,12 +34,19 @@ class Cipher {
 
   // The value stored in a header to recognise the right secret.
   const Check& CheckValue() const { return check_; }
+  // A check value of its own for each label: a header that stores the one of its layout's label shows, to anyone
+  // who has the key, that its layout mark was not changed by someone who has not.
+  Check CheckValueFor(std::string_view label) const;
 
   // Seals size bytes of plain text into out, which must hold size + kOverhead bytes.
   void Seal(const std::uint8_t* plain, std::size_t size, std::uint64_t place, std::uint8_t* out) const;
   // Opens sealedSize bytes (kOverhead included) into out (sealedSize - kOverhead bytes); false when the unit was
   // changed, belongs to another place or was sealed with another key.
   bool Open(const std::uint8_t* sealed, std::size_t sealedSize, std::uint64_t place, std::uint8_t* out) const;
+  // The same with the associated data given whole, for units bound to more than a number.
+  void Seal(const std::uint8_t* plain, std::size_t size, std::span<const std::uint8_t> bound, std::uint8_t* out) const;
+  bool Open(const std::uint8_t* sealed, std::size_t sealedSize, std::span<const std::uint8_t> bound,
+            std::uint8_t* out) const;
 
  private:
   std::array<std::uint8_t, kKeySize> key_{};

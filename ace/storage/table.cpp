@@ -6,6 +6,7 @@
 
 #include "ace/core/error.h"
 #include "ace/storage/record_codec.h"
+#include "ace/storage/slot_seal.h"
 #include "ace/storage/table_files.h"
 #include "ace/storage/table_scopes.h"
 #include "support/strings.h"
@@ -151,7 +152,12 @@ bool Table::GivePassword(std::string_view password) {
   const TableHeader& h = files_->Header();
   if (h.encrypted) {
     const Cipher cipher = Cipher::Derive(password, h.salt);
-    if (cipher.CheckValue() != h.check) Fail(code::kWrongPassword, "the password of table " + Name() + " is wrong");
+    switch (CheckTableKey(cipher, h.statusBound, h.check)) {
+      case KeyVerdict::kRight: break;
+      case KeyVerdict::kWrong: Fail(code::kWrongPassword, "the password of table " + Name() + " is wrong");
+      case KeyVerdict::kLayoutChanged:
+        Fail(code::kCorruptFile, "table file " + Path().string() + " is damaged: its layout mark was changed");
+    }
     if (password_ == password) return false;
     password_ = std::string(password);
     files_->SetCipher(cipher);
@@ -555,7 +561,7 @@ void Table::DeleteRecord() {
     if (current) old = payload_;
     if (current || files_->ReadPayload(recno_, old)) {
       write.Touch();
-      files_->WriteStatus(recno_, TableHeader::kDeleted);
+      files_->WriteDeleted(recno_, old);
       for (std::size_t t = 0; t < h.tags.size(); ++t)
         files_->Index().Erase(files_->TagIdOf(static_cast<int>(t)), files_->KeyOf(static_cast<int>(t), old), recno_);
       --h.counters.live;

@@ -10,6 +10,7 @@
 #include "ace/core/bytes.h"
 #include "ace/core/checksum.h"
 #include "ace/storage/record_codec.h"
+#include "ace/storage/slot_seal.h"
 #include "ace/storage/tag_builder.h"
 #include "support/strings.h"
 
@@ -323,19 +324,32 @@ std::uint8_t TableFiles::ReadStatus(std::uint64_t recno) {
 }
 
 bool TableFiles::DecodeSlot(std::uint64_t recno, const std::uint8_t* slot, std::vector<std::uint8_t>& payload) const {
-  if (slot[0] == TableHeader::kDeleted) return false;
-  if (slot[0] != TableHeader::kLive)
-    Fail(code::kCorruptFile, "table file " + paths_.adt.string() + " is damaged at record " + std::to_string(recno));
-  payload.resize(header_.payloadSize);
+  const bool live = slot[0] == TableHeader::kLive;
+  if (!live && slot[0] != TableHeader::kDeleted) DamagedAt(recno, "");
   if (!header_.encrypted) {
+    if (!live) return false;
+    payload.resize(header_.payloadSize);
     std::memcpy(payload.data(), slot + 1, header_.payloadSize);
     return true;
   }
+  // A deleted slot of a status-bound table is opened too, when the key is there: a live record hidden by its
+  // status byte shows up as damage instead of vanishing.
+  if (!live && !(header_.statusBound && cipher_)) return false;
   if (!cipher_) Fail(code::kPasswordRequired, "table " + paths_.adt.stem().string() + " is encrypted: give its password first");
-  if (!cipher_->Open(slot + 1, header_.payloadSize + Cipher::kOverhead, recno, payload.data()))
-    Fail(code::kCorruptFile, "table file " + paths_.adt.string() + " is damaged at record " + std::to_string(recno) +
-                                 ": it does not decrypt");
-  return true;
+  payload.resize(header_.payloadSize);
+  if (!OpenSlot(*cipher_, header_.statusBound, recno, slot, header_.payloadSize, payload.data()))
+    DamagedAt(recno, live ? ": it does not decrypt" : ": it does not decrypt as a deleted record");
+  return live;
+}
+
+void TableFiles::CheckSkipped(std::uint64_t recno, const std::uint8_t* slot) {
+  if (!header_.encrypted || !header_.statusBound || !cipher_) return;
+  skipScratch_.resize(header_.payloadSize);
+  DecodeSlot(recno, slot, skipScratch_);
+}
+
+void TableFiles::DamagedAt(std::uint64_t recno, const std::string& why) const {
+  Fail(code::kCorruptFile, "table file " + paths_.adt.string() + " is damaged at record " + std::to_string(recno) + why);
 }
 
 bool TableFiles::ReadPayload(std::uint64_t recno, std::vector<std::uint8_t>& payload) {
@@ -427,7 +441,7 @@ void TableFiles::WritePayload(std::uint64_t recno, const std::vector<std::uint8_
   slot[0] = status;
   if (header_.encrypted) {
     if (!cipher_) Fail(code::kPasswordRequired, "table " + paths_.adt.stem().string() + " is encrypted: give its password first");
-    cipher_->Seal(payload.data(), payload.size(), recno, slot.data() + 1);
+    SealSlot(*cipher_, header_.statusBound, recno, status, payload.data(), payload.size(), slot.data() + 1);
   } else {
     std::memcpy(slot.data() + 1, payload.data(), payload.size());
   }
@@ -442,10 +456,12 @@ void TableFiles::WritePayload(std::uint64_t recno, const std::vector<std::uint8_
   data_.WriteAt(header_.SlotOffset(recno), slot.data(), slot.size());
 }
 
-void TableFiles::WriteStatus(std::uint64_t recno, std::uint8_t status) {
+void TableFiles::WriteDeleted(std::uint64_t recno, const std::vector<std::uint8_t>& payload) {
+  // A status-bound seal covers the status byte: the slot is sealed again, in one write with its new status.
+  if (header_.encrypted && header_.statusBound) return WritePayload(recno, payload, TableHeader::kDeleted);
   window_.count = 0;
   WriteBatch();
-  data_.WriteAt(header_.SlotOffset(recno), &status, 1);
+  data_.WriteAt(header_.SlotOffset(recno), &TableHeader::kDeleted, 1);
 }
 
 void TableFiles::WriteBatchNow() {
@@ -589,7 +605,8 @@ void TableFiles::Reload() {
     std::lock_guard lock(g_registryMutex);
     g_registry[identity_] = weak_from_this();
   }
-  if (cipher_ && header_.encrypted && cipher_->CheckValue() != header_.check) cipher_.reset();
+  if (cipher_ && header_.encrypted && CheckTableKey(*cipher_, header_.statusBound, header_.check) != KeyVerdict::kRight)
+    cipher_.reset();
   if (!header_.encrypted) cipher_.reset();
   if (memo_) memo_->SetCipher(DataCipher());
 }

@@ -70,8 +70,12 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   std::uint8_t ReadStatus(std::uint64_t recno);
   // Reads and opens a record's payload; false for a deleted record. Throws kPasswordRequired without the key.
   bool ReadPayload(std::uint64_t recno, std::vector<std::uint8_t>& payload);
-  // Opens a slot already read (SlotSize bytes) into payload; false for a deleted record.
+  // Opens a slot already read (SlotSize bytes) into payload; false for a deleted record (whose payload is there
+  // too when it was sealed and checked: see slot_seal.h).
   bool DecodeSlot(std::uint64_t recno, const std::uint8_t* slot, std::vector<std::uint8_t>& payload) const;
+  // For a slot that a scan steps over as deleted: checks its seal when the table binds the status byte, so a
+  // hidden record is reported (kCorruptFile) rather than skipped.
+  void CheckSkipped(std::uint64_t recno, const std::uint8_t* slot);
   // Reads count whole slots from recno on into buffer; returns how many were there.
   std::uint64_t ReadSlots(std::uint64_t recno, std::uint64_t count, std::vector<std::uint8_t>& buffer);
   // The slot of recno (1..slots) out of a window of whole slots read in one large read: forward windows start at
@@ -88,7 +92,8 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   // from the file.
   bool CountersUnchanged();
   void WritePayload(std::uint64_t recno, const std::vector<std::uint8_t>& payload, std::uint8_t status);
-  void WriteStatus(std::uint64_t recno, std::uint8_t status);
+  // Marks recno deleted; payload is its content, sealed again where the seal binds the status byte.
+  void WriteDeleted(std::uint64_t recno, const std::vector<std::uint8_t>& payload);
   // Appends in batches, for the one handle that holds the table exclusively and asked for it: the slot of a new
   // record at the table's end waits in memory after the ones before it, and they reach the file in one write
   // when the batch is full, before anything else reads or writes the file, and at the close. Every read of
@@ -139,6 +144,7 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   void ForgetTags(bool sole);
   void ResolveAutoInc();
   void WriteBatchNow();
+  [[noreturn]] void DamagedAt(std::uint64_t recno, const std::string& why) const;
 
   TablePaths paths_;
   kv::fs::File data_;
@@ -172,6 +178,7 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   };
   SlotWindow window_;
   std::vector<std::uint8_t> slotScratch_;  // one slot being read or written
+  std::vector<std::uint8_t> skipScratch_;  // the payload of a deleted slot being checked
   bool batching_ = false;
   AppendBatch batch_;                      // appended slots not yet in the file (BatchAppends)
   std::uint64_t writebackFrom_ = ~0ULL;    // where batches written since the last StartWriteback begin

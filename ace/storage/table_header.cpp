@@ -147,7 +147,7 @@ std::vector<std::uint8_t> TableHeader::Encode() const {
   PutU32(&b[hdr::kSlotSize], SlotSize());
   b[hdr::kTableType] = tableType;
   b[hdr::kCharType] = charType;
-  b[hdr::kFlags] = encrypted ? hdr::kFlagEncrypted : 0;
+  b[hdr::kFlags] = static_cast<std::uint8_t>(encrypted ? hdr::kFlagEncrypted | (statusBound ? hdr::kFlagStatusBound : 0) : 0);
   PutU64(&b[hdr::kMemoGeneration], memoGeneration);
   std::memcpy(&b[hdr::kSalt], salt.data(), salt.size());
   std::memcpy(&b[hdr::kCheck], check.data(), check.size());
@@ -199,7 +199,11 @@ TableHeader TableHeader::Decode(const std::vector<std::uint8_t>& b, const std::f
   h.payloadSize = GetU32(&b[hdr::kPayloadSize]);
   h.tableType = b[hdr::kTableType];
   h.charType = b[hdr::kCharType];
-  h.encrypted = b[hdr::kFlags] != 0;
+  const std::uint8_t flags = b[hdr::kFlags];
+  if ((flags & ~(hdr::kFlagEncrypted | hdr::kFlagStatusBound)) != 0 || flags == hdr::kFlagStatusBound)
+    bad("unknown flags " + std::to_string(flags));
+  h.encrypted = (flags & hdr::kFlagEncrypted) != 0;
+  h.statusBound = !h.encrypted || (flags & hdr::kFlagStatusBound) != 0;
   h.memoGeneration = GetU64(&b[hdr::kMemoGeneration]);
   std::memcpy(h.salt.data(), &b[hdr::kSalt], h.salt.size());
   std::memcpy(h.check.data(), &b[hdr::kCheck], h.check.size());

@@ -58,6 +58,9 @@ struct TableHeader {
   std::uint8_t tableType = table_type::kAdt;
   std::uint8_t charType = char_type::kAnsi;
   bool encrypted = false;
+  // Record seals bind the status byte as well as the record number (slot_seal.h); false only for encrypted
+  // tables sealed before that.
+  bool statusBound = true;
   Cipher::Salt salt{};
   Cipher::Check check{};
   std::uint64_t memoGeneration = 0;  // 0: the table has no memo fields and no .ADM file

@@ -48,6 +48,7 @@ void Table::ScanNatural(std::uint64_t from, int direction) {
       Preload(slot);
       return;
     }
+    files_->CheckSkipped(r, slot);
   }
   recno_ = 0;
   loaded_ = false;
@@ -179,6 +180,7 @@ bool Table::StepInWindow(int direction) {
       Preload(slot);
       return true;
     }
+    files_->CheckSkipped(r, slot);
   }
   return false;
 }

@@ -10,6 +10,7 @@
 
 #include "ace/core/error.h"
 #include "ace/storage/record_codec.h"
+#include "ace/storage/slot_seal.h"
 #include "ace/storage/table.h"
 #include "ace/storage/table_files.h"
 #include "ace/storage/tag_builder.h"
@@ -223,7 +224,7 @@ void Table::RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping
   if (fresh.encrypted) {
     fresh.salt = Cipher::NewSalt();
     cipher = Cipher::Derive(password_, fresh.salt);
-    fresh.check = cipher->CheckValue();
+    fresh.check = TableKeyCheck(*cipher, fresh.statusBound);
   }
   fresh.memoGeneration = fresh.HasMemo() ? NewGeneration() : 0;
 
@@ -272,7 +273,7 @@ void Table::CopyRecords(TableHeader& fresh, const RecordMapping* mapping, const 
       const std::size_t at = outBuffer.size();
       outBuffer.resize(at + outSlot);
       outBuffer[at] = TableHeader::kLive;
-      if (cipher) cipher->Seal(newPayload.data(), newPayload.size(), written, &outBuffer[at + 1]);
+      if (cipher) SealSlot(*cipher, fresh.statusBound, written, TableHeader::kLive, newPayload.data(), newPayload.size(), &outBuffer[at + 1]);
       else std::memcpy(&outBuffer[at + 1], newPayload.data(), newPayload.size());
     }
     if (!outBuffer.empty())
@@ -298,7 +299,7 @@ void Table::BuildRewrittenIndex(const TableHeader& fresh, const Cipher* cipher, 
         payload.resize(fresh.payloadSize);
         if (!cipher) {
           std::memcpy(payload.data(), slot + 1, fresh.payloadSize);
-        } else if (!cipher->Open(slot + 1, fresh.payloadSize + Cipher::kOverhead, recno, payload.data())) {
+        } else if (!OpenSlot(*cipher, fresh.statusBound, recno, slot, fresh.payloadSize, payload.data())) {
           Fail(code::kIoError, "the new file of table " + Name() + " does not read back");
         }
         return true;
