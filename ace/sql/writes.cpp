@@ -122,8 +122,9 @@ class Update {
     FindUniqueTags();
     // One table alone is held for writing from the first read to the last write: no one else changes it between
     // the pass that checks and the pass that writes, and the records' changes reach the counters and the index
-    // once. With FROM tables it is not: a statement holds at most one table, so that two statements never wait
-    // on each other's tables.
+    // once. With FROM tables the reading passes run without a hold: a statement holds at most one table at a
+    // time, so that two statements never wait on each other's tables. Its targets are locked record by record
+    // instead, and the table is held only for the writing pass, which reads no other table.
     Table& t = Target();
     const bool single = rows_.tables.size() == 1;
     std::optional<Table::Hold> hold;
@@ -132,10 +133,21 @@ class Update {
     Collect(single);
     CheckUniqueKeys();
     t.SetOrder(-1);
-    if (hold) t.RequireUnlocked(recnos_);
-    else LockAll(t, recnos_);
+    if (hold) {
+      t.RequireUnlocked(recnos_);
+    } else {
+      LockAll(t, recnos_);
+      try {
+        hold.emplace(t, true);
+      } catch (...) {
+        UnlockFrom(t, recnos_, 0);
+        throw;
+      }
+    }
+    // All or nothing from here, also across a crash.
+    t.KeepForRollback(recnos_, true);
     Write(single);
-    if (hold) hold->Release();
+    hold->Release();
     return recnos_.size();
   }
 
@@ -380,6 +392,7 @@ ExecuteResult RunDelete(const DeleteStatement& d, const ParameterValues& params,
   });
   t.SetOrder(-1);
   t.RequireUnlocked(recnos);
+  t.KeepForRollback(recnos, false);
   std::size_t done = 0;
   try {
     for (; done < recnos.size(); ++done) {

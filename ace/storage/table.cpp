@@ -1,10 +1,14 @@
 #include "ace/storage/table.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <optional>
+#include <thread>
 #include <exception>
 
 #include "ace/core/error.h"
+#include "ace/storage/change_gate.h"
 #include "ace/storage/record_codec.h"
 #include "ace/storage/slot_seal.h"
 #include "ace/storage/table_files.h"
@@ -25,6 +29,21 @@ bool TrySole(kv::fs::File& lock, bool exclusive) {
 }
 
 std::string StemOf(const stdfs::path& p) { return p.stem().string(); }
+
+// A shared open found the open byte held exclusively. A whole-table rewrite holds it so only for its length,
+// and holds the write byte meanwhile: that is waited for (up to the change wait limit). True once the open byte
+// is ours.
+bool WaitForRewrite(kv::fs::File& lock) {
+  const auto deadline = std::chrono::steady_clock::now() + ChangeWaitLimit();
+  while (!lock.TryLock(kWriteLockByte, 1, false)) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (lock.TryLock(kOpenLockByte, 1, false)) return true;
+  }
+  lock.Unlock(kWriteLockByte, 1);
+  // No change under way: the table is open exclusively for good (or the rewrite just ended).
+  return lock.TryLock(kOpenLockByte, 1, false);
+}
 
 }  // namespace
 
@@ -74,11 +93,13 @@ std::unique_ptr<Table> Table::Open(const stdfs::path& path, Options options) {
         Fail(code::kFileNotFound, again.what());
       }
     }
-    if (!lock.TryLock(kOpenLockByte, 1, options.exclusive))
+    if (!lock.TryLock(kOpenLockByte, 1, options.exclusive) && (options.exclusive || !WaitForRewrite(lock)))
       Fail(code::kTableInUse, options.exclusive ? "table " + StemOf(path) + " cannot be opened exclusively: it is in use"
                                                 : "table " + StemOf(path) + " is opened exclusively by another user");
     if (kv::fs::HostFileIdentity(path) != lock.Identity()) continue;  // replaced meanwhile by a rewrite: again
     const bool sole = TrySole(lock, options.exclusive);
+    std::optional<ChangeGate> gate;
+    if (!options.exclusive) gate.emplace(lock, sole, StemOf(path));
     const TablePaths paths = TablePaths::For(path);
     if (sole && (kv::fs::HostFileExists(paths.Marker()) || kv::fs::HostFileExists(paths.Temp(paths.adt)) ||
                  kv::fs::HostFileExists(paths.Temp(paths.adm)) || kv::fs::HostFileExists(paths.Temp(paths.adi)))) {
@@ -89,6 +110,7 @@ std::unique_ptr<Table> Table::Open(const stdfs::path& path, Options options) {
     files->EnsureIndex(sole);
     // An exclusive open has these files to itself: no other handle shares them while it is open.
     files->BatchAppends(options.exclusive && options.batchAppends && !options.readOnly);
+    if (gate) gate->Release();
     std::unique_ptr<Table> table(new Table(std::move(files), options, std::move(lock)));
     table->GotoTop();
     return table;
@@ -161,7 +183,11 @@ bool Table::GivePassword(std::string_view password) {
     if (password_ == password) return false;
     password_ = std::string(password);
     files_->SetCipher(cipher);
-    files_->EnsureIndex(TrySole(lock_, options_.exclusive));
+    // The index is checked as at an open, with no one's change under way.
+    const bool sole = TrySole(lock_, options_.exclusive);
+    std::optional<ChangeGate> gate;
+    if (!options_.exclusive) gate.emplace(lock_, sole, Name());
+    files_->EnsureIndex(sole);
     // An order chosen before the password could not open its tag: open it now.
     if (order_ >= 0) SetOrder(order_);
     positionUnknown_ = false;
@@ -303,14 +329,22 @@ void Table::Hold::Release() {
       if (!t.options_.exclusive) t.lock_.Unlock(kWriteLockByte, 1);
     }
   } unlock{t};
-  t.FlushPending();
+  try {
+    t.FlushPending();
+  } catch (...) {
+    t.files_->EndJournal(false);
+    throw;
+  }
   // Under an exclusive open the counters wait for the close, as they always do. A change that failed halfway
-  // leaves them marked busy, for the next sole open to repair.
+  // leaves them marked busy (and its journal in place), for the next sole open to repair.
+  if (t.hold_ == 2) t.files_->EndJournal(!t.holdTorn_);
   if (t.hold_ == 2 && !t.options_.exclusive && !t.holdTorn_) t.files_->FinishChanges();
 }
 
 Table::Hold::~Hold() {
   try {
+    // Not released: the statement did not finish, and a journal it kept rolls it back.
+    if (table_ != nullptr && table_->hold_ == 2 && table_->files_->Journaling()) table_->holdTorn_ = true;
     Release();
   } catch (...) {
     // The counters stay marked busy on disk: the next sole open recounts and rebuilds, as after a crash.

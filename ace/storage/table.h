@@ -170,6 +170,13 @@ class Table {
   // Until the hold ends SetField and DeleteRecord take no record lock of their own for these records.
   void RequireUnlocked(std::span<const std::uint64_t> recnos);
 
+  // Under a hold for writing, before the statement changes these records: keeps what they hold now (whole, or
+  // only their status bytes when the statement only deletes) in the table's journal, so that the statement is
+  // all or nothing also across a crash (journal.h). The hold then ends with the statement's changes made
+  // durable; a hold ended by its destructor rather than Release leaves them to be rolled back. One record needs
+  // no journal: its write is one write.
+  void KeepForRollback(std::span<const std::uint64_t> recnos, bool wholeRecords);
+
   // Whole-table changes: written beside the old files and swapped in atomically.
   void Pack();
   void Zap();

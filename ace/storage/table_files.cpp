@@ -9,6 +9,7 @@
 #include "ace/core/error.h"
 #include "ace/core/bytes.h"
 #include "ace/core/checksum.h"
+#include "ace/storage/journal.h"
 #include "ace/storage/record_codec.h"
 #include "ace/storage/slot_seal.h"
 #include "ace/storage/tag_builder.h"
@@ -144,7 +145,17 @@ void TableFiles::OpenFiles(bool sole) {
       Fail(code::kCorruptFile, "table " + paths_.adt.string() +
                                    " was left in the middle of a change; it is repaired when it is next opened "
                                    "by one user alone");
-    Repair();
+    // A statement's journal puts the table back as it was before the statement; without one, what is there
+    // is counted.
+    const auto restored = writable_ ? Journal::RollBack(paths_.adt, paths_.adm, data_) : std::nullopt;
+    if (restored) {
+      header_.counters = restored->counters;
+      forceRebuild_ = true;
+    } else {
+      Repair();
+    }
+  } else if (sole && writable_) {
+    Journal::Discard(paths_.adt);
   }
   if (!header_.tags.empty() && !kv::fs::HostFileExists(paths_.adi)) ForgetTags(sole);
   memo_.reset();
@@ -435,6 +446,7 @@ std::uint64_t TableFiles::ReadSlots(std::uint64_t recno, std::uint64_t count, st
 }
 
 void TableFiles::WritePayload(std::uint64_t recno, const std::vector<std::uint8_t>& payload, std::uint8_t status) {
+  if (journal_ && !journal_->Keeps(recno, true)) KeepBeforeWrite(recno, true);
   window_.count = 0;
   std::vector<std::uint8_t>& slot = slotScratch_;
   slot.resize(header_.SlotSize());
@@ -459,6 +471,7 @@ void TableFiles::WritePayload(std::uint64_t recno, const std::vector<std::uint8_
 void TableFiles::WriteDeleted(std::uint64_t recno, const std::vector<std::uint8_t>& payload) {
   // A status-bound seal covers the status byte: the slot is sealed again, in one write with its new status.
   if (header_.encrypted && header_.statusBound) return WritePayload(recno, payload, TableHeader::kDeleted);
+  if (journal_ && !journal_->Keeps(recno, false)) KeepBeforeWrite(recno, false);
   window_.count = 0;
   WriteBatch();
   data_.WriteAt(header_.SlotOffset(recno), &TableHeader::kDeleted, 1);
@@ -588,7 +601,10 @@ void TableFiles::RebuildIndex() {
   for (std::size_t t = 0; t < header_.tags.size(); ++t) BuildTag(static_cast<int>(t));
   index_->Flush();
   forceRebuild_ = false;
-  indexChecked_ = false;
+  // Built from the header's tags just now: the next EnsureIndex must not take the file's not-clean mark for a
+  // reason to build it again (after CreateTag it runs without the write lock, while others may be reading).
+  RefreshTagIds();
+  indexChecked_ = true;
 }
 
 void TableFiles::Reload() {

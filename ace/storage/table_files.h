@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ struct TablePaths {
   // The three files of the table whose .ADT is at adt; the .ADM and .ADI found beside it without regard to case.
   static TablePaths For(const std::filesystem::path& adt);
 };
+
+class Journal;
 
 class TableFiles : public std::enable_shared_from_this<TableFiles> {
  public:
@@ -105,6 +108,15 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
     if (!batch_.Empty()) WriteBatchNow();
   }
 
+  // The journal of the statement under way (journal.h). KeepRecords keeps the records' present bytes (whole
+  // slots, or only their status bytes) and makes them durable before the statement overwrites any of them; from
+  // then on every overwrite of a record not kept yet keeps it first. EndJournal(true) when the statement is
+  // complete: its changes are made durable and the journal goes; EndJournal(false) after a failure part way
+  // leaves the journal for the next sole open, which rolls the statement back.
+  void KeepRecords(std::span<const std::uint64_t> recnos, bool whole);
+  void EndJournal(bool complete);
+  bool Journaling() const { return journal_ != nullptr; }
+
   // Indexes. Available() is false for an encrypted table until the key is known.
   bool IndexAvailable() const;
   index::IndexFile& Index();
@@ -145,6 +157,7 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   void ResolveAutoInc();
   void WriteBatchNow();
   [[noreturn]] void DamagedAt(std::uint64_t recno, const std::string& why) const;
+  void KeepBeforeWrite(std::uint64_t recno, bool whole);
 
   TablePaths paths_;
   kv::fs::File data_;
@@ -183,6 +196,7 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   AppendBatch batch_;                      // appended slots not yet in the file (BatchAppends)
   std::uint64_t writebackFrom_ = ~0ULL;    // where batches written since the last StartWriteback begin
   std::vector<std::uint8_t> blank_;        // BlankPayload, empty until first asked for
+  std::unique_ptr<Journal> journal_;       // of the statement under way (KeepRecords), else none
 };
 
 // Finishes or rolls back a whole-table rewrite that a crash interrupted: with the commit marker present the new

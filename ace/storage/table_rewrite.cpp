@@ -172,10 +172,15 @@ void Table::RequireSole(const char* what) {
   if (options_.exclusive) return;
   if (!lock_.TryLock(kOpenLockByte, 1, true))
     Fail(code::kTableInUse, std::string("table ") + Name() + " cannot be " + what + " while another user has it open");
+  // The write byte too, for the rewrite's length: it tells a user who opens meanwhile that a change is under way,
+  // to be waited for, rather than an exclusive open.
+  lock_.TryLock(kWriteLockByte, 1, true);
 }
 
 void Table::ReleaseSole() {
-  if (!options_.exclusive) lock_.TryLock(kOpenLockByte, 1, false);
+  if (options_.exclusive) return;
+  lock_.TryLock(kOpenLockByte, 1, false);
+  lock_.Unlock(kWriteLockByte, 1);
 }
 
 void Table::Pack() {
@@ -316,6 +321,7 @@ void Table::SwapInRewrite(const TableHeader& fresh, bool hadMemo, kv::fs::File o
   // not synced, because a roll forward reads whether the memo file goes from the new table file itself.
   kv::fs::File newLock = kv::fs::File::Open(paths.Temp(paths.adt), kv::fs::File::Mode::ReadWrite);
   newLock.TryLock(kOpenLockByte, 1, true);  // a new file: no one else can hold it
+  if (!options_.exclusive) newLock.TryLock(kWriteLockByte, 1, true);
   {
     kv::fs::File marker = kv::fs::File::Open(paths.Marker(), kv::fs::File::Mode::CreateOrTruncate);
     const std::string text = std::string("rewrite\n") + (fresh.memoGeneration == 0 && hadMemo ? "drop-memo\n" : "");
