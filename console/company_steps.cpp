@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "console/encrypted_tables.h"
 #include "console/form.h"
 #include "console/guards.h"
 #include "platform/fs.h"
@@ -54,7 +55,7 @@ void TForm1::CorrectPublicHolidays() {
 void TForm1::EncryptTransferTable() {
   AdsTable1.Close();
   AdsTable1.SetIndexFieldNames("");
-  AdsTable1.SetTableName("transfer");
+  AdsTable1.SetTableName(kTransferTable);
   AdsTable1.Open();
   if (!AdsConnection1.IsDictionary()) {
     AdsTable1.EnableEncryption(engine::kTablePassword);
@@ -80,8 +81,7 @@ void TForm1::FillRbItemIds() { ExecuteOn(AdsQuery1, "UPDATE \"RBITEM.ADT\" SET I
 
 void TForm1::EncryptSysContAndLoans() {
   if (AdsConnection1.IsDictionary()) return;
-  EncryptFreeTable("SYSCONT.ADT");
-  EncryptFreeTable("LOANS_RED.ADT");
+  for (const char* table : kSysContAndLoans) EncryptFreeTable(table);
 }
 
 void TForm1::FillTrainingDepartments() {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "catalogue/create_all.h"
+#include "console/encrypted_tables.h"
 #include "console/form.h"
 #include "console/guards.h"
 #include "conversions/code_tables.h"
@@ -225,8 +226,7 @@ void TForm1::NormalFlowPartThree(const std::string& code) {
   // 8.7, 8.8.
   FailurePassedOn([&] { EncryptTransferTable(); });
   if (!AdsConnection1.IsDictionary()) {
-    FailurePassedOn([&] { EncryptFreeTable("PASS"); });
-    FailurePassedOn([&] { EncryptFreeTable("EMP_ALW"); });
+    for (const char* table : kPasswordTables) FailurePassedOn([&] { EncryptFreeTable(table); });
   }
   // 8.9.
   SeedReportCodes();

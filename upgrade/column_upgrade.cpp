@@ -111,6 +111,28 @@ Decision Decide(const engine::TAdsTable& table, const std::string& tableName, co
   return {};
 }
 
+}  // namespace
+
+ColumnOutcome OutcomeOf(std::string_view code, std::string_view size) {
+  ColumnOutcome outcome;
+  outcome.present = !code.empty();
+  if (!outcome.present) return outcome;
+  const TypeCode* type = FindTypeCode(code);
+  if (type == nullptr) return outcome;
+  if (code != "AI" && code != "IC") outcome.addedType = type->expected;
+  if (code == "AS" || code == "IC") {
+    if (size != "0") {
+      outcome.type = TFieldType::ftString;
+      outcome.length = SizeValue(std::string(size));
+    }
+  } else if (size == "0" && !type->conversionWord.empty()) {
+    outcome.type = type->expected;
+  }
+  return outcome;
+}
+
+namespace {
+
 template <typename Step>
 std::optional<std::string> FailureOf(Step&& step) {
   try {

@@ -8,8 +8,10 @@
 // "+" auto-increment, "AS" resize a character column, "IC" convert to char(Size), "AI" auto-increment NO or ID
 // to integer. Size "0" asks for the conversion form of the code on an existing column.
 
+#include <optional>
 #include <string_view>
 
+#include "engine/types.h"
 #include "upgrade/window_objects.h"
 
 namespace kv::upgrade {
@@ -18,6 +20,17 @@ namespace kv::upgrade {
 // message); every later failure is shown and the run goes on, the table left as it was.
 void UpgradeColumn(const WindowObjects& window, std::string_view table, std::string_view column,
                    std::string_view typeCode, std::string_view size, bool encrypted);
+
+// What a request holds an existing column to once it has run: resizes and conversions give the type (and a
+// character length); a plain add only makes sure the column is there, whatever type it already had. A drop
+// (code empty) leaves it gone. `addedType` is the type a missing column is added with, when there is one.
+struct ColumnOutcome {
+  bool present = true;
+  std::optional<engine::TFieldType> type;
+  std::optional<int> length;
+  std::optional<engine::TFieldType> addedType;
+};
+ColumnOutcome OutcomeOf(std::string_view typeCode, std::string_view size);
 
 // Drops the column when it exists; every failure is shown, none is passed on.
 void DropColumn(const WindowObjects& window, std::string_view table, std::string_view column, bool encrypted);

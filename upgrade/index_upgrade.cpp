@@ -59,10 +59,6 @@ constexpr WantedIndex kWanted[] = {
     {"INCOMETB", "YEAR;FORWHAT", "", "FORWHAT", 0},
 };
 
-// The dictionary-mode rebuilds: the table and the one index its file gets.
-struct RebuiltIndex {
-  std::string_view table, name, fields;
-};
 constexpr RebuiltIndex kRebuilt[] = {
     {"TEMPPAYGROUP", "PAYGROUP", "PAYGROUP;YEAR;MONTH;TYPE"},
     {"RPTRX", "PAYCODE", "EMPCODE;PAYCODE;PERIOD;CYCLE"},
@@ -124,6 +120,7 @@ void RunSteps(const IndexUpgradeObjects& o, bool dictionaryMode) {
 }  // namespace
 
 std::span<const WantedIndex> WantedIndexes() { return kWanted; }
+std::span<const RebuiltIndex> RebuiltIndexes() { return kRebuilt; }
 
 void UpgradeIndexes(const IndexUpgradeObjects& objects) {
   const bool dictionaryMode = OnDictionary(objects.AdsQueryIndex);

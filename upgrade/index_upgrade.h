@@ -41,6 +41,12 @@ struct WantedIndex {
 // The rows in the order they run.
 std::span<const WantedIndex> WantedIndexes();
 
+// The dictionary-mode rebuilds: the table and the one index its file gets.
+struct RebuiltIndex {
+  std::string_view table, name, fields;
+};
+std::span<const RebuiltIndex> RebuiltIndexes();
+
 // The window's objects the index upgrade uses besides those of WindowObjects.
 struct IndexUpgradeObjects {
   const WindowObjects& window;

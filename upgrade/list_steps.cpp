@@ -53,7 +53,7 @@ class Steps {
       case Step::DecryptTrnno: return DecryptWhenEncrypted("TRNNO");
       case Step::FillBankAmounts: return FillBankAmounts();
       case Step::PrepareEmailProfile: return DecryptWhenEncrypted("EMAILPROFILE");
-      case Step::EncryptWkcstrec: return EncryptWhenClear("WKCSTREC");
+      case Step::EncryptWkcstrec: return EncryptWhenClear(std::string(TableLeftEncryptedBy(step)));
       case Step::DeleteEmpservBackup: return DeleteBackupTable("EMPSERV.ADT.BAK");
       case Step::FillPaypara2Type: return FillPaypara2Type();
       case Step::TakeSalaryTotal: return TakeSalaryTotal();
@@ -61,8 +61,8 @@ class Steps {
       case Step::EmptyRpHtrx: return EmptyRpHtrx();
       case Step::ResetEPayslipPasswords: return ResetEPayslipPasswords();
       case Step::DecryptEmployee: return DecryptWhenEncrypted("EMPLOYEE.adt");
-      case Step::EncryptEmployee: return EncryptWhenClear("EMPLOYEE.adt");
-      case Step::CycleEmpAlwEncryption: return EncryptWhenClear("EMP_ALW.adt");
+      case Step::EncryptEmployee: return EncryptWhenClear(std::string(TableLeftEncryptedBy(step)));
+      case Step::CycleEmpAlwEncryption: return EncryptWhenClear(std::string(TableLeftEncryptedBy(step)));
       case Step::CloseCodeTables:
         c_.AdsTableCode.Close();
         t_.Close();
@@ -206,7 +206,7 @@ class Steps {
 
   void CheckSalaryTotal() {
     if (!state_.salaryTotal) return;
-    EncryptWhenClear("EMP_PROS.adt");
+    EncryptWhenClear(std::string(TableLeftEncryptedBy(Step::CheckSalaryTotal)));
     if (SalaryTotal(true) != *state_.salaryTotal)
       w_.ui.ShowMessage("Data Intergity error in EMP_PROS.ADT found !");
     c_.AdsQuery3.Close();
@@ -260,7 +260,7 @@ class Steps {
     if (w_.AdsConnection1.IsDictionary())
       ReattachToDictionary(w_, "EMPMISC", true);
     else
-      EncryptWhenClear("EMPMISC");
+      EncryptWhenClear(std::string(TableLeftEncryptedBy(Step::EncryptEmpmisc)));
   }
 
   ListContext& c_;
@@ -272,5 +272,20 @@ class Steps {
 }  // namespace
 
 void RunStep(Step step, ListContext& context, ListRunState& state) { Steps(context, state).Run(step); }
+
+std::string_view TableLeftEncryptedBy(Step step) {
+  struct Encrypting {
+    Step step;
+    std::string_view table;
+  };
+  static constexpr Encrypting kEncrypting[] = {
+      {Step::EncryptWkcstrec, "WKCSTREC"},       {Step::CheckSalaryTotal, "EMP_PROS.adt"},
+      {Step::EncryptEmployee, "EMPLOYEE.adt"},   {Step::CycleEmpAlwEncryption, "EMP_ALW.adt"},
+      {Step::EncryptEmpmisc, "EMPMISC"},
+  };
+  for (const Encrypting& e : kEncrypting)
+    if (e.step == step) return e.table;
+  return {};
+}
 
 }  // namespace kv::upgrade

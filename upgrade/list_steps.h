@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "upgrade/column_lists.h"
 
@@ -15,5 +16,9 @@ struct ListRunState {
 };
 
 void RunStep(Step step, ListContext& context, ListRunState& state);
+
+// The free table a step leaves encrypted on a free-table company ("WKCSTREC" for EncryptWkcstrec); empty for a
+// step that encrypts nothing, or leaves its table clear.
+std::string_view TableLeftEncryptedBy(Step step);
 
 }  // namespace kv::upgrade

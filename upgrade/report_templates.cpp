@@ -49,7 +49,8 @@ void UpdateReportTemplates(const WindowObjects& window, engine::TAdsTable& wwTab
   if (!wwTableRtable.Exists()) return;
   OpenUnfiltered(wwTableRtable);
   for (const KeyedRepair& repair : TemplateRepairsBefore()) Apply(wwTableRtable, repair);
-  UpgradeColumn(window, "FAMILY", "IC_PASSPORT_NUM", "AS", "16", false);
+  for (const ColumnRequest& r : RequestsOf(kTemplateColumnRow))
+    UpgradeColumn(window, r.table, r.column, r.code, r.size, r.encrypted);
   for (const ReportField& field : TemplateRegistrations()) RegisterReportField(wwTableRtable, field);
   OpenUnfiltered(wwTableRtable);
   for (const KeyedRepair& repair : TemplateRepairsAfter()) Apply(wwTableRtable, repair);

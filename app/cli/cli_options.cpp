@@ -48,6 +48,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       o.jobs = std::stoi(value);
     } else if (a == "--restore" || a == "--from") {
       if (!TakeValue(args, i, a == "--restore" ? &o.restore : &o.from, error)) return std::nullopt;
+    } else if (a == "--check") {
+      o.check = true;
     } else if (a == "--select-all") {
       o.selectAll = true;
     } else if (a == "--yes") {
@@ -65,8 +67,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
     *error = "--from goes with --restore";
     return std::nullopt;
   }
-  if (!o.restore.empty() + !o.history.empty() + (o.jobs > 0) + !o.oneCompany.empty() > 1) {
-    *error = "--restore, --history, --jobs and --one-company each do a job of their own: give one";
+  if (!o.restore.empty() + !o.history.empty() + (o.jobs > 0) + !o.oneCompany.empty() + o.check > 1) {
+    *error = "--restore, --history, --check, --jobs and --one-company each do a job of their own: give one";
     return std::nullopt;
   }
   return o;
@@ -78,6 +80,7 @@ std::string CliUsage() {
        kv8mtn-cli [--program-dir DIR] [--tick NAME]... --select-all --yes --jobs N
        kv8mtn-cli [--program-dir DIR] --restore CODE [--from ARCHIVE]
        kv8mtn-cli [--program-dir DIR] --history CODE
+       kv8mtn-cli [--program-dir DIR] --check [--select CODE]...
 
 Runs the KV8 MTN 9.07 upgrade headlessly: the same window state and run as the desktop program, driven from the
 command line. Start-up reads DIR\KAVEN.ini and opens the company registry mcompany.ADT in the data path; then the
@@ -103,6 +106,11 @@ options and selections given here are applied and Process is pressed.
                      --jobs starts for each company
   --history CODE     print the records of company CODE's runs (JSON files beside its backups in BACKUP, one a
                      run: data versions before and after, steps with their seconds, messages, how it ended)
+  --check            compare each company (those given with --select, else every company of the registry) with
+                     what a complete run leaves, changing nothing: the catalogue's tables, the columns of the
+                     column lists with their types and lengths, the index upgrade's indexes, the encryption of
+                     free tables and, on dictionary companies, registration, standard rights and auto-create.
+                     One line "check: CODE: DIFFERENCE" each; exit status 0 when no company differs, else 1
   --restore CODE     put company CODE back from a backup archive in the data path's BACKUP folder (the one
                      written last unless --from names one) and do no run. The archive is extracted beside the
                      company folder and swapped in only when complete; files the backup does not take (pictures,
@@ -116,7 +124,7 @@ Output: every message box and confirmation on standard output, one per line, wit
   confirm: TEXT -> Yes   a confirmation and the answer given
 Progress goes to standard error, one line per change: "Edit1: ...", "Edit2: ...", "edtdatabase: ...".
 
-Exit status: 0 the run completed (or nothing was to run); 3 the run ended on an error no step catches (its text
+Exit status: 0 the run completed (or nothing was to run); 1 --check found a difference; 3 the run ended on an error no step catches (its text
 is printed as "error: TEXT"); 2 bad arguments or a confirmation nobody answered.
 )";
 }

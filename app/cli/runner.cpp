@@ -4,6 +4,7 @@
 #include <exception>
 #include <ostream>
 
+#include "app/cli/check_command.h"
 #include "app/cli/history_command.h"
 #include "app/cli/parallel_run.h"
 #include "app/cli/restore_command.h"
@@ -87,6 +88,8 @@ int RunHeadless(const CliOptions& options, const std::string& programFile, std::
 
     if (!options.history.empty()) return PrintHistory(form, options.history, out);
     if (!options.restore.empty()) return RestoreFromBackup(form, options.restore, options.from, out);
+    // Before the options: a check selects no company in the registry, it only reads.
+    if (options.check) return PrintDrift(form, options.select, out);
     if (!ApplyOptions(form, options, out)) return kBadUse;
     if (options.list) ListRegistry(form, out);
     if (options.noProcess) return kCompleted;

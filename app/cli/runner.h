@@ -8,7 +8,7 @@
 
 namespace kv::cli {
 
-enum ExitStatus { kCompleted = 0, kBadUse = 2, kRunFailed = 3 };
+enum ExitStatus { kCompleted = 0, kDiffers = 1, kBadUse = 2, kRunFailed = 3 };
 
 // Starts the window (FormCreate, FormShow), applies the options and selections, lists the registry when asked
 // and presses Process unless told not to. programFile is the program file the window is told it runs from.

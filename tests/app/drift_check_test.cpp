@@ -1,0 +1,134 @@
+// kv8mtn-cli --check on a demo installation: the differences a run will mend before it, none (but the known
+// gaps of the run and the demo) after it, and nothing changed by looking.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/cli/cli_options.h"
+#include "app/cli/runner.h"
+#include "app/demo/installation.h"
+#include "common/temp_folder.h"
+
+namespace kv::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Installation {
+  Installation() {
+    demo::DemoOptions options;
+    options.dir = folder.Path().string();
+    options.companies = 2;  // DEMO01 under a dictionary, DEMO02 of free tables
+    options.employees = 3;
+    demo::MakeDemoInstallation(options);
+  }
+
+  int Start(std::vector<std::string> args, std::string* out) {
+    std::string error;
+    auto options = ParseCliOptions(args, &error);
+    EXPECT_TRUE(options) << error;
+    std::ostringstream o, p;
+    const int exit = RunHeadless(*options, (folder.Path() / "kv8mtn-cli").string(), o, p);
+    *out = o.str();
+    return exit;
+  }
+
+  // Every file of the installation with a hash of its bytes.
+  std::map<std::string, std::size_t> Checksums() const {
+    std::map<std::string, std::size_t> sums;
+    for (const auto& entry : fs::recursive_directory_iterator(folder.Path())) {
+      if (!entry.is_regular_file()) continue;
+      std::ifstream in(entry.path(), std::ios::binary);
+      const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      sums[fs::relative(entry.path(), folder.Path()).string()] = std::hash<std::string>{}(bytes);
+    }
+    return sums;
+  }
+
+  kv::testing::TempFolder folder;
+};
+
+std::vector<std::string> CheckLines(const std::string& out) {
+  std::vector<std::string> lines;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind("check: DEMO", 0) == 0) lines.push_back(line);
+  return lines;
+}
+
+bool Has(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// What a complete run leaves different from its own wanted state on the demo: the index upgrade looks for
+// FREEFIELD's index by CTLFIELD alone but makes it on MODULE, LINE and CTLFIELD; the report writer archive
+// takes rbJoin out of the dictionary and registers only rbField and rbTable again; and on the free-table
+// company the wanted indexes whose key columns the demo's tables lack, or spell in mixed case, are not made.
+const std::set<std::string> kKnownGaps = {
+    "check: DEMO01: index of FREEFIELD on CTLFIELD missing",
+    "check: DEMO01: table RBJOIN not registered in the dictionary",
+    "check: DEMO02: index of FREEFIELD on CTLFIELD missing",
+    "check: DEMO02: index of RBFIELD on TABLENAME;FIELDNAME missing",
+    "check: DEMO02: index of EMPLEAVE on EMPCODE;START_DATE;LEAVE_CODE;ID missing",
+    "check: DEMO02: index of LEAV_TRX on LEAVE_CODE;EMPCODE;DATE;ID missing",
+    "check: DEMO02: index of RBTABLE on TABLENAME missing",
+    "check: DEMO02: index of PQUERY on CODE;QTYPE;ID missing",
+    "check: DEMO02: index of IR8AR on USERID;EMPCODE;TYPE missing",
+    "check: DEMO02: index of MEDICAL on EMPCODE;BNO missing",
+    "check: DEMO02: index of PASSWORK on USER;MENU missing",
+    "check: DEMO02: index of P_HIST1 on USERID;EMPCODE;ID;ALW_CODE;DESC01 missing",
+    "check: DEMO02: index of LEAVESET on PERIOD;SCHEME missing",
+};
+
+TEST(DriftCheck, ShowsWhatARunMendsAndChangesNothing) {
+  Installation demo;
+  const auto before = demo.Checksums();
+  std::string out;
+  ASSERT_EQ(demo.Start({"--check"}, &out), kDiffers) << out;
+  EXPECT_EQ(demo.Checksums(), before) << "the check changed a file";
+  const std::vector<std::string> lines = CheckLines(out);
+  for (const char* line : {
+           // A table of the catalogue the older release lacks.
+           "check: DEMO01: table CPFNEW2 missing",
+           // Columns: added, resized.
+           "check: DEMO02: column GLCOST.GL_TYPE missing (added as char(20))",
+           "check: DEMO02: column EMPLOYEE.ORIGINAL_HIRED_DATE missing (added as ftDate)",
+           "check: DEMO01: column PASS.PRINTER is char(2), wanted char(4)",
+           // Encryption of free tables, the dictionary's names, the tool's user the run makes.
+           "check: DEMO02: table PASS not encrypted",
+           "check: DEMO01: table TRANSFER.ADT registered under its file name",
+           "check: DEMO01: rights of UTC on EMPLOYEE cannot be read (engine code 5141)",
+       })
+    EXPECT_TRUE(Has(lines, line)) << line << "\n" << out;
+  // Encryption is a free-table company's concern, rights a dictionary company's.
+  EXPECT_FALSE(Has(lines, "check: DEMO01: table PASS not encrypted"));
+  EXPECT_NE(out.find("check: 2 of 2 companies differ"), std::string::npos) << out;
+
+  ASSERT_EQ(demo.Start({"--check", "--select", "DEMO02"}, &out), kDiffers) << out;
+  EXPECT_EQ(out.find("check: DEMO01"), std::string::npos) << out;
+  EXPECT_NE(out.find("check: 1 of 1 companies differ"), std::string::npos) << out;
+  ASSERT_EQ(demo.Start({"--check", "--select", "NOSUCH"}, &out), kBadUse) << out;
+  EXPECT_NE(out.find("error: the company \"NOSUCH\" is not in the registry"), std::string::npos) << out;
+  // A check selects nothing in the registry.
+  EXPECT_EQ(demo.Checksums(), before) << "the check changed a file";
+
+  ASSERT_EQ(demo.Start({"--select-all", "--tick", "CheckBoxAdv", "--yes"}, &out), kCompleted) << out;
+  demo.Start({"--check"}, &out);
+  for (const std::string& line : CheckLines(out)) {
+    if (line.find("as a complete run leaves it") != std::string::npos) continue;
+    EXPECT_TRUE(kKnownGaps.count(line)) << "after a complete run: " << line;
+  }
+}
+
+}  // namespace
+}  // namespace kv::cli
