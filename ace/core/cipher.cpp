@@ -6,7 +6,6 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
-#include <utility>
 
 namespace ace {
 
@@ -33,16 +32,23 @@ Cipher::Salt Cipher::NewSalt() {
 Cipher Cipher::Derive(std::string_view secret, const Salt& salt) {
   EnsureSodium();
   static std::mutex mutex;
-  static std::map<std::pair<std::string, std::string>, Cipher> cache;
-  const auto cacheKey = std::make_pair(std::string(secret), std::string(salt.begin(), salt.end()));
+  static std::map<std::string, Cipher> cache;
+  // Cached under a hash of secret and salt, so that no password stays in memory in the cache.
+  std::string cacheKey(crypto_generichash_BYTES, '\0');
+  {
+    crypto_generichash_state state;
+    crypto_generichash_init(&state, nullptr, 0, cacheKey.size());
+    crypto_generichash_update(&state, salt.data(), salt.size());
+    crypto_generichash_update(&state, reinterpret_cast<const unsigned char*>(secret.data()), secret.size());
+    crypto_generichash_final(&state, reinterpret_cast<unsigned char*>(cacheKey.data()), cacheKey.size());
+  }
   {
     std::lock_guard lock(mutex);
     if (auto it = cache.find(cacheKey); it != cache.end()) return it->second;
   }
   Cipher cipher;
-  // Argon2id with small limits: tables are reopened many times in one run, and the key is cached afterwards.
-  if (crypto_pwhash(cipher.key_.data(), cipher.key_.size(), secret.data(), secret.size(), salt.data(),
-                    crypto_pwhash_OPSLIMIT_MIN, 1u << 20, crypto_pwhash_ALG_ARGON2ID13) != 0)
+  if (crypto_pwhash(cipher.key_.data(), cipher.key_.size(), secret.data(), secret.size(), salt.data(), kDerivePasses,
+                    kDeriveMemory, crypto_pwhash_ALG_ARGON2ID13) != 0)
     throw std::runtime_error("key derivation ran out of memory");
   cipher.check_ = cipher.CheckValueFor("kv8 table key check");
   std::lock_guard lock(mutex);

@@ -25,6 +25,11 @@ class Cipher {
   static constexpr std::size_t kTagSize = 16;
   static constexpr std::size_t kOverhead = kNonceSize + kTagSize;
 
+  // Work of one key derivation (Argon2id), here and for the dictionary's password hashes: the common minimum
+  // of 19 MiB and 2 passes. Derived keys are cached in the process, so a table opened many times costs one.
+  static constexpr unsigned long long kDerivePasses = 2;
+  static constexpr std::size_t kDeriveMemory = std::size_t{19} << 20;
+
   using Salt = std::array<std::uint8_t, kSaltSize>;
   using Check = std::array<std::uint8_t, kCheckSize>;
 

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "ace/core/error.h"
+#include "ace/dict/key_slots.h"
 #include "ace/dict/store.h"
 #include "platform/fs.h"
 #include "support/strings.h"
@@ -22,14 +23,16 @@ using namespace store;
 namespace {
 
 constexpr std::string_view kMagic = "KV8 ACE data dictionary";
-constexpr int kFormatVersion = 1;
+// Format 2 keeps the table secret in key slots (key_slots.h); files of format 1 are read and moved over.
+constexpr int kFormatVersion = 2;
+constexpr int kClearSecretVersion = 1;
 constexpr std::size_t kSecretBytes = 32;
 // SQLite's application_id header field, so that tools such as file(1) can tell our files apart: "KVDD".
 constexpr int kApplicationId = 0x4B564444;
 
 // One statement per entry, run in order by Create. Tables and procedures share the objects table so that a
 // rights row can name either, and both disappear with their rights and properties by cascade.
-constexpr std::array<const char*, 11> kSchema = {
+constexpr std::array<const char*, 12> kSchema = {
     "CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT NOT NULL)",
     "CREATE TABLE objects(id INTEGER PRIMARY KEY, kind TEXT NOT NULL CHECK(kind IN ('T','P')),"
     " name TEXT NOT NULL UNIQUE COLLATE NOCASE)",
@@ -55,6 +58,7 @@ constexpr std::array<const char*, 11> kSchema = {
     " accessor_id INTEGER NOT NULL REFERENCES accessors(id) ON DELETE CASCADE, letters TEXT NOT NULL,"
     " PRIMARY KEY(object_id, accessor_id)) WITHOUT ROWID",
     "CREATE INDEX rights_by_accessor ON rights(accessor_id)",
+    kKeySlotsSchema,
 };
 
 constexpr std::array<std::string_view, 9> kSchemaTables = {
@@ -104,8 +108,8 @@ std::string NewSecret() {
   return std::string(hex.data(), 2 * kSecretBytes);
 }
 
-// Checks that the file is one of our dictionaries, readable throughout, and answers its secret.
-std::string CheckFile(const Session& s) {
+// Checks that the file is one of our dictionaries and readable throughout.
+void CheckFile(const Session& s) {
   return InTransaction(s, false, [&] {
     {
       Statement check(s, "PRAGMA quick_check(1)");
@@ -132,19 +136,22 @@ std::string CheckFile(const Session& s) {
       Fail(code::kNotADictionary, "file " + Quote(s.path) + " is not a data dictionary (its meta table has no " +
                                       Quote(kMagic) + " mark)");
     const auto version = meta("version");
-    if (version != std::to_string(kFormatVersion))
+    const bool clearSecret = version == std::to_string(kClearSecretVersion);
+    if (version != std::to_string(kFormatVersion) && !clearSecret)
       Fail(code::kNotADictionary, "dictionary file " + Quote(s.path) + " has format version " +
-                                      Quote(version.value_or("none")) + "; this engine reads version " +
-                                      std::to_string(kFormatVersion));
+                                      Quote(version.value_or("none")) + "; this engine reads versions " +
+                                      std::to_string(kClearSecretVersion) + " and " + std::to_string(kFormatVersion));
     for (std::string_view table : kSchemaTables)
       if (!hasTable(table))
         Fail(code::kDictionaryDamaged, "damaged " + s.Where() + ": its table " + Quote(table) + " is missing");
+    if (!clearSecret && !hasTable("key_slots"))
+      Fail(code::kDictionaryDamaged, "damaged " + s.Where() + ": its table 'key_slots' is missing");
+    // A file of format 1, and one whose users are not all moved into key slots yet, still hold the clear secret.
     const auto secret = meta("secret");
-    if (!secret || !IsHexSecret(*secret))
+    if ((clearSecret && !secret) || (secret && !IsHexSecret(*secret)))
       Fail(code::kDictionaryDamaged, "damaged " + s.Where() + ": its encryption secret is missing or malformed");
     if (!FindAccessor(s, kAdminUser))
       Fail(code::kDictionaryDamaged, "damaged " + s.Where() + ": the user ADSSYS is missing");
-    return *secret;
   });
 }
 
@@ -184,6 +191,8 @@ Dictionary Dictionary::Create(const std::string& hostPath, std::string_view admi
     // all a backup of the company folder copies.
     Exec(s, "PRAGMA journal_mode = DELETE");
     std::string secret = NewSecret();
+    const KeySlot adminSlot = WrapSecret(kAdminUser, adminPassword, secret);
+    const std::string adminHash = HashPassword(adminPassword);
     InTransaction(s, true, [&] {
       Statement existing(s, "SELECT count(*) FROM sqlite_master");
       if (existing.Step() && existing.Int(0) != 0) {
@@ -192,15 +201,14 @@ Dictionary Dictionary::Create(const std::string& hostPath, std::string_view admi
       }
       for (const char* sql : kSchema) Exec(s, sql);
       Exec(s, ("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str());
-      const std::array<std::pair<std::string_view, std::string>, 3> rows = {
+      const std::array<std::pair<std::string_view, std::string>, 2> rows = {
           std::pair<std::string_view, std::string>{"magic", std::string(kMagic)},
-          {"version", std::to_string(kFormatVersion)},
-          {"secret", secret}};
+          {"version", std::to_string(kFormatVersion)}};
       for (const auto& [key, value] : rows) {
         Statement insert(s, "INSERT INTO meta(key, value) VALUES (?1, ?2)");
         insert.Bind(1, key).Bind(2, value).Run();
       }
-      InsertAccessor(s, 'U', kAdminUser, "administrator", HashPassword(adminPassword));
+      PutKeySlot(s, InsertAccessor(s, 'U', kAdminUser, "administrator", adminHash), adminSlot);
     });
     return Dictionary(db, path, std::move(secret));
   } catch (...) {
@@ -215,8 +223,8 @@ Dictionary Dictionary::Open(const std::string& hostPath) {
   if (!kv::fs::FileExists(path)) Fail(code::kNotADictionary, "there is no dictionary file " + Quote(path));
   sqlite3* db = OpenHandle(path, SQLITE_OPEN_READWRITE);
   try {
-    std::string secret = CheckFile(Session{db, path, "opening it"});
-    return Dictionary(db, path, std::move(secret));
+    CheckFile(Session{db, path, "opening it"});
+    return Dictionary(db, path, std::string());
   } catch (...) {
     sqlite3_close(db);
     throw;
@@ -225,7 +233,12 @@ Dictionary Dictionary::Open(const std::string& hostPath) {
 
 std::string Dictionary::Folder() const { return kv::fs::FolderPart(path_); }
 
-std::string Dictionary::EncryptionSecret() const { return secret_; }
+std::string Dictionary::EncryptionSecret() const {
+  if (secret_.empty())
+    Fail(code::kAccessDenied, "the encrypted tables of dictionary " + Quote(kv::fs::FileNamePart(path_)) +
+                                  " cannot be opened: no user holding its key has logged in");
+  return secret_;
+}
 
 void Dictionary::AddTable(const TableEntry& table) {
   const Session s{db_, path_, "registering table " + Quote(table.name)};

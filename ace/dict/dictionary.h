@@ -114,12 +114,13 @@ class Dictionary {
   std::string Folder() const;  // its folder, ending with "/": registered files are relative to it
 
   // The secret with which registered tables are encrypted (property 214): 64 hexadecimal characters, made
-  // at random by Create and kept in the file. Never derived from a password.
+  // at random by Create, never derived from a password, and kept in the file only wrapped for each user
+  // (key_slots.h). Known after Create or a Login; kAccessDenied before.
   std::string EncryptionSecret() const;
 
   // The user record when name and password match; otherwise kDictionaryLoginFailed with one text for an
-  // unknown user and a wrong password alike.
-  UserEntry Login(std::string_view user, std::string_view password) const;
+  // unknown user and a wrong password alike. Opens the user's key slot, so the secret is known afterwards.
+  UserEntry Login(std::string_view user, std::string_view password);
 
   // Tables. AddTable: kObjectExists when a table or procedure has that name; table type 1 to 3 and character
   // type 1 or 2, else kInvalidArgument. RemoveTable forgets the table with its properties, indexes and rights
@@ -143,8 +144,13 @@ class Dictionary {
 
   // Users and groups. CreateUser makes the group first when it is named and missing ("" for none);
   // kObjectExists when a user or group already has the name.
+  // Each needs the secret (after Create or a Login) for the user's key slot.
   void CreateUser(std::string_view group, std::string_view user, std::string_view password,
                   std::string_view description);
+  // A new password: its hash and the user's key slot are written again. kObjectNotFound for no such user.
+  void SetPassword(std::string_view user, std::string_view password);
+  // Drops the user with its memberships, rights and key slot; ADSSYS cannot be dropped (kInvalidArgument).
+  void DropUser(std::string_view user);
   void CreateGroup(std::string_view group, std::string_view description);
   void AddToGroup(std::string_view user, std::string_view group);       // no change when already a member
   void RemoveFromGroup(std::string_view user, std::string_view group);  // kObjectNotFound when not a member

@@ -5,6 +5,7 @@
 
 #include <cctype>
 
+#include "ace/dict/key_slots.h"
 #include "ace/dict/store.h"
 #include "platform/fs.h"
 #include "support/strings.h"
@@ -76,14 +77,72 @@ std::string EffectiveLetters(const Session& s, const ObjectRow& object, const Ac
 
 }  // namespace
 
-UserEntry Dictionary::Login(std::string_view user, std::string_view password) const {
+UserEntry Dictionary::Login(std::string_view user, std::string_view password) {
   const Session s{db_, path_, "logging in"};
-  const auto row = InTransaction(s, false, [&] { return FindAccessor(s, user); });
+  struct Found {
+    std::optional<AccessorRow> row;
+    std::optional<KeySlot> slot;
+    std::optional<std::string> clearSecret;
+  };
+  const Found found = InTransaction(s, false, [&] {
+    Found f{FindAccessor(s, user), std::nullopt, ClearSecret(s)};
+    if (f.row) f.slot = FindKeySlot(s, f.row->id);
+    return f;
+  });
+  // A user with a key slot is the one whose password opens it; one without (a dictionary of the earlier format)
+  // is checked against the password hash.
+  std::optional<std::string> secret;
+  bool matches = false;
+  if (found.row && found.row->kind == 'U') {
+    if (found.slot) {
+      secret = UnwrapSecret(*found.slot, found.row->name, password);
+      matches = secret.has_value();
+    } else {
+      matches = PasswordMatches(found.row->passwordHash, password);
+    }
+  }
   // One text for an unknown user and a wrong password, so that a failed login does not tell which users exist.
-  if (!row || row->kind != 'U' || !PasswordMatches(row->passwordHash, password))
+  if (!matches)
     Fail(code::kDictionaryLoginFailed,
          "login to dictionary " + Quote(kv::fs::FileNamePart(path_)) + " failed: unknown user " + Quote(user) + " or wrong password");
-  return InTransaction(s, false, [&] { return MakeUser(s, *row); });
+  if (!secret && found.clearSecret) {
+    secret = found.clearSecret;
+    // The user's first login since the file was of the earlier format: the secret goes into the user's slot now.
+    // A file that cannot be written at this moment keeps the clear secret until a later login.
+    const KeySlot slot = WrapSecret(found.row->name, password, *secret);
+    try {
+      const Session w{db_, path_, "moving the secret of user " + Quote(found.row->name) + " into a key slot"};
+      InTransaction(w, true, [&] { PutKeySlot(w, found.row->id, slot); });
+    } catch (const AceError& e) {
+      if (e.Code() != code::kReadOnly && e.Code() != code::kTableInUse) throw;
+    }
+  }
+  secret_ = secret.value_or(std::string());
+  return InTransaction(s, false, [&] { return MakeUser(s, *found.row); });
+}
+
+void Dictionary::SetPassword(std::string_view user, std::string_view password) {
+  const Session s{db_, path_, "setting the password of user " + Quote(user)};
+  const std::string secret = EncryptionSecret();
+  const std::string hash = HashPassword(password);
+  const AccessorRow row = InTransaction(s, false, [&] { return RequireUser(s, user); });
+  const KeySlot slot = WrapSecret(row.name, password, secret);  // outside the transaction: the slow part
+  InTransaction(s, true, [&] {
+    const std::int64_t id = RequireUser(s, user).id;  // still there
+    Statement q(s, "UPDATE accessors SET password_hash = ?1 WHERE id = ?2");
+    q.Bind(1, hash).Bind(2, id).Run();
+    PutKeySlot(s, id, slot);
+  });
+}
+
+void Dictionary::DropUser(std::string_view user) {
+  const Session s{db_, path_, "dropping user " + Quote(user)};
+  if (kv::SameText(user, kAdminUser)) Fail(code::kInvalidArgument, "the user ADSSYS cannot be dropped from " + s.Where());
+  InTransaction(s, true, [&] {
+    Statement q(s, "DELETE FROM accessors WHERE id = ?1");
+    q.Bind(1, RequireUser(s, user).id).Run();
+    DropClearSecretWhenCovered(s);
+  });
 }
 
 void Dictionary::CreateUser(std::string_view group, std::string_view user, std::string_view password,
@@ -91,7 +150,9 @@ void Dictionary::CreateUser(std::string_view group, std::string_view user, std::
   const Session s{db_, path_, "creating user " + Quote(user)};
   CheckName("user", user);
   if (!group.empty()) CheckName("group", group);
-  const std::string hash = HashPassword(password);  // outside the transaction: it is the slow part
+  // Outside the transaction: they are the slow part.
+  const KeySlot slot = WrapSecret(user, password, EncryptionSecret());
+  const std::string hash = HashPassword(password);
   InTransaction(s, true, [&] {
     RequireFreeAccessorName(s, user);
     std::optional<std::int64_t> groupId;
@@ -106,6 +167,7 @@ void Dictionary::CreateUser(std::string_view group, std::string_view user, std::
       }
     }
     const std::int64_t userId = InsertAccessor(s, 'U', user, description, hash);
+    PutKeySlot(s, userId, slot);
     if (groupId) {
       Statement q(s, "INSERT INTO memberships(user_id, group_id) VALUES (?1, ?2)");
       q.Bind(1, userId).Bind(2, *groupId).Run();

@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "ace/core/cipher.h"
+
 namespace ace::dict::store {
 
 std::string Quote(std::string_view name) { return "'" + std::string(name) + "'"; }
@@ -81,6 +83,9 @@ sqlite3* OpenHandle(const std::string& path, int flags) {
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
   try {
     Exec(Session{db, path, "setting it up"}, "PRAGMA foreign_keys = ON");
+    // Removed rows are overwritten, so that the clear secret of an earlier dictionary leaves no trace when it
+    // goes into key slots.
+    Exec(Session{db, path, "setting it up"}, "PRAGMA secure_delete = ON");
   } catch (...) {
     sqlite3_close(db);
     throw;
@@ -173,11 +178,10 @@ std::int64_t InsertAccessor(const Session& s, char accessorKind, std::string_vie
 
 std::string HashPassword(std::string_view password) {
   EnsureSodium();
-  // The lowest work factors: the suite logs in to a dictionary many times in one run, and the file itself is
-  // the thing to protect, not a network login.
+  // The work of a key derivation: a copy of the file is what an attacker would try passwords against. Logins
+  // open the user's key slot (a derivation cached in the process) and need the hash only where there is none.
   std::array<char, crypto_pwhash_STRBYTES> out{};
-  if (crypto_pwhash_str(out.data(), password.data(), password.size(), crypto_pwhash_OPSLIMIT_MIN,
-                        crypto_pwhash_MEMLIMIT_MIN) != 0)
+  if (crypto_pwhash_str(out.data(), password.data(), password.size(), Cipher::kDerivePasses, Cipher::kDeriveMemory) != 0)
     Fail(code::kOutOfMemory, "no memory to hash a dictionary password");
   return std::string(out.data());
 }

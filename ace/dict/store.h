@@ -20,7 +20,7 @@ std::string Quote(std::string_view name);
 
 // libsodium, made ready once before its first use (password hashes, the secret).
 void EnsureSodium();
-// The stored hash of a password (Argon2id at the lowest work factors).
+// The stored hash of a password (Argon2id, the work of Cipher::Derive).
 std::string HashPassword(std::string_view password);
 
 // What a failure says about where it happened: the dictionary file and the operation.

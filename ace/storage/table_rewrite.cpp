@@ -227,7 +227,8 @@ void Table::RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping
   fresh.encrypted = encrypt.value_or(old.encrypted);
   std::optional<Cipher> cipher;
   if (fresh.encrypted) {
-    fresh.salt = Cipher::NewSalt();
+    // The key stays when the table was encrypted already: a new one would buy nothing and cost a derivation.
+    fresh.salt = old.encrypted ? old.salt : Cipher::NewSalt();
     cipher = Cipher::Derive(password_, fresh.salt);
     fresh.check = TableKeyCheck(*cipher, fresh.statusBound);
   }

@@ -42,6 +42,8 @@ TEST_F(DictionaryTest, CreateOpenAndLogin) {
   EXPECT_EQ(ErrorOf([&] { Make(); }).code, code::kFileExists);
 
   Dictionary dict = Dictionary::Open(AddPath());
+  EXPECT_EQ(ErrorOf([&] { dict.EncryptionSecret(); }).code, code::kAccessDenied);  // known only after a login
+  dict.Login("ADSSYS", "MOLAR3816");
   EXPECT_EQ(dict.EncryptionSecret(), secret);  // kept in the file, not made anew
   EXPECT_EQ(secret.size(), 64u);
   EXPECT_EQ(secret.find_first_not_of("0123456789abcdef"), std::string::npos);
@@ -314,6 +316,7 @@ TEST_F(DictionaryTest, TwoHandlesSeeEachOthersChanges) {
   EXPECT_TRUE(second.FindTable("EMPLOYEE").has_value());
   second.SetTableProperty("EMPLOYEE", kPropertyAutoCreate, 1);
   EXPECT_EQ(first.GetTableProperty("EMPLOYEE", kPropertyAutoCreate), 1);
+  second.Login("ADSSYS", "MOLAR3816");  // a new user's key slot needs the secret
   second.CreateUser("", "UTC", "qzn507", "");
   EXPECT_EQ(first.Login("UTC", "qzn507").name, "UTC");
   first.RemoveTable("EMPLOYEE");
@@ -347,6 +350,7 @@ TEST_F(DictionaryTest, ChangesOfOtherProcessesAreSeenAtOnce) {
   const pid_t child = InChild([&] {
     Dictionary own = Dictionary::Open(AddPath());
     own.AddTable(Table("FROMCHILD"));
+    own.Login("ADSSYS", "MOLAR3816");
     own.CreateUser("STAFF", "KAVENPAY8", "pw", "");
     own.SetRights("FROMCHILD", "STAFF", "RWI");
   });
