@@ -5,11 +5,13 @@
 #include <optional>
 #include <string_view>
 
+#include "app/demo/demo_row.h"
 #include "app/demo/demo_tables.h"
 #include "app/demo/files.h"
 #include "app/demo/older_layouts.h"
 #include "app/demo/payroll.h"
 #include "app/demo/report_writer_tables.h"
+#include "app/demo/setup_rows.h"
 #include "app/demo/table_maker.h"
 #include "engine/connection.h"
 #include "engine/table.h"
@@ -22,50 +24,6 @@ namespace {
 
 using engine::TAdsTable;
 
-// One appended record: empty texts and absent dates stay empty (NULL), as the suite leaves unused fields. A field
-// the older layout lacks (a column the release adds) is passed over.
-class Row {
- public:
-  explicit Row(TAdsTable& table) : table_(table) { table_.Append(); }
-  Row& Text(std::string_view field, const std::string& value) {
-    if (!value.empty()) Set(field, [&](engine::TField& f) { f.SetAsString(value); });
-    return *this;
-  }
-  Row& Money(std::string_view field, Currency value) {
-    Set(field, [&](engine::TField& f) { f.SetAsCurrency(value); });
-    return *this;
-  }
-  Row& Number(std::string_view field, std::int64_t value) {
-    Set(field, [&](engine::TField& f) { f.SetAsInteger(value); });
-    return *this;
-  }
-  Row& Real(std::string_view field, double value) {
-    Set(field, [&](engine::TField& f) { f.SetAsFloat(value); });
-    return *this;
-  }
-  Row& Flag(std::string_view field, bool value) {
-    Set(field, [&](engine::TField& f) { f.SetAsBoolean(value); });
-    return *this;
-  }
-  Row& Bytes(std::string_view field, const picture::Bytes& value) {
-    if (!value.empty()) Set(field, [&](engine::TField& f) { f.SetAsBlob(value); });
-    return *this;
-  }
-  Row& Day(std::string_view field, std::optional<Date> value) {
-    if (value) Set(field, [&](engine::TField& f) { f.SetAsDate(*value); });
-    return *this;
-  }
-  void Post() { table_.Post(); }
-
- private:
-  template <typename Setter>
-  void Set(std::string_view field, Setter&& set) {
-    if (engine::TField* f = table_.FindField(field)) set(*f);
-  }
-  TAdsTable& table_;
-};
-
-Currency Dollars(double amount) { return Currency::FromDouble(amount); }
 std::string Letter(char c) { return std::string(1, c); }
 
 // --- company parameters ---
@@ -908,6 +866,7 @@ CompanyContent MakeCompanyTables(const std::string& folder, const DemoCompany& c
   make("pay_bank", WriteBanks);
   make("EDUCATE", [&](TAdsTable& t) { WriteEducation(t, staff); });
   make("AUTOSET", WriteReminders);
+  make("INCOMETB", WriteIncomeTaxBands);
   // The rows of the tables the record conversions and the employee record walk work on.
   Random careerRandom = random.Fork(7);
   const std::pair<const char*, RowWriter> kRows[] = {

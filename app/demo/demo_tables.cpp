@@ -275,6 +275,51 @@ constexpr IndexSpec kSetupIndexes[] = {{"EMPID", "Empid;Empcom"}};
 constexpr FieldSpec kCostctrFields[] = {{"EMPCODE", S, 12}, {"PERIOD", S, 6}, {"COST_CENTRE", S, 8}, {"PERCENT", Cur}};
 constexpr IndexSpec kCostctrIndexes[] = {{"EMPCODE", "EMPCODE;PERIOD;COST_CENTRE"}};
 
+// --- leave, claims, access and tax records, keyed as the suite has kept them since before 8.50 ---
+// The columns the release's lists add come on top; the keys are what the release indexes anew.
+
+// Leave applications and the leave taken, day by day.
+constexpr FieldSpec kEmpleaveFields[] = {
+    {"EMPCODE", S, 12}, {"LEAVE_CODE", S, 8}, {"START_DATE", Dat}, {"END_DATE", Dat}, {"ID", Int},
+    {"DAYS", Flt},      {"REMARKS", S, 40},   {"REFERENCE", S, 40}, {"STATUS", S, 1},
+};
+constexpr IndexSpec kEmpleaveIndexes[] = {{"EMPCODE", "EMPCODE;START_DATE"}};
+constexpr FieldSpec kLeavTrxFields[] = {
+    {"LEAVE_CODE", S, 8}, {"EMPCODE", S, 12}, {"DATE", Dat}, {"ID", Int}, {"DAYS", Flt}, {"REMARKS", S, 40},
+};
+constexpr IndexSpec kLeavTrxIndexes[] = {{"EMPCODE", "EMPCODE;LEAVE_CODE;DATE"}};
+// Leave settings per period and leave code.
+constexpr FieldSpec kLeavesetFields[] = {{"PERIOD", S, 6}, {"LEAVE_CODE", S, 8}, {"ENTITLE", Flt}, {"CARRY", Flt}};
+constexpr IndexSpec kLeavesetIndexes[] = {{"PERIOD", "PERIOD"}};
+
+// Medical claims per employee and bill.
+constexpr FieldSpec kMedicalFields[] = {
+    {"EMPCODE", S, 12}, {"CLAIM_DATE", Dat}, {"MEDICAL_CODE", S, 8}, {"CLINIC", S, 40}, {"AMOUNT", Cur},
+};
+constexpr IndexSpec kMedicalIndexes[] = {{"EMPCODE", "EMPCODE;CLAIM_DATE"}};
+
+// The users' rights per menu, and the payroll queries' conditions.
+constexpr FieldSpec kPassworkFields[] = {{"USER", S, 8}, {"MENU", S, 30}, {"ACCESS", S, 1}};
+constexpr IndexSpec kPassworkIndexes[] = {{"USER", "USER"}};
+constexpr FieldSpec kPqueryFields[] = {
+    {"CODE", S, 8}, {"ID", Int}, {"FIELD", S, 30}, {"OP", S, 2}, {"VALUE", S, 40}};
+constexpr IndexSpec kPqueryIndexes[] = {{"CODE", "CODE;ID"}};
+
+// Allowances of the payroll history per user's run.
+constexpr FieldSpec kPHist1Fields[] = {
+    {"USERID", S, 8}, {"EMPCODE", S, 12}, {"ID", Int}, {"ALW_CODE", S, 8}, {"DESC01", S, 30}, {"AMOUNT", Cur},
+};
+constexpr IndexSpec kPHist1Indexes[] = {{"EMPCODE", "EMPCODE;ID"}};
+
+// The employees' yearly income for the tax return; the tax tables are kept per employee and year.
+constexpr IndexSpec kTaxIndexes[] = {{"EMPCODE", "EMPCODE;YEAR"}};
+constexpr FieldSpec kIr8arFields[] = {
+    {"EMPCODE", S, 12}, {"YEAR", S, 4}, {"TYPE", S, 1}, {"GROSS_SALARY", Cur}, {"BONUS", Cur},
+};
+// The income tax bands per year and kind of taxpayer.
+constexpr FieldSpec kIncometbFields[] = {
+    {"YEAR", S, 4}, {"FORWHAT", S, 8}, {"FROM", Cur}, {"TO", Cur}, {"RATE", Flt}};
+
 // --- work tables ---
 
 // A work table a restructuring left behind (the clean-up deletes "TEMP_*" names).
@@ -325,6 +370,15 @@ constexpr TableSpec kTables[] = {
     {"EMPMISC", kEmpmiscFields, kByEmpNo},
     {"SETUP", kSetupFields, kSetupIndexes},
     {"COSTCTR", kCostctrFields, kCostctrIndexes},
+    {"EMPLEAVE", kEmpleaveFields, kEmpleaveIndexes},
+    {"LEAV_TRX", kLeavTrxFields, kLeavTrxIndexes},
+    {"LEAVESET", kLeavesetFields, kLeavesetIndexes},
+    {"MEDICAL", kMedicalFields, kMedicalIndexes},
+    {"PASSWORK", kPassworkFields, kPassworkIndexes},
+    {"PQUERY", kPqueryFields, kPqueryIndexes},
+    {"P_HIST1", kPHist1Fields, kPHist1Indexes},
+    {"IR8AR", kIr8arFields, kTaxIndexes},
+    {"INCOMETB", kIncometbFields, {}},
     {"TEMP_EMP.ADT", kTempEmpFields, {}},
     {"BAKERY.ADT", kBakeryFields, kBakeryIndexes},
     {"WORKCOPY", kWorkCopyFields, kWorkCopyIndexes},

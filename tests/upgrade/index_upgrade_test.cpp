@@ -126,16 +126,19 @@ TEST_F(IndexUpgrade, FreeTablesGetTheMissingIndexesJudgedByTheirFields) {
 }
 
 // The tax and report tables are encrypted with the table password before the index step; the step gives it, so
-// encrypted and clear tables alike get their index.
+// encrypted and clear tables alike get their index. RBTABLE's comes in the same run as LEAV_TRX's, whose
+// statement is closed between the password its group starts with and RBTABLE's statement.
 TEST_F(IndexUpgrade, EncryptedFreeTablesGetTheirIndexesToo) {
   MakeFreeCompany({
       Strings("IR8AR", {"USERID", "EMPCODE", "TYPE"}, true),
       Strings("RPTRX", {"EMPCODE", "PAYCODE", "PERIOD", "CYCLE"}, true),
       Strings("P_HIST1", {"USERID", "EMPCODE", "ID", "ALW_CODE", "DESC01"}, true),
+      Strings("LEAV_TRX", {"LEAVE_CODE", "EMPCODE", "DATE", "ID"}),
       Strings("RBTABLE", {"TABLENAME"}, true),
       Strings("RBFIELD", {"TABLENAME", "FIELDNAME"}),
   });
   Upgrade();
+  EXPECT_THAT(IndexesOf("LEAV_TRX"), ElementsAre("LEAVE_TRX1=LEAVE_CODE;EMPCODE;DATE;ID"));
   EXPECT_THAT(IndexesOf("IR8AR"), ElementsAre("PRIMARY1=USERID;EMPCODE;TYPE"));
   EXPECT_THAT(IndexesOf("RPTRX"), ElementsAre("PAYCODE=EMPCODE;PAYCODE;PERIOD;CYCLE"));
   EXPECT_THAT(IndexesOf("P_HIST1"), ElementsAre("P_HIST=USERID;EMPCODE;ID;ALW_CODE;DESC01"));
