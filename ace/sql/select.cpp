@@ -312,7 +312,7 @@ class Groups {
 // counters each. Shared holds never wait on one another.
 void ReadSources(Rows& rows, const Expr* where, const std::function<void(const Resolver&)>& each) {
   std::vector<std::unique_ptr<Table::Hold>> holds;
-  for (Bound& b : rows.tables) holds.push_back(std::make_unique<Table::Hold>(*b.table, false));
+  for (Bound& b : rows.tables) holds.push_back(std::make_unique<Table::Hold>(*b.table, Table::HoldMode::kRead));
   Scanner scanner(rows, where);
   const Resolver rowResolver = rows.RowResolver();
   scanner.Scan(0, rows.tables.size() - 1, [&] {

@@ -128,7 +128,7 @@ class Update {
     Table& t = Target();
     const bool single = rows_.tables.size() == 1;
     std::optional<Table::Hold> hold;
-    if (single) hold.emplace(t, true);
+    if (single) hold.emplace(t, Table::HoldMode::kWrite);
     PlanKeptValues(single);
     Collect(single);
     CheckUniqueKeys();
@@ -138,7 +138,7 @@ class Update {
     } else {
       LockAll(t, recnos_);
       try {
-        hold.emplace(t, true);
+        hold.emplace(t, Table::HoldMode::kWrite);
       } catch (...) {
         UnlockFrom(t, recnos_, 0);
         throw;
@@ -383,7 +383,7 @@ ExecuteResult RunDelete(const DeleteStatement& d, const ParameterValues& params,
   }
   Table& t = *b.table;
   // Held for writing from the first read to the last delete (see UPDATE).
-  Table::Hold hold(t, true);
+  Table::Hold hold(t, Table::HoldMode::kWrite);
   std::vector<std::uint64_t> recnos;
   Scanner scanner(rows, d.where.get());
   scanner.Scan(0, 0, [&] {

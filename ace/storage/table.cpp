@@ -293,9 +293,11 @@ void Table::SetOrder(int tag) {
 
 // --- holds ------------------------------------------------------------------------------------------------
 
-Table::Hold::Hold(Table& table, bool write) : table_(&table) {
+Table::Hold::Hold(Table& table, HoldMode mode) : table_(&table) {
   Table& t = table;
-  if (t.hold_ != 0) Fail(code::kInternal, "table " + t.Name() + " is held already");
+  if (mode == HoldMode::kNone) Fail(code::kInternal, "a hold of table " + t.Name() + " needs a mode");
+  if (t.hold_ != HoldMode::kNone) Fail(code::kInternal, "table " + t.Name() + " is held already");
+  const bool write = mode == HoldMode::kWrite;
   t.FlushPending();
   if (write && t.options_.readOnly) Fail(code::kReadOnly, "table " + t.Name() + " was opened read-only");
   if (!t.options_.exclusive) {
@@ -311,7 +313,7 @@ Table::Hold::Hold(Table& table, bool write) : table_(&table) {
       throw;
     }
   }
-  t.hold_ = write ? 2 : 1;
+  t.hold_ = mode;
   t.holdTorn_ = false;
 }
 
@@ -322,7 +324,7 @@ void Table::Hold::Release() {
   struct Unlock {
     Table& t;
     ~Unlock() {
-      t.hold_ = 0;
+      t.hold_ = HoldMode::kNone;
       t.probedLo_ = 1;
       t.probedHi_ = 0;
       t.probed_.clear();
@@ -337,14 +339,14 @@ void Table::Hold::Release() {
   }
   // Under an exclusive open the counters wait for the close, as they always do. A change that failed halfway
   // leaves them marked busy (and its journal in place), for the next sole open to repair.
-  if (t.hold_ == 2) t.files_->EndJournal(!t.holdTorn_);
-  if (t.hold_ == 2 && !t.options_.exclusive && !t.holdTorn_) t.files_->FinishChanges();
+  if (t.hold_ == HoldMode::kWrite) t.files_->EndJournal(!t.holdTorn_);
+  if (t.hold_ == HoldMode::kWrite && !t.options_.exclusive && !t.holdTorn_) t.files_->FinishChanges();
 }
 
 Table::Hold::~Hold() {
   try {
     // Not released: the statement did not finish, and a journal it kept rolls it back.
-    if (table_ != nullptr && table_->hold_ == 2 && table_->files_->Journaling()) table_->holdTorn_ = true;
+    if (table_ != nullptr && table_->hold_ == HoldMode::kWrite && table_->files_->Journaling()) table_->holdTorn_ = true;
     Release();
   } catch (...) {
     // The counters stay marked busy on disk: the next sole open recounts and rebuilds, as after a crash.
@@ -352,18 +354,18 @@ Table::Hold::~Hold() {
 }
 
 void Table::RequireUnlocked(std::span<const std::uint64_t> recnos) {
-  if (hold_ != 2) Fail(code::kInternal, "table " + Name() + " is not held for writing");
+  if (hold_ != HoldMode::kWrite) Fail(code::kInternal, "table " + Name() + " is not held for writing");
   if (options_.exclusive || recnos.empty()) return;
   const auto [lo, hi] = std::minmax_element(recnos.begin(), recnos.end());
   // A probe over a range this handle holds locks in would give those locks up: then record by record.
-  if (locks_.empty() && lock_.TryLock(kRecordLockBase + *lo, *hi - *lo + 1, true)) {
+  if (locks_.Empty() && lock_.TryLock(kRecordLockBase + *lo, *hi - *lo + 1, true)) {
     lock_.Unlock(kRecordLockBase + *lo, *hi - *lo + 1);
     probedLo_ = *lo;
     probedHi_ = *hi;
     return;
   }
   for (const std::uint64_t recno : recnos) {
-    if (locks_.count(recno)) continue;
+    if (locks_.Holds(recno)) continue;
     if (!lock_.TryLock(kRecordLockBase + recno, 1, true))
       Fail(code::kRecordLocked, "record " + std::to_string(recno) + " of table " + Name() + " is locked by another user");
     lock_.Unlock(kRecordLockBase + recno, 1);
@@ -373,29 +375,31 @@ void Table::RequireUnlocked(std::span<const std::uint64_t> recnos) {
 }
 
 bool Table::Probed(std::uint64_t recno) const {
-  return hold_ == 2 && ((recno >= probedLo_ && recno <= probedHi_) || std::binary_search(probed_.begin(), probed_.end(), recno));
+  return hold_ == HoldMode::kWrite && ((recno >= probedLo_ && recno <= probedHi_) || std::binary_search(probed_.begin(), probed_.end(), recno));
 }
 
 // --- the current record -----------------------------------------------------------------------------------
 
 void Table::LoadCurrent() {
   if (appending_) return;
-  if (loaded_ && loadedRecno_ == recno_ && (!preloaded_ || preloadChange_ == files_->Header().counters.change)) return;
-  preloaded_ = false;
+  const RecordImage& loaded = record_.loaded;
+  if (loaded.valid && loaded.recno == recno_ && (!record_.preloaded || loaded.change == files_->Header().counters.change))
+    return;
+  record_.preloaded = false;
   RequireRecord();
   RequireData();
   ReadScope read(*this);
   // A deleted record still reads: it is the current one until moved from.
-  loadedLive_ = files_->ReadPayload(recno_, payload_);
-  loadedChange_ = files_->Header().counters.change;
-  if (payload_.size() != files_->Header().payloadSize) {
+  record_.loaded.live = files_->ReadPayload(recno_, record_.loaded.payload);
+  record_.loaded.change = files_->Header().counters.change;
+  if (record_.loaded.payload.size() != files_->Header().payloadSize) {
     std::vector<std::uint8_t> slot(files_->Header().SlotSize());
     files_->Data().ReadExactAt(files_->Header().SlotOffset(recno_), slot.data(), slot.size());
     slot[0] = TableHeader::kLive;
-    files_->DecodeSlot(recno_, slot.data(), payload_);
+    files_->DecodeSlot(recno_, slot.data(), record_.loaded.payload);
   }
-  loaded_ = true;
-  loadedRecno_ = recno_;
+  record_.loaded.valid = true;
+  record_.loaded.recno = recno_;
 }
 
 void Table::RequireRecord() {
@@ -412,12 +416,12 @@ Value Table::GetField(int field) {
   if (IsMemoLike(f.type)) {
     if (auto it = pendingMemo_.find(field); it != pendingMemo_.end())
       return it->second.empty() ? Value::Null() : MemoValueOf(f, it->second);
-    const MemoRef ref = ReadMemoRef(f, payload_.data());
+    const MemoRef ref = ReadMemoRef(f, record_.loaded.payload.data());
     if (ref.block == 0) return Value::Null();
     ReadScope read(*this);
     return MemoValueOf(f, files_->Memo().Read(ref));
   }
-  return ReadScalar(f, payload_.data());
+  return ReadScalar(f, record_.loaded.payload.data());
 }
 
 bool Table::IsFieldEmpty(int field) {
@@ -428,18 +432,24 @@ bool Table::IsFieldEmpty(int field) {
 
 void Table::LockRecord() {
   RequireRecord();
-  if (appending_ || options_.exclusive || locks_.count(recno_)) return;
+  TakeRecordLock(LockReason::kAsked);
+}
+
+void Table::TakeRecordLock(LockReason why) {
+  if (appending_ || options_.exclusive) return;
+  if (locks_.Holds(recno_)) return;
   if (!lock_.TryLock(kRecordLockBase + recno_, 1, true))
     Fail(code::kRecordLocked, "record " + std::to_string(recno_) + " of table " + Name() + " is locked by another user");
-  locks_[recno_] = true;
-  loaded_ = false;  // read it again: it may have changed before the lock was ours
+  locks_.Add(recno_, why);
+  record_.loaded.valid = false;  // read it again: it may have changed before the lock was ours
 }
 
 void Table::UnlockRecord() {
-  if (auto it = locks_.find(recno_); it != locks_.end()) {
-    lock_.Unlock(kRecordLockBase + recno_, 1);
-    locks_.erase(it);
-  }
+  if (locks_.Remove(recno_)) lock_.Unlock(kRecordLockBase + recno_, 1);
+}
+
+void Table::ReleaseChangeLock() {
+  if (locks_.HeldFor(recno_, LockReason::kForChange)) UnlockRecord();
 }
 
 void Table::AppendRecord() {
@@ -447,12 +457,12 @@ void Table::AppendRecord() {
   RequireData();
   if (options_.readOnly) Fail(code::kReadOnly, "table " + Name() + " was opened read-only");
   const std::vector<std::uint8_t>& blank = files_->BlankPayload();
-  payload_.assign(blank.begin(), blank.end());
+  record_.loaded.payload.assign(blank.begin(), blank.end());
   appending_ = true;
   dirty_ = true;  // the blank record is written even when no field is set
-  loaded_ = true;
-  loadedLive_ = false;
-  preloaded_ = false;
+  record_.loaded.valid = true;
+  record_.loaded.live = false;
+  record_.preloaded = false;
   pendingMemo_.clear();
 }
 
@@ -464,23 +474,25 @@ void Table::SetField(int field, const Value& value) {
   const FieldDescriptor& f = h.fields[field];
   if (f.type == FieldType::AutoInc)
     Fail(code::kReadOnly, "field '" + f.name + "' of table " + Name() + " is numbered by the table and cannot be set");
-  if (!appending_ && !options_.exclusive && !locks_.count(recno_) && !Probed(recno_)) {
-    LockRecord();
+  if (!appending_ && !options_.exclusive && !locks_.Holds(recno_) && !Probed(recno_)) {
+    TakeRecordLock(LockReason::kForChange);
     LoadCurrent();
-    locks_[recno_] = false;  // taken for this change only
   }
   if (!appending_ && !dirty_) {
     // The record as it was before this edit: WriteRecord needs it for the old keys, and need not read it again
     // while the table's change counter shows that the file still holds it.
-    beforeValid_ = loaded_ && loadedLive_ && loadedRecno_ == recno_;
-    if (beforeValid_) {
-      before_.assign(payload_.begin(), payload_.end());
-      beforeRecno_ = recno_;
-      beforeChange_ = loadedChange_;
+    const RecordImage& loaded = record_.loaded;
+    RecordImage& before = record_.before;
+    before.valid = loaded.valid && loaded.live && loaded.recno == recno_;
+    if (before.valid) {
+      before.payload.assign(loaded.payload.begin(), loaded.payload.end());
+      before.recno = recno_;
+      before.live = true;
+      before.change = loaded.change;
     }
   }
   if (IsMemoLike(f.type)) pendingMemo_[field] = value.IsNull() ? std::string() : MemoBytesOf(f, value);
-  else WriteScalar(f, payload_.data(), value);
+  else WriteScalar(f, record_.loaded.payload.data(), value);
   dirty_ = true;
 }
 
@@ -488,11 +500,11 @@ void Table::CancelRecord() {
   const bool wasAppending = appending_;
   appending_ = false;
   dirty_ = false;
-  beforeValid_ = false;
+  record_.before.valid = false;
   pendingMemo_.clear();
-  loaded_ = false;
+  record_.loaded.valid = false;
   if (wasAppending && recno_ == 0) eof_ = true;
-  if (auto it = locks_.find(recno_); it != locks_.end() && !it->second) UnlockRecord();
+  ReleaseChangeLock();
 }
 
 void Table::FlushPending() {
@@ -503,20 +515,20 @@ void Table::FlushPending() {
 void Table::WriteRecord() {
   if (!dirty_) {
     if (appending_) CancelRecord();
-    if (auto it = locks_.find(recno_); it != locks_.end() && !it->second) UnlockRecord();
+    ReleaseChangeLock();
     return;
   }
   RequireData();
   TableHeader& h = files_->Header();
   WriteScope write(*this);
-  std::vector<std::uint8_t>& payload = staged_;
-  payload.assign(payload_.begin(), payload_.end());
+  std::vector<std::uint8_t>& payload = record_.staged;
+  payload.assign(record_.loaded.payload.begin(), record_.loaded.payload.end());
   std::vector<std::uint8_t> old;
   const bool appending = appending_;
   const std::uint64_t recno = appending ? h.counters.slots + 1 : recno_;
-  const bool haveBefore = beforeValid_ && beforeRecno_ == recno && beforeChange_ == h.counters.change;
-  beforeValid_ = false;
-  if (haveBefore) old.swap(before_);
+  const bool haveBefore = record_.before.Current(recno, h.counters.change);
+  record_.before.valid = false;
+  if (haveBefore) old.swap(record_.before.payload);
   else if (!appending && !files_->ReadPayload(recno, old))
     Fail(code::kNoCurrentRecord, "record " + std::to_string(recno) + " of table " + Name() + " was deleted");
   std::uint64_t nextAutoInc = h.counters.nextAutoInc;
@@ -562,17 +574,17 @@ void Table::WriteRecord() {
     h.counters.nextAutoInc = nextAutoInc;
   }
   write.Commit();
-  payload_.swap(staged_);
-  if (haveBefore) before_.swap(old);  // keeps its capacity for the next edit
+  record_.loaded.payload.swap(record_.staged);
+  if (haveBefore) record_.before.payload.swap(old);  // keeps its capacity for the next edit
   pendingMemo_.clear();
   dirty_ = appending_ = false;
   Position(recno);
-  loaded_ = true;
-  loadedRecno_ = recno;
-  loadedLive_ = true;
-  loadedChange_ = h.counters.change;
+  record_.loaded.valid = true;
+  record_.loaded.recno = recno;
+  record_.loaded.live = true;
+  record_.loaded.change = h.counters.change;
   cursor_->change = ~0ULL;
-  if (auto it = locks_.find(recno); it != locks_.end() && !it->second) UnlockRecord();
+  ReleaseChangeLock();
 }
 
 void Table::DeleteRecord() {
@@ -582,34 +594,31 @@ void Table::DeleteRecord() {
   }
   RequireRecord();
   RequireData();
-  if (!options_.exclusive && !locks_.count(recno_) && !Probed(recno_)) {
-    LockRecord();
-    locks_[recno_] = false;
-  }
+  if (!options_.exclusive && !locks_.Holds(recno_) && !Probed(recno_)) TakeRecordLock(LockReason::kForChange);
   TableHeader& h = files_->Header();
   {
     WriteScope write(*this);
     std::vector<std::uint8_t> old;
     // The record as loaded, while the change counter shows that the file still holds it; else read again.
-    const bool current = loaded_ && !dirty_ && loadedLive_ && loadedRecno_ == recno_ && loadedChange_ == h.counters.change;
-    if (current) old = payload_;
+    const bool current = !dirty_ && record_.loaded.Current(recno_, h.counters.change);
+    if (current) old = record_.loaded.payload;
     if (current || files_->ReadPayload(recno_, old)) {
       write.Touch();
       files_->WriteDeleted(recno_, old);
       for (std::size_t t = 0; t < h.tags.size(); ++t)
         files_->Index().Erase(files_->TagIdOf(static_cast<int>(t)), files_->KeyOf(static_cast<int>(t), old), recno_);
       --h.counters.live;
-      payload_ = old;
-      loaded_ = true;
-      loadedLive_ = false;
-      preloaded_ = false;
-      loadedRecno_ = recno_;
+      record_.loaded.payload = old;
+      record_.loaded.valid = true;
+      record_.loaded.live = false;
+      record_.preloaded = false;
+      record_.loaded.recno = recno_;
     }
     write.Commit();
   }
   dirty_ = false;
   pendingMemo_.clear();
-  if (auto it = locks_.find(recno_); it != locks_.end() && !it->second) UnlockRecord();
+  ReleaseChangeLock();
 }
 
 }  // namespace ace::storage

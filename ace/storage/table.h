@@ -150,9 +150,10 @@ class Table {
   // is repaired by the next sole open, as after any interrupted change. A hold takes the table's "write" byte for
   // its whole length: hold one table for writing at a time, and release it before holding another. Holds do not
   // nest; a hold not released is released by its destructor.
+  enum class HoldMode { kNone, kRead, kWrite };
   class Hold {
    public:
-    Hold(Table& table, bool write);
+    Hold(Table& table, HoldMode mode);  // kRead or kWrite
     ~Hold();
     Hold(const Hold&) = delete;
     Hold& operator=(const Hold&) = delete;
@@ -215,9 +216,34 @@ class Table {
                            const std::filesystem::path& path);
   void SwapInRewrite(const TableHeader& fresh, bool hadMemo, kv::fs::File out, const std::optional<Cipher>& cipher);
   // No per-operation locks: an exclusive open, or a hold.
-  bool Unlocked() const { return options_.exclusive || hold_ != 0; }
+  bool Unlocked() const { return options_.exclusive || hold_ != HoldMode::kNone; }
   // A record RequireUnlocked found free under the current hold for writing.
   bool Probed(std::uint64_t recno) const;
+
+  // The record locks this handle holds, each with the reason it is held.
+  enum class LockReason {
+    kAsked,      // by LockRecord: held until UnlockRecord
+    kForChange,  // by SetField or DeleteRecord: let go once that change is written or cancelled
+  };
+  class RecordLocks {
+   public:
+    bool Holds(std::uint64_t recno) const { return held_.count(recno) != 0; }
+    bool HeldFor(std::uint64_t recno, LockReason why) const {
+      const auto it = held_.find(recno);
+      return it != held_.end() && it->second == why;
+    }
+    void Add(std::uint64_t recno, LockReason why) { held_[recno] = why; }
+    bool Remove(std::uint64_t recno) { return held_.erase(recno) != 0; }
+    bool Empty() const { return held_.empty(); }
+    void Clear() { held_.clear(); }
+
+   private:
+    std::map<std::uint64_t, LockReason> held_;
+  };
+  // Locks the current record for the reason given. A lock held already stays, now kept as asked for when it is.
+  void TakeRecordLock(LockReason why);
+  // Lets go of the current record's lock when it was taken for the change now written or cancelled.
+  void ReleaseChangeLock();
 
   std::shared_ptr<TableFiles> files_;
   Options options_;
@@ -232,29 +258,39 @@ class Table {
   struct CursorState;
   std::unique_ptr<CursorState> cursor_;
 
-  std::vector<std::uint8_t> payload_;  // the current record, in clear
-  std::vector<std::uint8_t> staged_;   // the record WriteRecord is writing (kept for its capacity)
-  std::uint64_t loadedRecno_ = 0;
-  bool loaded_ = false;
-  // Loaded while positioning, under the same read lock; good while the table's change counter stays the same.
-  bool preloaded_ = false;
-  std::uint64_t preloadChange_ = 0;
+  // A record's payload in clear, and what it was read as.
+  struct RecordImage {
+    std::vector<std::uint8_t> payload;
+    bool valid = false;            // payload holds record recno (or the new record being appended)
+    std::uint64_t recno = 0;
+    bool live = false;             // read as a live record: a deleted one still reads
+    std::uint64_t change = ~0ULL;  // the table's change counter when it was read
+    // The file still holds this as live record r at change counter `counter`.
+    bool Current(std::uint64_t r, std::uint64_t counter) const {
+      return valid && live && recno == r && change == counter;
+    }
+  };
+  // The current record's buffers.
+  struct RecordBuffers {
+    RecordImage loaded;  // the current record as read, or as edited since
+    // Loaded while positioning, under the same read lock: good while the table's change counter stays the same.
+    bool preloaded = false;
+    RecordImage before;                // the current record as it was before the edit under way (see SetField)
+    std::vector<std::uint8_t> staged;  // the record WriteRecord is writing (kept for its capacity)
+  };
+  // The record just read into record_.loaded while positioning is the current one, live.
+  void MarkPreloaded();
+
+  RecordBuffers record_;
   bool dirty_ = false, appending_ = false;
   std::map<int, std::string> pendingMemo_;
-  std::map<std::uint64_t, bool> locks_;
+  RecordLocks locks_;
   std::function<bool()> filter_;
   bool inFilter_ = false;
-  int hold_ = 0;            // 0 none, 1 shared, 2 for writing
+  HoldMode hold_ = HoldMode::kNone;
   bool holdTorn_ = false;   // a change under the hold failed after its first byte was written
   std::uint64_t probedLo_ = 1, probedHi_ = 0;  // RequireUnlocked: a range found free as a whole
   std::vector<std::uint64_t> probed_;          // or the records found free one by one (sorted)
-  // What payload_ was read as: a live record, and the change counter then.
-  bool loadedLive_ = false;
-  std::uint64_t loadedChange_ = ~0ULL;
-  // The current record as it was before the edit under way, while beforeValid_ (see SetField).
-  std::vector<std::uint8_t> before_;
-  bool beforeValid_ = false;
-  std::uint64_t beforeRecno_ = 0, beforeChange_ = ~0ULL;
 };
 
 }  // namespace ace::storage

@@ -71,7 +71,7 @@ void TableFiles::EndJournal(bool complete) {
 }
 
 void Table::KeepForRollback(std::span<const std::uint64_t> recnos, bool wholeRecords) {
-  if (hold_ != 2) Fail(code::kInternal, "table " + Name() + " is not held for writing");
+  if (hold_ != HoldMode::kWrite) Fail(code::kInternal, "table " + Name() + " is not held for writing");
   if (recnos.size() < 2) return;
   files_->KeepRecords(recnos, wholeRecords);
 }

@@ -15,8 +15,8 @@ namespace ace::storage {
 
 void Table::Position(std::uint64_t recno) {
   recno_ = recno;
-  loaded_ = false;
-  preloaded_ = false;
+  record_.loaded.valid = false;
+  record_.preloaded = false;
   eof_ = bof_ = false;
   positionUnknown_ = false;
 }
@@ -35,7 +35,7 @@ void Table::PositionFromCursor() {
     PreloadCurrent();
   } else {
     recno_ = 0;
-    loaded_ = false;
+    record_.loaded.valid = false;
   }
 }
 
@@ -51,7 +51,7 @@ void Table::ScanNatural(std::uint64_t from, int direction) {
     files_->CheckSkipped(r, slot);
   }
   recno_ = 0;
-  loaded_ = false;
+  record_.loaded.valid = false;
   if (direction > 0) eof_ = true;
   else bof_ = true;
 }
@@ -61,33 +61,31 @@ void Table::ScanNatural(std::uint64_t from, int direction) {
 void Table::Preload(const std::uint8_t* slot) {
   if (files_->Header().encrypted && password_.empty()) return;
   try {
-    if (!files_->DecodeSlot(recno_, slot, payload_)) return;
+    if (!files_->DecodeSlot(recno_, slot, record_.loaded.payload)) return;
   } catch (const AceError&) {
     return;
   }
-  loaded_ = true;
-  loadedRecno_ = recno_;
-  preloaded_ = true;
-  preloadChange_ = files_->Header().counters.change;
-  loadedLive_ = true;
-  loadedChange_ = preloadChange_;
+  MarkPreloaded();
 }
 
 void Table::PreloadCurrent() {
   if (recno_ == 0 || (files_->Header().encrypted && password_.empty())) return;
   try {
-    if (!files_->ReadPayload(recno_, payload_)) return;
+    if (!files_->ReadPayload(recno_, record_.loaded.payload)) return;
   } catch (const AceError&) {
     return;
   } catch (const kv::fs::FsError&) {
     return;
   }
-  loaded_ = true;
-  loadedRecno_ = recno_;
-  preloaded_ = true;
-  preloadChange_ = files_->Header().counters.change;
-  loadedLive_ = true;
-  loadedChange_ = preloadChange_;
+  MarkPreloaded();
+}
+
+void Table::MarkPreloaded() {
+  RecordImage& r = record_.loaded;
+  r.valid = r.live = true;
+  r.recno = recno_;
+  r.change = files_->Header().counters.change;
+  record_.preloaded = true;
 }
 
 void Table::GotoTop() {
@@ -148,7 +146,7 @@ void Table::Skip(std::int64_t count) {
   FlushPending();
   if (positionUnknown_) RequireData();
   if (count == 0) {
-    loaded_ = false;
+    record_.loaded.valid = false;
     return;
   }
   const int direction = count > 0 ? 1 : -1;
@@ -189,7 +187,6 @@ bool Table::StepInWindow(int direction) {
 void Table::MoveRaw(int direction) {
   if (StepInWindow(direction)) return;
   ReadScope read(*this);
-  std::uint64_t steps = 1;
   if (order_ < 0) {
     std::uint64_t r = recno_;
     if (r == 0) {
@@ -198,25 +195,22 @@ void Table::MoveRaw(int direction) {
       else return;
     }
     eof_ = bof_ = false;
-    while (steps-- > 0) {
-      ScanNatural(direction > 0 ? r + 1 : r - 1, direction);
-      if (recno_ == 0) return;
-      r = recno_;
-    }
+    ScanNatural(direction > 0 ? r + 1 : r - 1, direction);
     return;
   }
   auto& c = cursor_->cursor;
+  bool step = true;  // false once placing the cursor has made the step already
   if (recno_ == 0) {
     if (eof_ && direction < 0) {
       eof_ = false;
       if (scopeBottom_.empty()) c.Last();
       else c.SeekLE(scopeBottom_);
-      --steps;
+      step = false;
     } else if (bof_ && direction > 0) {
       bof_ = false;
       if (scopeTop_.empty()) c.First();
       else c.SeekGE(scopeTop_);
-      --steps;
+      step = false;
     } else {
       return;
     }
@@ -224,22 +218,22 @@ void Table::MoveRaw(int direction) {
     // The tree changed since the cursor was placed: find the current record's entry again.
     std::vector<std::uint8_t> payload;
     const bool live = files_->ReadPayload(recno_, payload);
-    if (!live && loaded_) payload = payload_;
-    if (payload.empty()) payload = payload_;
+    if (!live && record_.loaded.valid) payload = record_.loaded.payload;
+    if (payload.empty()) payload = record_.loaded.payload;
     const auto key = files_->KeyOf(order_, payload);
     const bool found = c.SeekEntry(key, recno_) && c.Recno() == recno_;
     if (!found) {
       // The record left the tag (deleted): the cursor stands on its successor already.
       if (direction > 0) {
-        if (steps > 0) --steps;
+        step = false;
       } else if (!c.Valid()) {
         c.Last();
-        if (steps > 0) --steps;
+        step = false;
       }
     }
   }
   eof_ = bof_ = false;
-  while (steps-- > 0 && c.Valid()) {
+  if (step && c.Valid()) {
     if (direction > 0) c.Next();
     else c.Prev();
   }
@@ -255,7 +249,7 @@ void Table::GotoRecord(std::uint64_t recno) {
   ReadScope read(*this);
   if (recno == 0 || recno > files_->Header().counters.slots) {
     recno_ = 0;
-    loaded_ = false;
+    record_.loaded.valid = false;
     eof_ = true;
     bof_ = false;
     return;

@@ -340,9 +340,8 @@ void Table::SwapInRewrite(const TableHeader& fresh, bool hadMemo, kv::fs::File o
   files_->EnsureIndex(true);
   order_ = std::min(order_, static_cast<int>(files_->Header().tags.size()) - 1);
   SetOrder(order_);
-  payload_.clear();
-  loaded_ = false;
-  locks_.clear();
+  record_ = {};
+  locks_.Clear();
   GotoTop();
 }
 

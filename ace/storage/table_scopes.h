@@ -41,7 +41,7 @@ class Table::WriteScope {
  public:
   explicit WriteScope(Table& t) : t_(t) {
     if (t_.options_.readOnly) Fail(code::kReadOnly, "table " + t_.Name() + " was opened read-only");
-    if (t_.hold_ == 1) Fail(code::kInternal, "table " + t_.Name() + " is held for reading: it cannot be changed");
+    if (t_.hold_ == HoldMode::kRead) Fail(code::kInternal, "table " + t_.Name() + " is held for reading: it cannot be changed");
     if (!t_.Unlocked()) {
       t_.lock_.Lock(kWriteLockByte, 1, true);
       locked_ = true;
@@ -61,7 +61,7 @@ class Table::WriteScope {
     committed_ = true;
   }
   ~WriteScope() {
-    if (!committed_ && touched_ && t_.hold_ == 2) t_.holdTorn_ = true;
+    if (!committed_ && touched_ && t_.hold_ == HoldMode::kWrite) t_.holdTorn_ = true;
     if (!committed_ && !touched_ && !t_.Unlocked()) {
       try {
         t_.files_->Header().counters.busy = false;
