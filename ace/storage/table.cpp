@@ -437,7 +437,11 @@ void Table::LockRecord() {
 
 void Table::TakeRecordLock(LockReason why) {
   if (appending_ || options_.exclusive) return;
-  if (locks_.Holds(recno_)) return;
+  if (locks_.Holds(recno_)) {
+    // Asked for while an edit holds it: the lock outlives that edit.
+    if (why == LockReason::kAsked) locks_.Add(recno_, why);
+    return;
+  }
   if (!lock_.TryLock(kRecordLockBase + recno_, 1, true))
     Fail(code::kRecordLocked, "record " + std::to_string(recno_) + " of table " + Name() + " is locked by another user");
   locks_.Add(recno_, why);

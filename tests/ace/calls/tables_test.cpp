@@ -148,6 +148,23 @@ TEST_F(Tables, EditingLocksTheRecordAgainstOtherHandles) {
   AdsCloseTable(b);
 }
 
+TEST_F(Tables, ALockAskedForDuringAnEditOutlivesTheWrite) {
+  ASSERT_ADS(AdsCloseTable(Create("T", "A,Char,5;")));
+  AdsHandle a = Open("T");
+  AdsHandle b = Open("T");
+  Append(a, {{"A", Value::String("one")}});
+  ASSERT_ADS(AdsGotoTop(b));
+  ASSERT_ADS(AdsSetField(a, "A", Value::String("two")));  // locks the record for this edit
+  ASSERT_ADS(AdsLockRecord(a, 0));
+  ASSERT_ADS(AdsWriteRecord(a));
+  EXPECT_EQ(AdsLockRecord(b, 0), code::kRecordLocked);
+  ASSERT_ADS(AdsUnlockRecord(a, 0));
+  ASSERT_ADS(AdsLockRecord(b, 0));
+  EXPECT_EQ(Text(b, "A"), "two");
+  AdsCloseTable(a);
+  AdsCloseTable(b);
+}
+
 TEST_F(Tables, DisconnectClosesTheTablesOfTheConnection) {
   AdsHandle t = Create("T", "A,Char,5;");
   ASSERT_ADS(AdsDisconnect(connection));
