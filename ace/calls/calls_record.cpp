@@ -81,7 +81,8 @@ ResultCode AdsSeek(AdsHandle index, std::span<const Value> key, std::uint16_t se
     if (!Registry::Get().IsIndex(index)) Fail(code::kInvalidHandle, "AdsSeek needs an index handle");
     if (seekType != seek_type::kExact && seekType != seek_type::kNearest)
       Fail(code::kInvalidArgument, "seek type " + std::to_string(seekType) + " is neither exact (1) nor nearest (2)");
-    const bool hit = Registry::Get().Navigable(index).table->Seek(key, seekType == seek_type::kNearest);
+    const bool hit = Registry::Get().Navigable(index).table->Seek(
+        key, seekType == seek_type::kNearest ? storage::Table::SeekMode::kNearest : storage::Table::SeekMode::kExact);
     if (found) *found = hit;
   });
 }

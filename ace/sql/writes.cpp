@@ -290,7 +290,7 @@ class Update {
           Fail(code::kUniqueKeyViolation, "the change gives two records of table " + shown + " the key " +
                                               ShowKey(key) + " of unique index tag " + tag + "; nothing was changed");
         t.SetOrder(ut.tag);
-        if (!t.Seek(key, false) || t.RecordNumber() == recnos_[i]) continue;
+        if (!t.Seek(key, Table::SeekMode::kExact) || t.RecordNumber() == recnos_[i]) continue;
         if (targetSet.count(t.RecordNumber()))
           Fail(code::kUniqueKeyViolation, "the change moves the key " + ShowKey(key) + " of unique index tag " + tag +
                                               " of table " + shown + " from one changed record to another; nothing was changed");

@@ -149,7 +149,7 @@ std::unique_ptr<Table> Table::Create(const stdfs::path& path, const std::vector<
 }
 
 void Table::Drop(const stdfs::path& path) {
-  auto table = Open(path, {true, false});
+  auto table = Open(path, {.exclusive = true});
   const TablePaths paths = table->files_->Paths();
   kv::fs::File lock = std::move(table->lock_);
   table->files_.reset();
@@ -224,7 +224,7 @@ void Table::CreateTag(const std::string& name, const std::string& expression, st
   if (!header.EncodeTagArea()) {
     // The table header has no room left for another tag: rewrite the table with a larger one.
     header.tags.pop_back();
-    RewriteAll(nullptr, nullptr, true, std::nullopt);
+    RewriteAll({});
     files_->Header().tags.push_back(tag);
     if (!files_->Header().EncodeTagArea()) {
       files_->Header().tags.pop_back();
@@ -241,7 +241,7 @@ void Table::CreateTag(const std::string& name, const std::string& expression, st
     else
       files_->BuildTag(static_cast<int>(h.tags.size()) - 1);
     write.Touch();
-    files_->WriteTagArea(true);
+    files_->WriteTagArea(TableFiles::TagListChange::kAdded);
     write.Commit();
   } catch (...) {
     h.tags.pop_back();
@@ -254,7 +254,7 @@ void Table::CreateTag(const std::string& name, const std::string& expression, st
     }
     throw;
   }
-  files_->EnsureIndex(true);
+  files_->EnsureIndex(/*sole=*/true);
   // The new tag is made: the counters no longer busy and the table file synced once, so that a close right
   // after has nothing left to write.
   files_->FinishChanges();
@@ -272,13 +272,13 @@ void Table::DropTag(const std::string& name) {
   write.Touch();
   const TagDefinition removed = h.tags[t];
   h.tags.erase(h.tags.begin() + t);
-  files_->WriteTagArea(false);
+  files_->WriteTagArea(TableFiles::TagListChange::kRemoved);
   if (files_->IndexAvailable()) files_->Index().DropTag(removed.name);
   files_->ReloadKeys();
   write.Commit();
   if (order_ == t) SetOrder(-1);
   else if (order_ > t) --order_;
-  files_->EnsureIndex(true);
+  files_->EnsureIndex(/*sole=*/true);
 }
 
 void Table::SetOrder(int tag) {

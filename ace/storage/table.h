@@ -114,9 +114,10 @@ class Table {
   bool AtEof() const { return eof_; }
   bool AtBof() const { return bof_; }
   std::uint64_t RecordNumber() const { return recno_; }
-  // Seeks the given leading key values in the current order; exact: true only on an equal key; nearest: the
-  // first key at or after. Positions at EOF when nothing is found.
-  bool Seek(std::span<const Value> values, bool nearest);
+  // Seeks the given leading key values in the current order: kExact stops only on an equal key, kNearest on the
+  // first key at or after them. True when the key found is equal; positions at EOF when nothing is found.
+  enum class SeekMode { kExact, kNearest };
+  bool Seek(std::span<const Value> values, SeekMode mode);
   // Restricts the current order to keys between top and bottom (leading values; an empty list leaves that end
   // open).
   void SetScope(std::vector<Value> top, std::vector<Value> bottom);
@@ -207,8 +208,13 @@ class Table {
   void GotoBottomRaw();
   void SettleOnFilter(int direction);
   bool PassesFilter();
-  void RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping* mapping, bool keepRecords,
-                  std::optional<bool> encrypt);
+  // What a whole-table rewrite makes of the table: the old one as it is, unless told otherwise.
+  struct Rewrite {
+    const RecordMapping* mapping = nullptr;  // a new layout (a restructure)
+    bool keepRecords = true;                 // false: an empty table (a zap)
+    std::optional<bool> encrypt = std::nullopt;  // sealed (true) or in clear (false); unset: as it is
+  };
+  void RewriteAll(const Rewrite& rewrite);
   // The steps of RewriteAll (table_rewrite.cpp): the records into the new file, its index, and the swap.
   void CopyRecords(TableHeader& fresh, const RecordMapping* mapping, const Cipher* cipher, kv::fs::File& out,
                    MemoFile* memo);

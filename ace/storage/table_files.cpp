@@ -213,7 +213,7 @@ void TableFiles::ForgetTags(bool sole) {
   header_.tags.clear();
 }
 
-void TableFiles::WriteTagArea(bool added) {
+void TableFiles::WriteTagArea(TagListChange change) {
   // The list's head (count and checksum) is written last, each step synced before the next. A list that grew
   // keeps its old entries byte for byte in front of the new one, so until the new head is down the old head still
   // reads. A list that shrank moves entries: its head first says "no tags", a state a crash may leave but one that
@@ -221,7 +221,7 @@ void TableFiles::WriteTagArea(bool added) {
   const auto area = header_.EncodeTagArea();
   if (!area) Fail(code::kInternal, "the index tags of table " + paths_.adt.stem().string() + " do not fit its header");
   const std::uint64_t at = header_.TagAreaOffset();
-  if (!added) {
+  if (change == TagListChange::kRemoved) {
     const auto head = EmptyTagListHead();
     data_.WriteAt(at, head.data(), head.size());
     data_.Sync();

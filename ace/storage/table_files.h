@@ -125,10 +125,11 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   // Makes sure the index file matches the tags of the header; rebuilds it when it does not (only when this
   // process is its sole user, else kCorruptFile).
   void EnsureIndex(bool sole);
-  // Writes the header's tag list into the table file after a tag was added at its end (added) or one was taken
-  // out, so that a crash at any moment leaves a list that reads (see the definition). Not synced: the caller
-  // syncs when the change is complete.
-  void WriteTagArea(bool added);
+  // Writes the header's tag list into the table file after a tag was added at its end or one was taken out, so
+  // that a crash at any moment leaves a list that reads (see the definition). Not synced: the caller syncs when
+  // the change is complete.
+  enum class TagListChange { kAdded, kRemoved };
+  void WriteTagArea(TagListChange change);
   void RebuildIndex();
   void ReloadKeys();
   void RefreshTagIds();

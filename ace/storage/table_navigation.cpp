@@ -259,7 +259,7 @@ void Table::GotoRecord(std::uint64_t recno) {
   cursor_->change = ~0ULL;
 }
 
-bool Table::Seek(std::span<const Value> values, bool nearest) {
+bool Table::Seek(std::span<const Value> values, SeekMode mode) {
   FlushPending();
   RequireData();
   if (order_ < 0) Fail(code::kIndexNotFound, "table " + Name() + " has no current index order to seek in");
@@ -276,7 +276,7 @@ bool Table::Seek(std::span<const Value> values, bool nearest) {
     SettleOnFilter(+1);
   }
   const bool exact = recno_ != 0 && c.Valid() && std::memcmp(c.Key().data(), prefix.data(), prefix.size()) == 0;
-  if (!exact && !nearest) recno_ = 0;
+  if (!exact && mode == SeekMode::kExact) recno_ = 0;
   eof_ = recno_ == 0;
   bof_ = false;
   return exact;

@@ -185,33 +185,32 @@ void Table::ReleaseSole() {
 
 void Table::Pack() {
   RequireData();
-  RewriteAll(nullptr, nullptr, true, std::nullopt);
+  RewriteAll({});
 }
 
 void Table::Zap() {
   RequireData();
-  RewriteAll(nullptr, nullptr, false, std::nullopt);
+  RewriteAll({.keepRecords = false});
 }
 
 void Table::Encrypt() {
   if (files_->Header().encrypted) Fail(code::kEncryptionUnchanged, "table " + Name() + " is encrypted already");
   if (password_.empty()) Fail(code::kPasswordRequired, "give the password before encrypting table " + Name());
-  RewriteAll(nullptr, nullptr, true, true);
+  RewriteAll({.encrypt = true});
 }
 
 void Table::Decrypt() {
   if (!files_->Header().encrypted) Fail(code::kEncryptionUnchanged, "table " + Name() + " is not encrypted");
   RequireData();
-  RewriteAll(nullptr, nullptr, true, false);
+  RewriteAll({.encrypt = false});
 }
 
 void Table::Restructure(const RecordMapping& mapping) {
   RequireData();
-  RewriteAll(&mapping.fields, &mapping, true, std::nullopt);
+  RewriteAll({.mapping = &mapping});
 }
 
-void Table::RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping* mapping, bool keepRecords,
-                       std::optional<bool> encrypt) {
+void Table::RewriteAll(const Rewrite& rewrite) {
   if (options_.readOnly) Fail(code::kReadOnly, "table " + Name() + " was opened read-only");
   FlushPending();
   RequireSole("rewritten");
@@ -222,9 +221,11 @@ void Table::RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping
 
   const TableHeader& old = files_->Header();
   const TablePaths paths = files_->Paths();
-  const std::vector<FieldSpec> newFields = fields ? *fields : std::vector<FieldSpec>(old.fields.begin(), old.fields.end());
+  const RecordMapping* mapping = rewrite.mapping;
+  const std::vector<FieldSpec> newFields =
+      mapping ? mapping->fields : std::vector<FieldSpec>(old.fields.begin(), old.fields.end());
   TableHeader fresh = NewHeader(old, newFields, mapping && mapping->tags ? *mapping->tags : old.tags);
-  fresh.encrypted = encrypt.value_or(old.encrypted);
+  fresh.encrypted = rewrite.encrypt.value_or(old.encrypted);
   std::optional<Cipher> cipher;
   if (fresh.encrypted) {
     // The key stays when the table was encrypted already: a new one would buy nothing and cost a derivation.
@@ -246,7 +247,7 @@ void Table::RewriteAll(const std::vector<FieldSpec>* fields, const RecordMapping
     memo = MemoFile::Create(paths.Temp(paths.adm), fresh.memoGeneration);
     memo->SetCipher(cipher ? &*cipher : nullptr);
   }
-  if (keepRecords) CopyRecords(fresh, mapping, cipher ? &*cipher : nullptr, out, memo ? &*memo : nullptr);
+  if (rewrite.keepRecords) CopyRecords(fresh, mapping, cipher ? &*cipher : nullptr, out, memo ? &*memo : nullptr);
   {
     const auto counters = fresh.EncodeCounters();
     out.WriteAt(TableHeader::kCountersOffset, counters.data(), counters.size());
@@ -337,7 +338,7 @@ void Table::SwapInRewrite(const TableHeader& fresh, bool hadMemo, kv::fs::File o
   lock_ = std::move(newLock);
   files_->Reload();
   if (cipher) files_->SetCipher(*cipher);
-  files_->EnsureIndex(true);
+  files_->EnsureIndex(/*sole=*/true);
   order_ = std::min(order_, static_cast<int>(files_->Header().tags.size()) - 1);
   SetOrder(order_);
   record_ = {};

@@ -34,9 +34,9 @@ TEST(TableFilter, NavigationSeekAndCountPassOverFilteredRecords) {
   t->Skip(-1);
   EXPECT_EQ(t->GetField(1), Value::Integer(3));
   const Value five[] = {Value::Integer(5)};
-  EXPECT_FALSE(t->Seek(five, false));  // record 5 is there but filtered out
+  EXPECT_FALSE(t->Seek(five, Table::SeekMode::kExact));  // record 5 is there but filtered out
   EXPECT_TRUE(t->AtEof());
-  EXPECT_FALSE(t->Seek(five, true));
+  EXPECT_FALSE(t->Seek(five, Table::SeekMode::kNearest));
   EXPECT_EQ(t->GetField(1), Value::Integer(4));  // the nearest record that passes
   EXPECT_EQ(t->FilteredCount(), 3u);
   EXPECT_EQ(t->RecordCount(), 5u);
