@@ -147,6 +147,9 @@ void TableFiles::OpenFiles(bool sole) {
                                    "by one user alone");
     // A statement's journal puts the table back as it was before the statement; without one, what is there
     // is counted.
+    if (!writable_ && kv::fs::HostFileExists(Journal::PathFor(paths_.adt)))
+      Fail(code::kCorruptFile, "table " + paths_.adt.string() +
+                                   " was left in the middle of a statement and cannot be written to roll it back");
     const auto restored = writable_ ? Journal::RollBack(paths_.adt, paths_.adm, data_) : std::nullopt;
     if (restored) {
       header_.counters = restored->counters;
