@@ -304,10 +304,7 @@ Table::Hold::Hold(Table& table, HoldMode mode) : table_(&table) {
     t.lock_.Lock(kWriteLockByte, 1, write);
     try {
       t.files_->RefreshCounters();
-      if (write && t.files_->Header().counters.busy)
-        Fail(code::kCorruptFile, "table " + t.Path().string() +
-                                     " was left in the middle of a change; it is repaired when it is next opened by "
-                                     "one user alone");
+      t.files_->RefuseChangeLeftUnfinished();
     } catch (...) {
       t.lock_.Unlock(kWriteLockByte, 1);
       throw;

@@ -282,6 +282,13 @@ void TableFiles::RefreshCounters() {
   header_.counters = counters;
 }
 
+void TableFiles::RefuseChangeLeftUnfinished() const {
+  if (header_.counters.busy)
+    Fail(code::kCorruptFile, "table " + paths_.adt.string() +
+                                 " was left in the middle of a change; it is repaired when it is next opened by one "
+                                 "user alone");
+}
+
 void TableFiles::WriteCounters() {
   if (!writable_) Fail(code::kReadOnly, "table " + paths_.adt.string() + " cannot be written");
   WriteBatch();  // the counters on disk never count a slot the file does not hold yet

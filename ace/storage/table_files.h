@@ -61,6 +61,10 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
 
   // Counters: re-read when another process may have changed the table; written after each change.
   void RefreshCounters();
+  // With the write byte held (shared or exclusive) and the counters just read: a change still marked busy
+  // belongs to no live writer (each holds the byte exclusively for its length). Its records may be half written,
+  // so nothing may be read or changed until the next sole open repairs it: kCorruptFile saying so.
+  void RefuseChangeLeftUnfinished() const;
   void WriteCounters();
   // Marks the start of a change (busy flag on disk, index marked dirty) and its end (counter bumped).
   void BeginChange(bool writeThrough);

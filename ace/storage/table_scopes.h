@@ -22,6 +22,7 @@ class Table::ReadScope {
     locked_ = true;
     try {
       t_.files_->RefreshCounters();
+      t_.files_->RefuseChangeLeftUnfinished();
     } catch (...) {
       t_.lock_.Unlock(kWriteLockByte, 1);
       throw;

@@ -196,5 +196,46 @@ TEST_F(StatementKill, AKilledDeleteLeavesAllTheRowsOrNoneOfThem) {
   EXPECT_GT(kept, 0) << "no statement got to its end";
 }
 
+// A user who had the table open when another process died in the middle of its UPDATE is told so at the next
+// read rather than shown half the rows changed; alone, the next open rolls the statement back.
+TEST_F(StatementKill, AUserWhoHasTheTableOpenIsNotShownAKilledStatementHalfDone) {
+  MakePay();
+  const std::string up = "UPDATE PAY SET PAY = PAY + 1000, NOTE = 'up'";
+  const auto length = Timed([&] { ASSERT_ADS(Run(up)); });
+  ASSERT_ADS(Run("UPDATE PAY SET PAY = PAY - 1000, NOTE = 'down'"));
+  AdsCloseSQLStatement(statement);
+  statement = 0;
+  bool landed = false;
+  for (int attempt = 0; attempt < 8 && !landed; ++attempt) {
+    const AdsHandle t = Open("PAY");
+    ASSERT_ADS(AdsGotoRecord(t, 5));
+    EXPECT_EQ(Get(t, "PAY"), Value::Integer(5));
+    RunAndKill(up, length * (4 + attempt % 4) / 8);
+    landed = JournalThere();
+    if (landed) {
+      Value v;
+      ResultCode r = AdsGotoRecord(t, kRows);
+      if (r == 0) r = AdsGetField(t, "PAY", &v);
+      EXPECT_EQ(r, code::kCorruptFile) << "read " << storage::ValueToText(v);
+      EXPECT_NE(LastErrorText().find("was left in the middle of a change"), std::string::npos) << LastErrorText();
+    }
+    AdsCloseTable(t);
+    // Alone again: back to the state before (or after, when the kill came late), every row alike.
+    const AdsHandle again = Open("PAY");
+    ASSERT_ADS(AdsGotoRecord(again, kRows));
+    const Value last = Get(again, "PAY");
+    if (landed) {
+      EXPECT_EQ(last, Value::Integer(kRows));
+    }
+    AdsCloseTable(again);
+    if (last != Value::Integer(kRows)) {
+      ASSERT_ADS(Run("UPDATE PAY SET PAY = PAY - 1000, NOTE = 'down'"));
+    }
+    AdsCloseSQLStatement(statement);
+    statement = 0;
+  }
+  EXPECT_TRUE(landed) << "no kill landed in the writing of the statement";
+}
+
 }  // namespace
 }  // namespace ace::testing
