@@ -72,6 +72,7 @@ void IndexFile::Impl::StoreHeader() {
   PutU32(p + h::kFlags, pager.Sealed() ? h::kFlagSealed : 0);
   PutU32(p + h::kTagCount, static_cast<std::uint32_t>(tags.size()));
   PutU64(p + h::kStamp, stamp);
+  PutU64(p + h::kOwner, owner);
   PutU32(p + h::kClean, clean ? 1 : 0);
   PutU32(p + h::kNextSerial, nextSerial);
   PutU64(p + h::kPageCount, pageCount);
@@ -197,6 +198,7 @@ void IndexFile::Impl::Load() {
   if (pos != stream.size()) Corrupt("its tag directory has stray bytes at its end");
 
   stamp = GetU64(p + h::kStamp);
+  owner = GetU64(p + h::kOwner);
   clean = cleanFlag == 1;
   nextSerial = serialNext;
   pageCount = pages;

@@ -36,6 +36,7 @@ inline constexpr std::size_t kFreeCount = 56;     // u64, free pages (trunk page
 inline constexpr std::size_t kDirFirst = 64;      // u64, first directory page, 0 = no tags
 inline constexpr std::size_t kDirBytes = 72;      // u32, length of the directory stream
 inline constexpr std::size_t kCheck = 80;         // 16 bytes, the cipher's check value (zero when clear)
+inline constexpr std::size_t kOwner = 96;         // u64, identity of the table the file belongs to (0: unknown)
 inline constexpr std::size_t kSlots = 128;        // kMaxTags slots of kSlotBytes
 inline constexpr std::size_t kSlotBytes = 32;     // u32 serial, u16 height, u16 0, u64 root, u64 entries, u64 0
 inline constexpr std::size_t kCrc = format::kPageBytes - 4;  // u32, CRC-32C of bytes 0..4091

@@ -138,6 +138,7 @@ struct IndexFile::Impl {
 
   // The header's fields.
   std::uint64_t stamp = 0;
+  std::uint64_t owner = 0;
   bool clean = true;
   std::uint32_t nextSerial = 1;
   std::uint64_t pageCount = 1;

@@ -283,6 +283,14 @@ const std::filesystem::path& IndexFile::Path() const { return Self().path; }
 bool IndexFile::Encrypted() const { return Self().pager.Sealed(); }
 std::uint64_t IndexFile::Stamp() const { return Self().stamp; }
 bool IndexFile::WasClean() const { return Self().clean; }
+std::uint64_t IndexFile::Owner() const { return Self().owner; }
+
+void IndexFile::SetOwner(std::uint64_t owner) {
+  Impl& self = Self();
+  self.CheckWritable();
+  self.owner = owner;
+  self.headerDirty = true;
+}
 
 void IndexFile::MarkDirty() {
   Impl& self = Self();

@@ -85,6 +85,10 @@ class IndexFile {
   // For a file under a temporary name that a later rename publishes: the clean header and every page made
   // durable with one sync.
   void MarkCleanUnpublished(std::uint64_t stamp);
+  // The identity of the table the file was built for (0 in files made before tables had one). SetOwner keeps it
+  // for the next header write (MarkDirty, MarkClean, Flush after a change).
+  std::uint64_t Owner() const;
+  void SetOwner(std::uint64_t owner);
 
   std::vector<TagInfo> Tags() const;  // in the order they were added
   std::optional<TagId> FindTag(std::string_view name) const;

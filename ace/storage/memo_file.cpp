@@ -69,9 +69,14 @@ MemoFile MemoFile::Open(const std::filesystem::path& path, std::uint64_t generat
 
 std::string MemoFile::Read(MemoRef ref) const {
   if (ref.block == 0) return {};
+  // The block number comes from a record: one past the file's end is damage, and is never read (nor multiplied
+  // into an offset that wraps around).
+  const std::uint64_t size = file_.Size();
+  if (ref.block < kHeaderBlocks || ref.block > size / kBlockSize)
+    Damaged(file_.Path(), "value at block " + std::to_string(ref.block) + " is missing");
   const std::uint64_t offset = ref.block * kBlockSize;
   std::uint8_t head[value::kHead];
-  if (ref.block < kHeaderBlocks || file_.ReadAt(offset, head, sizeof head) != sizeof head)
+  if (file_.ReadAt(offset, head, sizeof head) != sizeof head)
     Damaged(file_.Path(), "value at block " + std::to_string(ref.block) + " is missing");
   const std::uint32_t stored = GetU32(head + value::kStoredLength);
   const bool sealed = head[value::kSealed] != 0;
@@ -80,7 +85,7 @@ std::string MemoFile::Read(MemoRef ref) const {
     Damaged(file_.Path(), "value at block " + std::to_string(ref.block) + " has the wrong length");
   // The length comes from the file: it is held against the file's size before memory is taken for it, so a
   // damaged value cannot make a read reserve up to a gigabyte for bytes that are not there.
-  if (offset + value::kHead + stored > file_.Size())
+  if (offset + value::kHead + stored > size)
     Damaged(file_.Path(), "value at block " + std::to_string(ref.block) + " is truncated");
   std::string data(stored, '\0');
   if (file_.ReadAt(offset + value::kHead, data.data(), stored) != stored)

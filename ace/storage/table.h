@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "ace/core/value.h"
+#include "ace/storage/live_tally.h"
 #include "ace/storage/table_header.h"
 #include "platform/file.h"
 
@@ -200,6 +201,7 @@ class Table {
   void RequireSole(const char* what);
   void ReleaseSole();
   void ScanNatural(std::uint64_t from, int direction);
+  [[noreturn]] void StatusDamaged(std::uint64_t recno) const;
   void Preload(const std::uint8_t* slot);
   void PreloadCurrent();
   void MoveRaw(int direction);
@@ -297,6 +299,7 @@ class Table {
   bool holdTorn_ = false;   // a change under the hold failed after its first byte was written
   std::uint64_t probedLo_ = 1, probedHi_ = 0;  // RequireUnlocked: a range found free as a whole
   std::vector<std::uint64_t> probed_;          // or the records found free one by one (sorted)
+  LiveTally tally_;  // the pass in record order under way, checked against the header's count at its end
 };
 
 }  // namespace ace::storage

@@ -139,6 +139,7 @@ void TableFiles::OpenFiles(bool sole) {
   headTried_ = false;
   const std::uint64_t size = data_.Size();
   const std::uint64_t slotsOnDisk = (size - std::min<std::uint64_t>(size, header_.headerSize)) / header_.SlotSize();
+  if (countersValid && header_.counters.slots > slotsOnDisk) FileCut(slotsOnDisk);
   const bool consistent = countersValid && !header_.counters.busy && header_.counters.slots == slotsOnDisk;
   if (!consistent) {
     if (!sole)
@@ -161,6 +162,7 @@ void TableFiles::OpenFiles(bool sole) {
     Journal::Discard(paths_.adt);
   }
   if (!header_.tags.empty() && !kv::fs::HostFileExists(paths_.adi)) ForgetTags(sole);
+  if (header_.tableId == 0 && sole && writable_) GiveTableId();
   memo_.reset();
   index_.reset();
   indexChecked_ = false;
@@ -168,6 +170,26 @@ void TableFiles::OpenFiles(bool sole) {
   countersPending_ = false;
   blank_.clear();
   ReloadKeys();
+}
+
+void TableFiles::FileCut(std::uint64_t slotsOnDisk) const {
+  // A change writes a slot before the counters that count it, so no crash leaves the counters counting more
+  // slots than the file holds: the file lost its end afterwards (a copy cut short, a full disk). Recounting
+  // would drop the records past the cut without a word; the file is left as it is for its owner to restore.
+  Fail(code::kCorruptFile, "table file " + paths_.adt.string() + " is damaged: it is cut short; its header counts " +
+                               std::to_string(header_.counters.slots) + " records, the file holds " +
+                               std::to_string(slotsOnDisk) + " whole ones");
+}
+
+void TableFiles::GiveTableId() {
+  // A table made before tables had an id gets one now, while no one else has it open; its index file, which
+  // names no table, is then rebuilt for it (EnsureIndex). Not synced: should the id be lost, the next such open
+  // draws another one and rebuilds again.
+  header_.tableId = TableHeader::NewTableId();
+  std::uint8_t bytes[8];
+  PutU64(bytes, header_.tableId);
+  data_.WriteAt(table_format::header::kTableId, bytes, sizeof bytes);
+  wrote_ = true;
 }
 
 void TableFiles::Repair() {
@@ -575,10 +597,13 @@ void TableFiles::EnsureIndex(bool sole) {
       for (std::size_t i = 0; same && i < tags.size(); ++i)
         same = kv::SameText(tags[i].name, header_.tags[i].name) && tags[i].expression == header_.tags[i].expression &&
                tags[i].options == header_.tags[i].options;
-      if (!same) rebuild = true;
-      if (sole && (!index_->WasClean() || index_->Stamp() != header_.counters.change)) rebuild = true;
+      if (!same || index_->Owner() != header_.tableId) rebuild = true;
+      if (sole && (!index_->WasClean() || index_->Stamp() != header_.counters.change || !CountsAgree())) rebuild = true;
     } catch (const AceError& e) {
-      if (e.Code() != code::kCorruptFile) throw;
+      // The table's own key was checked against the table's header before: an index file sealed otherwise, or
+      // not sealed when the table is, was not written for the table as it is.
+      if (e.Code() != code::kCorruptFile && e.Code() != code::kWrongPassword && e.Code() != code::kPasswordRequired)
+        throw;
       rebuild = true;
     }
   }
@@ -594,6 +619,15 @@ void TableFiles::EnsureIndex(bool sole) {
   indexChecked_ = true;
 }
 
+bool TableFiles::CountsAgree() const {
+  // Every live record has one entry in every tag (a delete takes its entries out with it).
+  for (const index::TagInfo& tag : index_->Tags()) {
+    const auto id = index_->FindTag(tag.name);
+    if (!id || index_->EntryCount(*id) != header_.counters.live) return false;
+  }
+  return true;
+}
+
 void TableFiles::RefreshTagIds() {
   tagIds_.clear();
   for (const TagDefinition& tag : header_.tags) {
@@ -606,6 +640,7 @@ void TableFiles::RefreshTagIds() {
 void TableFiles::RebuildIndex() {
   index_.reset();
   index_ = index::IndexFile::Create(paths_.adi, DataCipher(), header_.counters.change);
+  index_->SetOwner(header_.tableId);
   index_->MarkDirty();
   indexMarkedDirty_ = true;
   for (std::size_t t = 0; t < header_.tags.size(); ++t) BuildTag(static_cast<int>(t));

@@ -157,7 +157,11 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
  private:
   explicit TableFiles(const std::filesystem::path& path);
   void OpenFiles(bool sole);
+  // Whether every tag of the open index file holds as many entries as the table has live records.
+  bool CountsAgree() const;
   void Repair();
+  [[noreturn]] void FileCut(std::uint64_t slotsOnDisk) const;
+  void GiveTableId();
   void ForgetTags(bool sole);
   void ResolveAutoInc();
   void WriteBatchNow();

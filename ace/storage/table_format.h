@@ -29,6 +29,7 @@ inline constexpr std::size_t kStaticCrc = 72;      // u32, see StaticChecksum
 inline constexpr std::size_t kTagAreaSize = 76;    // u32
 inline constexpr std::size_t kCounters = 80;       // the counter block
 inline constexpr std::size_t kStaticEnd = 80;      // the static checksum covers bytes before this
+inline constexpr std::size_t kTableId = 120;       // u64, the table's identity, copied into its index file
 inline constexpr std::size_t kSize = 128;          // the field descriptors follow
 inline constexpr std::uint8_t kFlagEncrypted = 1;
 inline constexpr std::uint8_t kFlagStatusBound = 2;  // encrypted tables only (slot_seal.h)

@@ -58,6 +58,7 @@ TableHeader TableHeader::ForFields(const std::vector<FieldSpec>& fields, std::ui
   }
   header.payloadSize = offset;
   header.tagAreaSize = tagArea;
+  header.tableId = NewTableId();
   const std::uint32_t raw = kFixedSize + static_cast<std::uint32_t>(fields.size()) * kDescriptorSize + tagArea;
   header.headerSize = (raw + 511) / 512 * 512;
   header.tagAreaSize = header.headerSize - header.TagAreaOffset();
@@ -149,6 +150,7 @@ std::vector<std::uint8_t> TableHeader::Encode() const {
   b[hdr::kCharType] = charType;
   b[hdr::kFlags] = static_cast<std::uint8_t>(encrypted ? hdr::kFlagEncrypted | (statusBound ? hdr::kFlagStatusBound : 0) : 0);
   PutU64(&b[hdr::kMemoGeneration], memoGeneration);
+  PutU64(&b[hdr::kTableId], tableId);
   std::memcpy(&b[hdr::kSalt], salt.data(), salt.size());
   std::memcpy(&b[hdr::kCheck], check.data(), check.size());
   PutU32(&b[hdr::kTagAreaSize], tagAreaSize);
@@ -170,6 +172,13 @@ std::vector<std::uint8_t> TableHeader::Encode() const {
   const auto c = EncodeCounters();
   std::memcpy(&b[kCountersOffset], c.data(), c.size());
   return b;
+}
+
+std::uint64_t TableHeader::NewTableId() {
+  const Cipher::Salt random = Cipher::NewSalt();
+  std::uint64_t id = 0;
+  std::memcpy(&id, random.data(), sizeof id);
+  return id == 0 ? 1 : id;
 }
 
 std::uint32_t TableHeader::PeekHeaderSize(const std::uint8_t* bytes) {
@@ -205,6 +214,7 @@ TableHeader TableHeader::Decode(const std::vector<std::uint8_t>& b, const std::f
   h.encrypted = (flags & hdr::kFlagEncrypted) != 0;
   h.statusBound = !h.encrypted || (flags & hdr::kFlagStatusBound) != 0;
   h.memoGeneration = GetU64(&b[hdr::kMemoGeneration]);
+  h.tableId = GetU64(&b[hdr::kTableId]);
   std::memcpy(h.salt.data(), &b[hdr::kSalt], h.salt.size());
   std::memcpy(h.check.data(), &b[hdr::kCheck], h.check.size());
   std::uint32_t expectedOffset = (count + 7) / 8;

@@ -64,6 +64,10 @@ struct TableHeader {
   Cipher::Salt salt{};
   Cipher::Check check{};
   std::uint64_t memoGeneration = 0;  // 0: the table has no memo fields and no .ADM file
+  // Random, drawn for every new layout (a new table, each whole-table rewrite) and copied into the index file
+  // built for it, so that an index file of another table, or of this table before a rewrite, is never taken for
+  // its own. 0 in a table made before tables had one (it gets one at its next open by one user alone).
+  std::uint64_t tableId = 0;
   std::vector<FieldDescriptor> fields;
   std::uint32_t tagAreaSize = kDefaultTagArea;
   std::vector<TagDefinition> tags;
@@ -77,8 +81,8 @@ struct TableHeader {
     FieldHint& operator=(const FieldHint&) { return *this; }
   } fieldHint;
 
-  // Lays out the record for fields: null bitmap first, then the values in field order. Throws AceError for
-  // duplicate or empty names, names that are too long, bad lengths, or too many fields.
+  // Lays out the record for fields: null bitmap first, then the values in field order, under a new table id.
+  // Throws AceError for duplicate or empty names, names that are too long, bad lengths, or too many fields.
   static TableHeader ForFields(const std::vector<FieldSpec>& fields, std::uint32_t tagArea = kDefaultTagArea);
 
   std::uint32_t BitmapSize() const { return static_cast<std::uint32_t>((fields.size() + 7) / 8); }
@@ -105,6 +109,8 @@ struct TableHeader {
                             bool& countersValid);
   // The size of the header that starts with these bytes (at least kFixedSize of them); 0 when they are not ours.
   static std::uint32_t PeekHeaderSize(const std::uint8_t* bytes);
+  // A random table id, never 0.
+  static std::uint64_t NewTableId();
 };
 
 }  // namespace ace::storage

@@ -30,9 +30,15 @@ bool Table::InScope(std::span<const std::uint8_t> key) const {
 void Table::PositionFromCursor() {
   auto& c = cursor_->cursor;
   cursor_->change = files_->Header().counters.change;
+  tally_.Stop();
   if (c.Valid() && InScope(c.Key())) {
     Position(c.Recno());
     PreloadCurrent();
+    // A delete takes the record's entries out of every tag: an entry for a record that is not live means the
+    // status byte or the index was damaged, and the walk would give a row the table does not count.
+    if (!record_.preloaded && (recno_ > files_->Header().counters.slots || files_->ReadStatus(recno_) != TableHeader::kLive))
+      Fail(code::kCorruptFile, "table " + Name() + " is damaged: its index lists record " + std::to_string(recno_) +
+                                   ", which is not a live record of the table file");
   } else {
     recno_ = 0;
     record_.loaded.valid = false;
@@ -40,20 +46,33 @@ void Table::PositionFromCursor() {
 }
 
 void Table::ScanNatural(std::uint64_t from, int direction) {
-  const std::uint64_t slots = files_->Header().counters.slots;
+  const TableCounters& counters = files_->Header().counters;
+  const std::uint64_t slots = counters.slots;
+  if (direction > 0) tally_.Scan(from, counters.change);
+  else tally_.Stop();
   for (std::uint64_t r = from; r >= 1 && r <= slots; direction > 0 ? ++r : --r) {
     const std::uint8_t* slot = files_->WindowSlot(r, direction);
     if (slot[0] == TableHeader::kLive) {
+      tally_.Found(r);
       Position(r);
       Preload(slot);
       return;
     }
+    if (slot[0] != TableHeader::kDeleted) StatusDamaged(r);
     files_->CheckSkipped(r, slot);
   }
+  if (direction > 0 && tally_.EndDisagrees(counters.live, counters.change))
+    Fail(code::kCorruptFile, "table file " + Path().string() + " is damaged: " + std::to_string(tally_.Seen()) +
+                                 " of its records are live where its header counts " + std::to_string(counters.live));
   recno_ = 0;
   record_.loaded.valid = false;
   if (direction > 0) eof_ = true;
   else bof_ = true;
+}
+
+void Table::StatusDamaged(std::uint64_t recno) const {
+  Fail(code::kCorruptFile, "table file " + Path().string() + " is damaged at record " + std::to_string(recno) +
+                               ": its status byte is neither live nor deleted");
 }
 
 // Navigation reads the record it lands on while it holds the read lock anyway, so reading fields afterwards
@@ -172,7 +191,10 @@ bool Table::StepInWindow(int direction) {
   for (std::uint64_t r = direction > 0 ? recno_ + 1 : recno_ - 1; r >= 1; direction > 0 ? ++r : --r) {
     const std::uint8_t* slot = files_->CachedSlot(r);
     if (slot == nullptr) return false;
+    if (slot[0] != TableHeader::kLive && slot[0] != TableHeader::kDeleted) StatusDamaged(r);
     if (slot[0] == TableHeader::kLive) {
+      if (direction > 0) tally_.Step(recno_, r, files_->Header().counters.change);
+      else tally_.Stop();
       eof_ = bof_ = false;
       Position(r);
       Preload(slot);

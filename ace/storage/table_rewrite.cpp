@@ -294,6 +294,7 @@ void Table::BuildRewrittenIndex(const TableHeader& fresh, const Cipher* cipher, 
                                 const stdfs::path& path) {
   // Built from the new file, as every index is built (tag_builder.h); every record in it is live.
   auto index = index::IndexFile::Create(path, cipher, fresh.counters.change);
+  index.SetOwner(fresh.tableId);
   const SlotReader records{
       fresh, fresh.counters.slots,
       [&](std::uint64_t recno, std::uint64_t count, std::vector<std::uint8_t>& buffer) {

@@ -243,17 +243,11 @@ TEST_F(Safety, DamagedTableFilesGiveClearErrors) {
     EXPECT_EQ(AdsOpenTable(connection, "HIST", "", 3, 1, 1, 1, 0, &t), c.open) << c.what;
     EXPECT_NE(LastErrorText().find("HIST"), std::string::npos) << LastErrorText();
   }
-  // A record cut off by a crash in the middle of an append is dropped; every whole record stays.
-  std::ofstream(dir.Path() / "HIST.ADT", std::ios::binary | std::ios::trunc) << good.substr(0, good.size() - 7);
-  AdsHandle t = Open("HIST");
-  std::uint64_t count = 0;
-  ASSERT_ADS(AdsGetRecordCount(t, &count));
-  EXPECT_EQ(count, static_cast<std::uint64_t>(kRows - 1));
-  ASSERT_ADS(AdsCloseTable(t));
   // A memo file of another table in its place is refused when a memo is read, never shown.
   ASSERT_ADS(AdsCloseTable(Create("OTHER", "NOTE,Memo;")));
   stdfs::copy_file(dir.Path() / "OTHER.ADM", dir.Path() / "HIST.ADM", stdfs::copy_options::overwrite_existing);
-  t = Open("HIST");
+  std::ofstream(dir.Path() / "HIST.ADT", std::ios::binary | std::ios::trunc) << good;
+  AdsHandle t = Open("HIST");
   Value v;
   EXPECT_EQ(AdsGetField(t, "NOTE", &v), code::kCorruptFile);
 }
