@@ -674,14 +674,12 @@ std::vector<std::string> TAdsDataSet::OrderFields() const {
   return fields;
 }
 
-void TAdsDataSet::RequireOrder(std::size_t values, std::vector<std::string>* keyFields) const {
+void TAdsDataSet::RequireOrder(std::size_t values) const {
   if (!order_) Refuse("No parseable expressions in setting key fields");
-  std::vector<std::string> fields = OrderFields();
-  if (values > fields.size()) Refuse("Too many values given for current index");
-  if (keyFields) *keyFields = std::move(fields);
+  if (values > OrderFields().size()) Refuse("Too many values given for current index");
 }
 
-std::vector<Value> TAdsDataSet::KeyOf(const TKeyValues& values, const std::vector<std::string>& /*keyFields*/) const {
+std::vector<Value> TAdsDataSet::KeyOf(const TKeyValues& values) {
   std::vector<Value> key;
   key.reserve(values.size());
   for (const TKeyValue& v : values) key.push_back(v.Value());
@@ -691,9 +689,8 @@ std::vector<Value> TAdsDataSet::KeyOf(const TKeyValues& values, const std::vecto
 bool TAdsDataSet::FindKey(const TKeyValues& values) {
   RequireActive();
   CheckBrowseMode();
-  std::vector<std::string> fields;
-  RequireOrder(values.size(), &fields);
-  const std::vector<Value> key = KeyOf(values, fields);
+  RequireOrder(values.size());
+  const std::vector<Value> key = KeyOf(values);
   bool found = false;
   atFirst_ = false;
   if (!Check(ace::AdsSeek(order_, key, ace::seek_type::kExact, &found))) return false;
@@ -704,9 +701,8 @@ bool TAdsDataSet::FindKey(const TKeyValues& values) {
 void TAdsDataSet::FindNearest(const TKeyValues& values) {
   RequireActive();
   CheckBrowseMode();
-  std::vector<std::string> fields;
-  RequireOrder(values.size(), &fields);
-  const std::vector<Value> key = KeyOf(values, fields);
+  RequireOrder(values.size());
+  const std::vector<Value> key = KeyOf(values);
   bool found = false;
   atFirst_ = false;
   Check(ace::AdsSeek(order_, key, ace::seek_type::kNearest, &found));
@@ -716,9 +712,8 @@ void TAdsDataSet::FindNearest(const TKeyValues& values) {
 void TAdsDataSet::SetRange(const TKeyValues& start, const TKeyValues& end) {
   RequireActive();
   CheckBrowseMode();
-  std::vector<std::string> fields;
-  RequireOrder(std::max(start.size(), end.size()), &fields);
-  const std::vector<Value> top = KeyOf(start, fields), bottom = KeyOf(end, fields);
+  RequireOrder(std::max(start.size(), end.size()));
+  const std::vector<Value> top = KeyOf(start), bottom = KeyOf(end);
   if (!Check(ace::AdsSetScope(order_, ace::scope_end::kTop, top))) return;
   if (!Check(ace::AdsSetScope(order_, ace::scope_end::kBottom, bottom))) return;
   ranged_ = true;

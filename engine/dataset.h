@@ -57,7 +57,6 @@ using TKeyValues = std::vector<TKeyValue>;
 enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 enum class TDataAction { daFail, daAbort, daRetry };
 
-enum class TLocateOption { loCaseInsensitive, loPartialKey };
 struct TLocateOptions {
   bool caseInsensitive = false;
   bool partialKey = false;
@@ -245,8 +244,8 @@ class TAdsDataSet : public TComponent {
   ace::Value FieldValue(int index) const;
   void AssignField(int index, const ace::Value& value);
   std::vector<std::string> OrderFields() const;  // the key fields of the current order
-  std::vector<ace::Value> KeyOf(const TKeyValues& values, const std::vector<std::string>& keyFields) const;
-  void RequireOrder(std::size_t values, std::vector<std::string>* keyFields) const;
+  static std::vector<ace::Value> KeyOf(const TKeyValues& values);
+  void RequireOrder(std::size_t values) const;
   bool WriteChangedFields();
   bool PostOnce();
   void ApplyMasterRange();

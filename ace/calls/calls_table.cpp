@@ -183,8 +183,8 @@ ResultCode AdsCreateTable(AdsHandle connection, std::string_view name, std::stri
     detail::TableObject t;
     t.connection = connection;
     t.name = std::string(name);
-    storage::Table::Options options{true, false};
-    options.batchAppends = true;  // closed by AdsCloseTable, which reports the last batch
+    // Batched appends: the table is closed by AdsCloseTable, which reports the last batch.
+    const storage::Table::Options options{.exclusive = true, .batchAppends = true};
     t.table = storage::Table::Create(path, specs, static_cast<std::uint8_t>(charType == 2 ? 2 : 1), options);
     if (c && c->dictionary) {
       // A table made through a dictionary connection belongs to the dictionary from the start.

@@ -10,7 +10,8 @@ namespace {
 TEST(TableFilter, NavigationSeekAndCountPassOverFilteredRecords) {
   kv::testing::TempFolder dir;
   auto t = Table::Create(dir.Path() / "RTABLE.ADT",
-                         {{"DATABASE1", FieldType::Char, 8, 0}, {"NO", FieldType::Integer, 0, 0}}, 1, {true, false});
+                         {{"DATABASE1", FieldType::Char, 8, 0}, {"NO", FieldType::Integer, 0, 0}}, 1,
+                         {.exclusive = true});
   const char* databases[] = {"ALLW", "DEDN", "ALLW", "ALLW", "DEDN"};
   for (int i = 0; i < 5; ++i) {
     t->AppendRecord();
