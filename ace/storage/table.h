@@ -206,8 +206,10 @@ class Table {
   void PreloadCurrent();
   void MoveRaw(int direction);
   bool StepInWindow(int direction);
-  void GotoTopRaw();
-  void GotoBottomRaw();
+  void GotoEnd(int direction);
+  void GotoEndRaw(int direction);
+  // Places the cursor on the first entry in the direction within the scope: +1 the top, -1 the bottom.
+  void CursorToEnd(int direction);
   void SettleOnFilter(int direction);
   bool PassesFilter();
   // What a whole-table rewrite makes of the table: the old one as it is, unless told otherwise.

@@ -107,19 +107,24 @@ void Table::MarkPreloaded() {
   record_.preloaded = true;
 }
 
-void Table::GotoTop() {
-  GotoTopRaw();
-  SettleOnFilter(+1);
+void Table::GotoTop() { GotoEnd(+1); }
+
+void Table::GotoBottom() { GotoEnd(-1); }
+
+// The first record in the direction (+1: the top, -1: the bottom) that passes the filter.
+void Table::GotoEnd(int direction) {
+  GotoEndRaw(direction);
+  SettleOnFilter(direction);
   if (recno_ == 0 && !positionUnknown_) eof_ = bof_ = true;
 }
 
-void Table::GotoTopRaw() {
+void Table::GotoEndRaw(int direction) {
   FlushPending();
   ReadScope read(*this);
   eof_ = bof_ = false;
   if (order_ < 0) {
-    ScanNatural(1, +1);
-    if (eof_) bof_ = true;
+    ScanNatural(direction > 0 ? 1 : files_->Header().counters.slots, direction);
+    if (eof_ || bof_) eof_ = bof_ = true;
     return;
   }
   if (!files_->IndexAvailable()) {
@@ -127,38 +132,20 @@ void Table::GotoTopRaw() {
     recno_ = 0;
     return;
   }
-  auto& c = cursor_->cursor;
-  if (scopeTop_.empty()) c.First();
-  else c.SeekGE(scopeTop_);
+  CursorToEnd(direction);
   PositionFromCursor();
   if (recno_ == 0) eof_ = bof_ = true;
 }
 
-void Table::GotoBottom() {
-  GotoBottomRaw();
-  SettleOnFilter(-1);
-  if (recno_ == 0 && !positionUnknown_) eof_ = bof_ = true;
-}
-
-void Table::GotoBottomRaw() {
-  FlushPending();
-  ReadScope read(*this);
-  eof_ = bof_ = false;
-  if (order_ < 0) {
-    ScanNatural(files_->Header().counters.slots, -1);
-    if (bof_) eof_ = true;
-    return;
-  }
-  if (!files_->IndexAvailable()) {
-    positionUnknown_ = true;
-    recno_ = 0;
-    return;
-  }
+void Table::CursorToEnd(int direction) {
   auto& c = cursor_->cursor;
-  if (scopeBottom_.empty()) c.Last();
-  else c.SeekLE(scopeBottom_);
-  PositionFromCursor();
-  if (recno_ == 0) eof_ = bof_ = true;
+  if (direction > 0) {
+    if (scopeTop_.empty()) c.First();
+    else c.SeekGE(scopeTop_);
+  } else {
+    if (scopeBottom_.empty()) c.Last();
+    else c.SeekLE(scopeBottom_);
+  }
 }
 
 void Table::Skip(std::int64_t count) {
@@ -223,19 +210,9 @@ void Table::MoveRaw(int direction) {
   auto& c = cursor_->cursor;
   bool step = true;  // false once placing the cursor has made the step already
   if (recno_ == 0) {
-    if (eof_ && direction < 0) {
-      eof_ = false;
-      if (scopeBottom_.empty()) c.Last();
-      else c.SeekLE(scopeBottom_);
-      step = false;
-    } else if (bof_ && direction > 0) {
-      bof_ = false;
-      if (scopeTop_.empty()) c.First();
-      else c.SeekGE(scopeTop_);
-      step = false;
-    } else {
-      return;
-    }
+    if (!(eof_ && direction < 0) && !(bof_ && direction > 0)) return;
+    CursorToEnd(direction);  // from past the end, the step lands on the end's first entry
+    step = false;
   } else if (cursor_->change != files_->Header().counters.change || !c.Valid() || c.Recno() != recno_) {
     // The tree changed since the cursor was placed: find the current record's entry again.
     std::vector<std::uint8_t> payload;
