@@ -335,8 +335,10 @@ void Table::Hold::Release() {
     throw;
   }
   // Under an exclusive open the counters wait for the close, as they always do. A change that failed halfway
-  // leaves them marked busy (and its journal in place), for the next sole open to repair.
+  // leaves them marked busy, for the next sole open to repair; a statement's journal rolls it back at once when
+  // no one else has the table open.
   if (t.hold_ == HoldMode::kWrite) t.files_->EndJournal(!t.holdTorn_);
+  if (t.hold_ == HoldMode::kWrite && t.holdTorn_) t.files_->RollBackLeftStatement(TrySole(t.lock_, t.options_.exclusive));
   if (t.hold_ == HoldMode::kWrite && !t.options_.exclusive && !t.holdTorn_) t.files_->FinishChanges();
 }
 

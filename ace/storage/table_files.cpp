@@ -678,6 +678,9 @@ void TableFiles::CloseClean(bool sole, bool sync) {
   // that a change is under way, so the next sole open counts the records the file really holds and rebuilds the
   // index without those that were lost.
   WriteBatch();
+  // A statement that failed part way is rolled back now when this process is alone; else it stays marked busy
+  // beside its journal for the next sole open.
+  if (journalLeft_ && !RollBackLeftStatement(sole)) return;
   if (sole && header_.counters.busy) {
     header_.counters.busy = false;
     WriteCounters();

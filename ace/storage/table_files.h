@@ -120,6 +120,10 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   void KeepRecords(std::span<const std::uint64_t> recnos, bool whole);
   void EndJournal(bool complete);
   bool Journaling() const { return journal_ != nullptr; }
+  // After a statement failed part way (EndJournal(false)): when this process has the table to itself (sole),
+  // puts the records back from the journal now and rebuilds the index, so that the table is as before the
+  // statement; true then. Otherwise the journal and the busy mark stay for the next sole open.
+  bool RollBackLeftStatement(bool sole);
 
   // Indexes. Available() is false for an encrypted table until the key is known.
   bool IndexAvailable() const;
@@ -206,6 +210,7 @@ class TableFiles : public std::enable_shared_from_this<TableFiles> {
   std::uint64_t writebackFrom_ = ~0ULL;    // where batches written since the last StartWriteback begin
   std::vector<std::uint8_t> blank_;        // BlankPayload, empty until first asked for
   std::unique_ptr<Journal> journal_;       // of the statement under way (KeepRecords), else none
+  bool journalLeft_ = false;               // a failed statement's journal waits to be rolled back
 };
 
 // Finishes or rolls back a whole-table rewrite that a crash interrupted: with the commit marker present the new

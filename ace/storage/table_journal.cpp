@@ -61,6 +61,7 @@ void TableFiles::EndJournal(bool complete) {
   std::unique_ptr<Journal> journal = std::move(journal_);
   if (!complete && header_.counters.busy) {
     journal->Abandon();
+    journalLeft_ = true;
     return;
   }
   // The statement's records and memo values durable first; only then may the journal go. A statement that
@@ -68,6 +69,25 @@ void TableFiles::EndJournal(bool complete) {
   SyncData();
   if (memo_) memo_->Sync();
   journal->Remove();
+}
+
+bool TableFiles::RollBackLeftStatement(bool sole) {
+  if (!journalLeft_ || !sole || !writable_) return false;
+  journalLeft_ = false;
+  // Everything cached of the statement's writes goes: appends still in memory lie past the old length, and the
+  // index pages hold part of its keys.
+  batch_.Clear();
+  index_.reset();
+  memo_.reset();
+  window_.count = 0;
+  const auto restored = Journal::RollBack(paths_.adt, paths_.adm, data_);
+  if (!restored) return false;
+  header_.counters = restored->counters;
+  countersPending_ = false;
+  forceRebuild_ = true;
+  indexChecked_ = false;
+  EnsureIndex(true);
+  return true;
 }
 
 void Table::KeepForRollback(std::span<const std::uint64_t> recnos, bool wholeRecords) {

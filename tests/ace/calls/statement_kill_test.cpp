@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -194,6 +195,58 @@ TEST_F(StatementKill, AKilledDeleteLeavesAllTheRowsOrNoneOfThem) {
   }
   EXPECT_GT(rolledBack, 0) << "no kill landed in the writing of the statement";
   EXPECT_GT(kept, 0) << "no statement got to its end";
+}
+
+// A statement that the disk refuses part way (here the files may grow no further, so its memo values stop
+// being written after about a hundred records) changes nothing, and its process can go on using the table.
+TEST_F(StatementKill, AStatementThatFailsPartWayChangesNothing) {
+  MakePay();
+  const std::uint64_t memoBefore = Size("PAY.ADM");
+  ASSERT_GT(memoBefore, Size("PAY.ADT") + Size("PAY.ADI"));  // the journal is smaller than the memo file
+  const std::string up = "UPDATE PAY SET PAY = PAY + 1000, NOTE = 'up'";
+  const std::string folder = dir.Path().string();
+  // The child's answer: 0 when the UPDATE failed (and, with retry, succeeded once the files may grow again).
+  const auto child = [&](bool retry) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      signal(SIGXFSZ, SIG_IGN);
+      rlimit limit{};
+      getrlimit(RLIMIT_FSIZE, &limit);
+      const rlim_t unlimited = limit.rlim_cur;
+      limit.rlim_cur = memoBefore + 100 * 64;
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
+      AdsHandle c = 0, s = 0;
+      if (AdsConnect60(folder, 3, "", "", 0, &c) || AdsCreateSQLStatement(c, &s)) _exit(2);
+      if (AdsExecuteSQLDirect(s, up, nullptr) == 0) _exit(5);
+      if (!retry) _exit(0);
+      limit.rlim_cur = unlimited;
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
+      _exit(AdsExecuteSQLDirect(s, up, nullptr) == 0 ? 0 : 6);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
+  };
+  const auto payOf = [&](int recno) {
+    const AdsHandle t = Open("PAY");
+    EXPECT_ADS(AdsGotoRecord(t, recno));
+    const Value v = Get(t, "PAY");
+    EXPECT_EQ(Walk(Index(t, "PAY"), t), static_cast<std::uint64_t>(kRows));
+    AdsCloseTable(t);
+    return v;
+  };
+  ASSERT_EQ(child(false), 0);
+  EXPECT_FALSE(JournalThere());
+  EXPECT_EQ(Size("PAY.ADM"), memoBefore);
+  EXPECT_EQ(payOf(1), Value::Integer(1)) << "the records the statement had changed are as before";
+  AdsHandle cursor = 0;
+  ASSERT_ADS(Run("SELECT COUNT(*) AS C FROM PAY WHERE PAY = ID", {}, &cursor));
+  EXPECT_EQ(Get(cursor, "C"), Value::Integer(kRows));
+  AdsCloseTable(cursor);
+
+  ASSERT_EQ(child(true), 0);
+  EXPECT_EQ(payOf(1), Value::Integer(1001));
+  EXPECT_EQ(payOf(kRows), Value::Integer(kRows + 1000));
 }
 
 // A user who had the table open when another process died in the middle of its UPDATE is told so at the next
