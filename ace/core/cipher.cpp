@@ -56,6 +56,18 @@ Cipher Cipher::Derive(std::string_view secret, const Salt& salt) {
   return cipher;
 }
 
+Cipher Cipher::Subkey(std::span<const std::uint8_t> label) const {
+  static constexpr char kContext[] = "kv8 table subkey";
+  Cipher sub;
+  crypto_generichash_state state;
+  crypto_generichash_init(&state, key_.data(), key_.size(), sub.key_.size());
+  crypto_generichash_update(&state, reinterpret_cast<const unsigned char*>(kContext), sizeof kContext - 1);
+  crypto_generichash_update(&state, label.data(), label.size());
+  crypto_generichash_final(&state, sub.key_.data(), sub.key_.size());
+  sub.check_ = sub.CheckValueFor("kv8 table key check");
+  return sub;
+}
+
 Cipher::Check Cipher::CheckValueFor(std::string_view label) const {
   Check check{};
   crypto_generichash(check.data(), check.size(), reinterpret_cast<const unsigned char*>(label.data()), label.size(),

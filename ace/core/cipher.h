@@ -37,6 +37,9 @@ class Cipher {
   // Derives the key for secret and salt (cached per process, so reopening a table costs nothing).
   static Cipher Derive(std::string_view secret, const Salt& salt);
 
+  // A key of its own for each label, made from this one without a derivation's work.
+  Cipher Subkey(std::span<const std::uint8_t> label) const;
+
   // The value stored in a header to recognise the right secret.
   const Check& CheckValue() const { return check_; }
   // A check value of its own for each label: a header that stores the one of its layout's label shows, to anyone

@@ -1,6 +1,15 @@
 #include "ace/storage/slot_seal.h"
 
+#include <sodium.h>
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <mutex>
 #include <span>
+#include <string>
+
+#include "ace/storage/table_header.h"
 
 namespace ace::storage {
 
@@ -17,7 +26,46 @@ std::size_t Binding(bool statusBound, std::uint64_t recno, std::uint8_t status, 
   return 9;
 }
 
+constexpr std::size_t kHalf = Cipher::kSaltSize / 2;
+// Fills the Argon2id salt's second half when the salt is split.
+constexpr std::uint8_t kSplitPad[kHalf] = {'k', 'v', '8', 's', 'p', 'l', 'i', 't'};
+
+// The first half of the salt for new tables of a password: one per password in a process, kept under a hash.
+std::array<std::uint8_t, kHalf> SharedHalf(std::string_view password) {
+  static std::mutex mutex;
+  static std::map<std::string, std::array<std::uint8_t, kHalf>> halves;
+  std::string id(crypto_generichash_BYTES, '\0');
+  crypto_generichash(reinterpret_cast<unsigned char*>(id.data()), id.size(),
+                     reinterpret_cast<const unsigned char*>(password.data()), password.size(), nullptr, 0);
+  std::lock_guard lock(mutex);
+  auto [it, made] = halves.try_emplace(id);
+  if (made) {
+    const Cipher::Salt fresh = Cipher::NewSalt();
+    std::copy_n(fresh.begin(), kHalf, it->second.begin());
+  }
+  return it->second;
+}
+
 }  // namespace
+
+Cipher TableCipher(std::string_view password, const TableHeader& header) {
+  if (!header.splitSalt) return Cipher::Derive(password, header.salt);
+  Cipher::Salt first{};
+  std::copy_n(header.salt.begin(), kHalf, first.begin());
+  std::copy_n(kSplitPad, kHalf, first.begin() + kHalf);
+  return Cipher::Derive(password, first).Subkey(std::span<const std::uint8_t>(header.salt.data() + kHalf, kHalf));
+}
+
+Cipher NewTableKey(TableHeader& header, std::string_view password) {
+  const auto shared = SharedHalf(password);
+  const Cipher::Salt own = Cipher::NewSalt();
+  std::copy(shared.begin(), shared.end(), header.salt.begin());
+  std::copy_n(own.begin(), kHalf, header.salt.begin() + kHalf);
+  header.splitSalt = true;
+  const Cipher cipher = TableCipher(password, header);
+  header.check = TableKeyCheck(cipher, header.statusBound);
+  return cipher;
+}
 
 Cipher::Check TableKeyCheck(const Cipher& cipher, bool statusBound) {
   return statusBound ? cipher.CheckValueFor(kStatusBoundLabel) : cipher.CheckValueFor(kLegacyLabel);

@@ -7,10 +7,21 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "ace/core/cipher.h"
 
 namespace ace::storage {
+
+struct TableHeader;
+
+// The key of an encrypted table for password. With a split salt (every table encrypted now) the password's key
+// is derived (Argon2id) with the salt's first half and the table's key made from it with the second half: the
+// tables a process encrypts with one password share the first half, so they cost one derivation between them,
+// and each still has a key of its own.
+Cipher TableCipher(std::string_view password, const TableHeader& header);
+// Gives header, about to be encrypted anew, a split salt and the check value of its key; returns the key.
+Cipher NewTableKey(TableHeader& header, std::string_view password);
 
 // The check value a table header keeps for its key, one per layout, so that the layout mark cannot be turned
 // back without the key (see CheckTableKey).

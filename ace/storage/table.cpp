@@ -173,7 +173,7 @@ bool Table::IsEncrypted() {
 bool Table::GivePassword(std::string_view password) {
   const TableHeader& h = files_->Header();
   if (h.encrypted) {
-    const Cipher cipher = Cipher::Derive(password, h.salt);
+    const Cipher cipher = TableCipher(password, h);
     switch (CheckTableKey(cipher, h.statusBound, h.check)) {
       case KeyVerdict::kRight: break;
       case KeyVerdict::kWrong: Fail(code::kWrongPassword, "the password of table " + Name() + " is wrong");

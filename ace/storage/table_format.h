@@ -21,7 +21,7 @@ inline constexpr std::size_t kPayloadSize = 20;    // u32, null bitmap + values
 inline constexpr std::size_t kSlotSize = 24;       // u32, status byte + payload (+ seal overhead)
 inline constexpr std::size_t kTableType = 28;      // u8
 inline constexpr std::size_t kCharType = 29;       // u8
-inline constexpr std::size_t kFlags = 30;          // u8, bit 0: encrypted, bit 1: seals bind the status
+inline constexpr std::size_t kFlags = 30;          // u8, bit 0: encrypted, bit 1: seals bind the status, bit 2: split salt
 inline constexpr std::size_t kMemoGeneration = 32; // u64
 inline constexpr std::size_t kSalt = 40;           // 16 bytes
 inline constexpr std::size_t kCheck = 56;          // 16 bytes
@@ -33,6 +33,7 @@ inline constexpr std::size_t kTableId = 120;       // u64, the table's identity,
 inline constexpr std::size_t kSize = 128;          // the field descriptors follow
 inline constexpr std::uint8_t kFlagEncrypted = 1;
 inline constexpr std::uint8_t kFlagStatusBound = 2;  // encrypted tables only (slot_seal.h)
+inline constexpr std::uint8_t kFlagSplitSalt = 4;    // encrypted tables only (slot_seal.h, TableCipher)
 }  // namespace header
 
 // One field descriptor; the n-th starts at header::kSize + n * descriptor::kSize.

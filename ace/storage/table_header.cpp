@@ -148,7 +148,9 @@ std::vector<std::uint8_t> TableHeader::Encode() const {
   PutU32(&b[hdr::kSlotSize], SlotSize());
   b[hdr::kTableType] = tableType;
   b[hdr::kCharType] = charType;
-  b[hdr::kFlags] = static_cast<std::uint8_t>(encrypted ? hdr::kFlagEncrypted | (statusBound ? hdr::kFlagStatusBound : 0) : 0);
+  b[hdr::kFlags] = static_cast<std::uint8_t>(
+      encrypted ? hdr::kFlagEncrypted | (statusBound ? hdr::kFlagStatusBound : 0) | (splitSalt ? hdr::kFlagSplitSalt : 0)
+                : 0);
   PutU64(&b[hdr::kMemoGeneration], memoGeneration);
   PutU64(&b[hdr::kTableId], tableId);
   std::memcpy(&b[hdr::kSalt], salt.data(), salt.size());
@@ -209,10 +211,12 @@ TableHeader TableHeader::Decode(const std::vector<std::uint8_t>& b, const std::f
   h.tableType = b[hdr::kTableType];
   h.charType = b[hdr::kCharType];
   const std::uint8_t flags = b[hdr::kFlags];
-  if ((flags & ~(hdr::kFlagEncrypted | hdr::kFlagStatusBound)) != 0 || flags == hdr::kFlagStatusBound)
+  if ((flags & ~(hdr::kFlagEncrypted | hdr::kFlagStatusBound | hdr::kFlagSplitSalt)) != 0 ||
+      (flags != 0 && (flags & hdr::kFlagEncrypted) == 0))
     bad("unknown flags " + std::to_string(flags));
   h.encrypted = (flags & hdr::kFlagEncrypted) != 0;
   h.statusBound = !h.encrypted || (flags & hdr::kFlagStatusBound) != 0;
+  h.splitSalt = (flags & hdr::kFlagSplitSalt) != 0;
   h.memoGeneration = GetU64(&b[hdr::kMemoGeneration]);
   h.tableId = GetU64(&b[hdr::kTableId]);
   std::memcpy(h.salt.data(), &b[hdr::kSalt], h.salt.size());

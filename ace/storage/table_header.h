@@ -61,6 +61,9 @@ struct TableHeader {
   // Record seals bind the status byte as well as the record number (slot_seal.h); false only for encrypted
   // tables sealed before that.
   bool statusBound = true;
+  // The salt is two halves: the password's key is derived with the first, the table's key from that with the
+  // second (slot_seal.h, TableCipher); false for tables encrypted before.
+  bool splitSalt = false;
   Cipher::Salt salt{};
   Cipher::Check check{};
   std::uint64_t memoGeneration = 0;  // 0: the table has no memo fields and no .ADM file

@@ -228,10 +228,15 @@ void Table::RewriteAll(const Rewrite& rewrite) {
   fresh.encrypted = rewrite.encrypt.value_or(old.encrypted);
   std::optional<Cipher> cipher;
   if (fresh.encrypted) {
-    // The key stays when the table was encrypted already: a new one would buy nothing and cost a derivation.
-    fresh.salt = old.encrypted ? old.salt : Cipher::NewSalt();
-    cipher = Cipher::Derive(password_, fresh.salt);
-    fresh.check = TableKeyCheck(*cipher, fresh.statusBound);
+    // The key stays when the table was encrypted already: a new one would buy nothing.
+    if (old.encrypted) {
+      fresh.salt = old.salt;
+      fresh.splitSalt = old.splitSalt;
+      cipher = TableCipher(password_, fresh);
+      fresh.check = TableKeyCheck(*cipher, fresh.statusBound);
+    } else {
+      cipher = NewTableKey(fresh, password_);
+    }
   }
   fresh.memoGeneration = fresh.HasMemo() ? NewGeneration() : 0;
 

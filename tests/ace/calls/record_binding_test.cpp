@@ -118,27 +118,33 @@ TEST_F(RecordBinding, TamperedSlotsAreReportedAsDamage) {
 // Tables sealed before the status byte was bound open as they are, and their next rewrite binds it.
 TEST_F(RecordBinding, TableOfTheEarlierLayoutOpensAndTakesTheNewOneWhenPacked) {
   MakeTable();
-  // Turn the file into one of the earlier layout: records sealed with the record number only, no flag, the
-  // earlier check value.
+  // Turn the file into one of the earlier layout: a key derived with the whole salt, records sealed with the
+  // record number only, no flags but "encrypted", the earlier check value. Its index (sealed with the other key)
+  // goes: the table then has no tags.
   const std::string headBytes = ReadBytes(0, headerSize);
   bool countersValid = false;
   storage::TableHeader h = storage::TableHeader::Decode(
       std::vector<std::uint8_t>(headBytes.begin(), headBytes.end()), dir.Path() / "PAY.ADT", countersValid);
   ASSERT_TRUE(h.statusBound);
+  ASSERT_TRUE(h.splitSalt);
+  const Cipher current = storage::TableCipher(kPassword, h);
   const Cipher cipher = Cipher::Derive(kPassword, h.salt);
   for (std::uint64_t r = 1; r <= h.counters.slots; ++r) {
     std::string slot = ReadBytes(SlotAt(r), slotSize);
     std::vector<std::uint8_t> payload(h.payloadSize);
-    ASSERT_TRUE(storage::OpenSlot(cipher, true, r, reinterpret_cast<const std::uint8_t*>(slot.data()), h.payloadSize,
+    ASSERT_TRUE(storage::OpenSlot(current, true, r, reinterpret_cast<const std::uint8_t*>(slot.data()), h.payloadSize,
                                   payload.data()));
     storage::SealSlot(cipher, false, r, static_cast<std::uint8_t>(slot[0]), payload.data(), payload.size(),
                       reinterpret_cast<std::uint8_t*>(slot.data()) + 1);
     WriteBytes(SlotAt(r), slot);
   }
   h.statusBound = false;
+  h.splitSalt = false;
+  h.tags.clear();
   h.check = storage::TableKeyCheck(cipher, false);
   const std::vector<std::uint8_t> legacy = h.Encode();
   WriteBytes(0, std::string(legacy.begin(), legacy.end()));
+  std::filesystem::remove(dir.Path() / "PAY.ADI");
 
   AdsHandle t = OpenWithPassword();
   std::vector<std::int64_t> amounts;
@@ -154,7 +160,7 @@ TEST_F(RecordBinding, TableOfTheEarlierLayoutOpensAndTakesTheNewOneWhenPacked) {
   ASSERT_ADS(AdsPackTable(t));
   ASSERT_ADS(AdsCloseTable(t));
   EXPECT_EQ(static_cast<std::uint8_t>(ReadBytes(fmt::header::kFlags, 1)[0]),
-            fmt::header::kFlagEncrypted | fmt::header::kFlagStatusBound);
+            fmt::header::kFlagEncrypted | fmt::header::kFlagStatusBound);  // the key stays: the salt is not split
   t = OpenWithPassword();
   amounts.clear();
   ASSERT_ADS(Walk(t, t, amounts));
@@ -171,6 +177,28 @@ TEST_F(RecordBinding, TableOfTheEarlierLayoutOpensAndTakesTheNewOneWhenPacked) {
   t = Open("PAY");
   EXPECT_EQ(AdsEnableEncryption(t, kPassword), code::kCorruptFile) << LastErrorText();
   EXPECT_EQ(AdsEnableEncryption(t, "wrong"), code::kWrongPassword);
+}
+
+// Tables encrypted with one password share the work of deriving its key, not the key: a record copied from one
+// into the same place of another (same layout) does not open there.
+TEST_F(RecordBinding, TablesOfOnePasswordHaveKeysOfTheirOwn) {
+  for (const char* name : {"A", "B"}) {
+    AdsHandle t = Create(name, "AMT,Integer;");
+    ASSERT_ADS(AdsEnableEncryption(t, kPassword));
+    ASSERT_ADS(AdsEncryptTable(t));
+    Append(t, {{"AMT", Value::Integer(name[0] == 'A' ? 111 : 222)}});
+    ASSERT_ADS(AdsCloseTable(t));
+  }
+  const std::string a = FileBytes("A.ADT"), b = FileBytes("B.ADT");
+  ASSERT_EQ(a.size(), b.size());
+  const std::size_t header = GetU32(reinterpret_cast<const std::uint8_t*>(a.data()) + fmt::header::kHeaderSize);
+  EXPECT_EQ(a.substr(fmt::header::kSalt, 8), b.substr(fmt::header::kSalt, 8));  // the shared half
+  EXPECT_NE(a.substr(fmt::header::kCheck, 16), b.substr(fmt::header::kCheck, 16));
+  std::ofstream(dir.Path() / "B.ADT", std::ios::binary) << b.substr(0, header) + a.substr(header);
+  AdsHandle t = Open("B");
+  ASSERT_ADS(AdsEnableEncryption(t, kPassword));
+  Value v;
+  EXPECT_EQ(AdsGetField(t, "AMT", &v), code::kCorruptFile);
 }
 
 }  // namespace
