@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/process_scratch.h"
+
 namespace kv::fs {
 
 namespace {
@@ -224,9 +226,8 @@ bool RemoveHostFile(const std::filesystem::path& path) {
 }
 
 ScratchFolder::ScratchFolder(std::string_view prefix) {
-  std::error_code ec;
-  std::filesystem::path base = std::filesystem::temp_directory_path(ec);
-  if (ec) base = "/tmp";
+  // Inside the process's own scratch folder, so that what a killed process leaves is found and removed.
+  const std::filesystem::path base = ProcessScratchRoot();
   std::string pattern = (base / (std::string(prefix) + "XXXXXX")).string();
   if (::mkdtemp(pattern.data()) == nullptr)
     throw FsError("cannot make a scratch folder in " + base.string() + ": " + std::strerror(errno));

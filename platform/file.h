@@ -98,8 +98,9 @@ bool HostFileExists(const std::filesystem::path& path);
 // Device and inode of the file a path names now; (0, 0) when there is none.
 std::pair<std::uint64_t, std::uint64_t> HostFileIdentity(const std::filesystem::path& path);
 
-// A new private folder under the host's temporary folder, named prefix followed by six random characters, and
-// removed with everything in it when the object goes. Throws FsError when it cannot be made.
+// A new private folder inside the process's scratch folder (process_scratch.h, under the host's temporary folder),
+// named prefix followed by six random characters, and removed with everything in it when the object goes. Throws
+// FsError when it cannot be made.
 class ScratchFolder {
  public:
   explicit ScratchFolder(std::string_view prefix);

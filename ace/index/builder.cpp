@@ -18,6 +18,7 @@
 #include "ace/index/impl.h"
 #include "platform/file.h"
 #include "platform/fs.h"
+#include "support/strings.h"
 
 namespace ace::index {
 
@@ -470,6 +471,18 @@ IndexFile::Builder IndexFile::BuildTag(TagId id, std::size_t memoryBudget) {
   if (tag.count != 0)
     Fail(code::kInvalidArgument, self.TagText(tag) + " is not empty; a bulk build needs an empty tag");
   return Builder(std::make_unique<Builder::State>(self, tag, memoryBudget));
+}
+
+void IndexFile::RemoveLeftoverSortRuns(const std::filesystem::path& path) {
+  // Runs are named after the index file: path + ".sort<tag>-<run>.tmp" (see NewRunPath).
+  const std::string stem = path.filename().string() + ".";
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(path.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() > stem.size() && kv::SameText(name.substr(0, stem.size()), stem) &&
+        name.find(".sort", stem.size() - 1) != std::string::npos && name.ends_with(".tmp"))
+      kv::fs::RemoveHostFile(it->path());
+  }
 }
 
 }  // namespace ace::index

@@ -166,6 +166,9 @@ class IndexFile {
   };
   // memoryBudget below 64 KiB is raised to 64 KiB.
   Builder BuildTag(TagId tag, std::size_t memoryBudget = kDefaultBuildBudget);
+  // Removes the sort runs that bulk builds of the index file at path (or of its ".new" file) left when their
+  // process was killed. Only for a caller that has the table alone: a running build's runs look the same.
+  static void RemoveLeftoverSortRuns(const std::filesystem::path& path);
 
  private:
   explicit IndexFile(std::unique_ptr<Impl> impl);

@@ -18,9 +18,9 @@ std::shared_ptr<ScratchFolder> NewScratchFolder() {
 
 }  // namespace
 
-ResultWriter::ResultWriter(const std::vector<FieldSpec>& fields)
-    : scratch_(NewScratchFolder()), path_(scratch_->Path() / "RESULT.ADT") {
-  table_ = storage::Table::Create(path_, fields, 1, {.exclusive = true, .scratch = true});
+ResultWriter::ResultWriter(const std::vector<FieldSpec>& fields, bool sealed)
+    : scratch_(NewScratchFolder()), path_(scratch_->Path() / "RESULT.ADT"), sealed_(sealed) {
+  table_ = storage::Table::Create(path_, fields, 1, {.exclusive = true, .scratch = true, .sealed = sealed});
 }
 
 void ResultWriter::Write(const std::vector<Value>& values) {
@@ -40,7 +40,7 @@ ExecuteResult ResultWriter::Finish() {
   table_.reset();
   ExecuteResult r;
   // Private to this cursor (exclusive), and writable so that the caller can give it tags of its own columns.
-  r.cursor = storage::Table::Open(path_, {.exclusive = true, .scratch = true});
+  r.cursor = storage::Table::Open(path_, {.exclusive = true, .scratch = true, .sealed = sealed_});
   r.cursor->GotoTop();
   r.scratch = scratch_;
   r.rows = rows_;

@@ -16,7 +16,9 @@ namespace ace::sql::exec {
 
 class ResultWriter {
  public:
-  explicit ResultWriter(const std::vector<FieldSpec>& fields);
+  // sealed: the rows come from an encrypted table, and the result's files are sealed with the process's
+  // scratch secret (ace/core/scratch_secret.h).
+  ResultWriter(const std::vector<FieldSpec>& fields, bool sealed);
   void Write(const std::vector<Value>& values);  // one row; a NULL value leaves its field empty
   const std::filesystem::path& Folder() const { return scratch_->Path(); }
   // Closes the result and opens it again as the statement's cursor, on its first row.
@@ -27,6 +29,7 @@ class ResultWriter {
   std::filesystem::path path_;
   std::unique_ptr<storage::Table> table_;
   std::uint64_t rows_ = 0;
+  bool sealed_ = false;
 };
 
 }  // namespace ace::sql::exec

@@ -13,6 +13,8 @@ namespace ace::sql::exec {
 
 namespace {
 
+std::uint64_t RunPlace(std::uint64_t run, std::uint64_t row) { return (run << 40) | row; }
+
 // One value in a few bytes of its own, for rows that a sort keeps on disk: the kind, then the value.
 void PutValue(std::string& out, const Value& v) {
   out.push_back(static_cast<char>(v.GetKind()));
@@ -99,8 +101,8 @@ std::size_t HeapBytes(const Value& v) {
 // Reads a run back in pieces of 64 KiB.
 class RowSorter::Reader {
  public:
-  explicit Reader(const stdfs::path& path)
-      : file_(kv::fs::File::Open(path, kv::fs::File::Mode::ReadOnly)), size_(file_.Size()) {}
+  Reader(const stdfs::path& path, const Cipher* seal, std::uint64_t run)
+      : file_(kv::fs::File::Open(path, kv::fs::File::Mode::ReadOnly)), size_(file_.Size()), seal_(seal), run_(run) {}
 
   bool Next(Row& row, std::size_t keys, std::size_t values) {
     if (consumed_ == size_) return false;
@@ -111,6 +113,15 @@ class RowSorter::Reader {
     record_.resize(length);
     Read(record_.data(), length);
     std::string_view in = record_;
+    if (seal_ != nullptr) {
+      if (length < Cipher::kOverhead) Fail(code::kIoError, "a sort run of a query result is damaged");
+      opened_.resize(length - Cipher::kOverhead);
+      if (!seal_->Open(reinterpret_cast<const std::uint8_t*>(record_.data()), length, RunPlace(run_, count_),
+                       reinterpret_cast<std::uint8_t*>(opened_.data())))
+        Fail(code::kIoError, "a sort run of a query result is damaged");
+      in = opened_;
+    }
+    ++count_;
     row.keys.clear();
     row.values.clear();
     for (std::size_t i = 0; i < keys; ++i) row.keys.push_back(GetValue(in));
@@ -141,7 +152,9 @@ class RowSorter::Reader {
 
   kv::fs::File file_;
   std::uint64_t size_ = 0, read_ = 0, consumed_ = 0;
-  std::string buffer_, record_;
+  const Cipher* seal_;
+  std::uint64_t run_ = 0, count_ = 0;
+  std::string buffer_, record_, opened_;
   std::size_t at_ = 0;
 };
 
@@ -171,7 +184,7 @@ void RowSorter::Finish(const std::function<void(const std::vector<Value>&)>& wri
 void RowSorter::Merge(const std::function<void(const std::vector<Value>&)>& write) {
   std::vector<Reader> readers;
   readers.reserve(runs_.size());
-  for (const stdfs::path& run : runs_) readers.emplace_back(run);
+  for (std::size_t i = 0; i < runs_.size(); ++i) readers.emplace_back(runs_[i], seal_, i);
   // The heads of the runs; of equal keys the earlier run's row goes first.
   std::vector<std::pair<Row, std::size_t>> heads;
   const auto later = [&](const std::pair<Row, std::size_t>& a, const std::pair<Row, std::size_t>& b) {
@@ -205,12 +218,19 @@ void RowSorter::Spill() {
   const stdfs::path path = folder_ / ("SORT" + std::to_string(runs_.size() + 1) + ".RUN");
   runs_.push_back(path);
   kv::fs::File file = kv::fs::File::Open(path, kv::fs::File::Mode::CreateOrTruncate);
-  std::string chunk, record;
-  std::uint64_t offset = 0;
+  std::string chunk, record, sealed;
+  std::uint64_t offset = 0, count = 0;
   for (const Row& r : rows_) {
     record.clear();
     for (const Value& v : r.keys) PutValue(record, v);
     for (const Value& v : r.values) PutValue(record, v);
+    if (seal_ != nullptr) {
+      // Each row sealed on its own, bound to its run and its place in it.
+      sealed.resize(record.size() + Cipher::kOverhead);
+      seal_->Seal(reinterpret_cast<const std::uint8_t*>(record.data()), record.size(), RunPlace(runs_.size() - 1, count++),
+                  reinterpret_cast<std::uint8_t*>(sealed.data()));
+      record.swap(sealed);
+    }
     const std::uint64_t length = record.size();
     chunk.append(reinterpret_cast<const char*>(&length), sizeof length);
     chunk += record;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ace/core/cipher.h"
 #include "ace/core/value.h"
 #include "platform/file.h"
 
@@ -25,7 +26,9 @@ class RowSorter {
   using Less = std::function<bool(const std::vector<Value>&, const std::vector<Value>&)>;
   static constexpr std::size_t kBudget = 16u << 20;
 
-  RowSorter(std::filesystem::path folder, Less less) : folder_(std::move(folder)), less_(std::move(less)) {}
+  // seal: the key that seals the runs (rows of encrypted tables), nullptr to write them clear.
+  RowSorter(std::filesystem::path folder, Less less, const Cipher* seal)
+      : folder_(std::move(folder)), less_(std::move(less)), seal_(seal) {}
   ~RowSorter();
   RowSorter(const RowSorter&) = delete;
   RowSorter& operator=(const RowSorter&) = delete;
@@ -43,6 +46,7 @@ class RowSorter {
 
   std::filesystem::path folder_;
   Less less_;
+  const Cipher* seal_;
   std::vector<Row> rows_;
   std::size_t held_ = 0;
   std::vector<std::filesystem::path> runs_;

@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "ace/core/error.h"
+#include "ace/core/scratch_secret.h"
 #include "ace/sql/binding.h"
 #include "ace/sql/field_values.h"
 #include "ace/sql/record_filter.h"
@@ -342,8 +343,11 @@ ExecuteResult StaticSelect(const SelectStatement& s, const ParameterValues& para
 
   std::vector<FieldSpec> specs;
   for (const OutColumn& c : out) specs.push_back(c.spec);
-  ResultWriter writer(specs);
-  RowSorter sorter(writer.Folder(), SortOrder(sortKeys));
+  // Rows of an encrypted table are sealed wherever they are written outside its files.
+  const bool sealed = std::any_of(rows.tables.begin(), rows.tables.end(),
+                                  [](const Bound& b) { return b.table->Header().encrypted; });
+  ResultWriter writer(specs, sealed);
+  RowSorter sorter(writer.Folder(), SortOrder(sortKeys), sealed ? &ScratchCipher() : nullptr);
   Emitter emit(s.distinct, rows, out, sortKeys, writer, sorter);
   Groups groups(s, rows, agg);
   ReadSources(rows, s.where.get(), [&](const Resolver& r) {

@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "ace/core/error.h"
+#include "ace/core/scratch_secret.h"
 #include "ace/storage/change_gate.h"
 #include "ace/storage/record_codec.h"
 #include "ace/storage/slot_seal.h"
@@ -112,6 +113,7 @@ std::unique_ptr<Table> Table::Open(const stdfs::path& path, Options options) {
     files->BatchAppends(options.exclusive && options.batchAppends && !options.readOnly);
     if (gate) gate->Release();
     std::unique_ptr<Table> table(new Table(std::move(files), options, std::move(lock)));
+    if (options.scratch && options.sealed) table->GivePassword(ScratchSecret());
     table->GotoTop();
     return table;
   }
@@ -123,6 +125,10 @@ std::unique_ptr<Table> Table::Create(const stdfs::path& path, const std::vector<
   if (kv::fs::HostFileExists(path)) Fail(code::kFileExists, "table " + path.string() + " already exists");
   TableHeader header = TableHeader::ForFields(fields);
   header.charType = charType;
+  if (options.scratch && options.sealed) {
+    header.encrypted = true;
+    NewTableKey(header, ScratchSecret());
+  }
   const TablePaths paths = TablePaths::For(path);
   if (header.HasMemo()) {
     const Cipher::Salt random = Cipher::NewSalt();

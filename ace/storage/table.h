@@ -56,6 +56,9 @@ class Table {
     // A private table in a folder of its own that no crash needs to keep (a statement's result): made and
     // closed without syncing it to disk.
     bool scratch = false;
+    // With scratch, for the data of encrypted tables: made encrypted with the process's scratch secret
+    // (ace/core/scratch_secret.h), which every open with this option gives.
+    bool sealed = false;
     // With exclusive: appended records reach the file in batches of some 64 KiB rather than one write each (see
     // TableFiles::BatchAppends). A batch that cannot be written fails the call that wrote it out, and the last
     // one is written by Close, which says so when it fails: an owner that asks for batches closes with Close.

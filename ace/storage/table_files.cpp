@@ -65,6 +65,7 @@ TablePaths TablePaths::For(const stdfs::path& adt) { return {adt, Sibling(adt, "
 
 void RecoverRewrite(const TablePaths& paths) {
   const stdfs::path marker = paths.Marker();
+  index::IndexFile::RemoveLeftoverSortRuns(paths.adi);  // of the new index file, when its build was killed
   const stdfs::path files[] = {paths.adm, paths.adi, paths.adt};
   if (kv::fs::HostFileExists(marker)) {
     // The new files were complete when the marker was written: move the ones still waiting into place.
@@ -639,6 +640,8 @@ void TableFiles::RefreshTagIds() {
 
 void TableFiles::RebuildIndex() {
   index_.reset();
+  // A build killed part way left its sort runs: the table is ours alone here, so no build is running.
+  index::IndexFile::RemoveLeftoverSortRuns(paths_.adi);
   index_ = index::IndexFile::Create(paths_.adi, DataCipher(), header_.counters.change);
   index_->SetOwner(header_.tableId);
   index_->MarkDirty();

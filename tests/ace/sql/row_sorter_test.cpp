@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "ace/core/error.h"
+#include "ace/core/scratch_secret.h"
 #include "ace/sql/eval.h"
 #include "platform/file.h"
 #include "common/temp_folder.h"
@@ -23,7 +26,8 @@ RowSorter::Less Ascending() {
 
 // Rows of key (i * 7) % keys, each carrying its arrival number and a filler that makes it weigh about 1 KiB.
 void AddRows(RowSorter& sorter, int rows, int keys) {
-  const std::string filler(1000, 'x');
+  std::string filler;
+  while (filler.size() < 1000) filler += "S1234567D ";
   for (int i = 0; i < rows; ++i) {
     RowSorter::Row row;
     row.keys.push_back(Value::Integer((i * 7) % keys));
@@ -40,15 +44,21 @@ std::vector<std::filesystem::path> Runs(const std::filesystem::path& folder) {
 }
 
 TEST(RowSorter, GivesRowsInKeyOrderKeepingArrivalOrderWithinAKey) {
-  // 200 rows stay in memory; 40,000 rows of about 1 KiB pass the 16 MiB budget and go through runs on disk.
-  for (const int rows : {200, 40000}) {
-    SCOPED_TRACE(rows);
+  // 200 rows stay in memory; 40,000 rows of about 1 KiB pass the 16 MiB budget and go through runs on disk,
+  // clear or sealed (rows of an encrypted table: then no run holds a value as it is).
+  for (const int rows : {200, 40000}) for (const Cipher* seal : {static_cast<const Cipher*>(nullptr), &ScratchCipher()}) {
+    SCOPED_TRACE(std::to_string(rows) + (seal ? " sealed" : " clear"));
     kv::testing::TempFolder folder;
     std::vector<std::pair<std::int64_t, std::int64_t>> seen;  // key, arrival
     {
-      RowSorter sorter(folder.Path(), Ascending());
+      RowSorter sorter(folder.Path(), Ascending(), seal);
       AddRows(sorter, rows, 97);
       EXPECT_EQ(Runs(folder.Path()).empty(), rows == 200);
+      for (const auto& run : Runs(folder.Path())) {
+        std::ifstream in(run, std::ios::binary);
+        const std::string bytes(std::istreambuf_iterator<char>(in), {});
+        EXPECT_EQ(bytes.find("S1234567D") == std::string::npos, seal != nullptr) << run;
+      }
       sorter.Finish([&](const std::vector<Value>& v) { seen.emplace_back(v[0].AsInteger(), v[1].AsInteger()); });
     }
     ASSERT_EQ(seen.size(), static_cast<std::size_t>(rows));
@@ -66,7 +76,7 @@ TEST(RowSorter, ADamagedRunIsAnErrorNotACrash) {
   // A run whose first record claims a length far past the end of the file: it must fail as a damaged run, and
   // not reserve memory for the length it claims.
   kv::testing::TempFolder folder;
-  RowSorter sorter(folder.Path(), Ascending());
+  RowSorter sorter(folder.Path(), Ascending(), nullptr);
   AddRows(sorter, 40000, 97);
   const auto runs = Runs(folder.Path());
   ASSERT_FALSE(runs.empty());
