@@ -167,6 +167,7 @@ void WriteEmployees(TAdsTable& t, const std::vector<DemoEmployee>& staff) {
         .Text("EMG_CONTACT_RELATION", e.emergencyRelation)
         .Text("EMG_TEL", e.emergencyPhone)
         .Number("DEPENDENT_CHILD", e.children)
+        .Text("BENEFIT_SCHEME", e.category)
         .Bytes("PHOTO_ID", PhotoOf(e));
     // Records from before the termination status was kept have none (numbers ending in 3 or 7 here); the
     // upgrade fills it in from the termination date.
@@ -392,34 +393,6 @@ void WriteTraining(TAdsTable& t, const std::vector<DemoEmployee>& staff, Random&
       if (random.Percent(25)) r.Text("DEPARTMENT", e.department);
       r.Post();
     }
-  }
-}
-
-void WriteClaimSchemes(TAdsTable& t) {
-  struct Claim {
-    const char *scheme, *claim, *description;
-    double maximum;
-  };
-  static constexpr Claim kClaims[] = {
-      {"GENERAL", "OUTPT", "Outpatient (GP) visits", 400},   {"GENERAL", "DENTAL", "Dental treatment", 200},
-      {"GENERAL", "SPEC", "Specialist consultation", 500},   {"EXEC", "OUTPT", "Outpatient (GP) visits", 800},
-      {"EXEC", "DENTAL", "Dental treatment", 400},           {"EXEC", "SPEC", "Specialist consultation", 1000},
-      {"EXEC", "HEALTH", "Health screening", 300},           {"MGMT", "OUTPT", "Outpatient (GP) visits", 1500},
-      {"MGMT", "DENTAL", "Dental treatment", 800},           {"MGMT", "SPEC", "Specialist consultation", 2000},
-      {"MGMT", "HEALTH", "Health screening", 600},           {"MGMT", "OPTICAL", "Spectacles and lenses", 300}};
-  int trnno = 0;
-  for (const Claim& c : kClaims) {
-    ++trnno;
-    Row r(t);
-    r.Text("SCHEME_CODE", c.scheme)
-        .Text("CLAIM_CODE", c.claim)
-        .Text("TRNNO", std::to_string(trnno))
-        .Money("SUBLIMIT", Dollars(0))
-        .Text("DESC", c.description)
-        .Money("MAX_CLAIM", Dollars(c.maximum));
-    // The claim type came with a later release: schemes set up before it have none.
-    if (trnno % 2 == 0) r.Text("CLAIMTYPE", "0");
-    r.Post();
   }
 }
 
@@ -666,14 +639,23 @@ void WriteReminders(TAdsTable& t) {
       .Flag("ENABLED", true).Text("FIELDNAME", "EXPIRY_DATE").Text("DATABASENAME", "EMPLOYMT").Text("VALUE", "1").Post();
 }
 
-// Spouses kept as family records for every other married employee; the rest only on the employee record.
+// Spouses kept as family records for every other married employee, with their occupations; the rest only on the
+// employee record. Children from seven are at school (an occupation no employee has) and have none before.
 void WriteFamilies(TAdsTable& t, const std::vector<DemoEmployee>& staff) {
   bool kept = false;
   for (const DemoEmployee& e : staff) {
-    if (e.spouseName.empty() || !(kept = !kept)) continue;
-    Row(t).Text("EMP_CODE", e.empNo).Text("IC_PASSPORT_NUM", e.spouseNric).Text("NAME", e.spouseName)
-        .Text("RELATIONSHIP", "SPOUSE").Text("SEX", e.sex == 'M' ? "F" : "M").Day("BIRTH_DATE", e.spouseBirthDate)
-        .Post();
+    if (!e.spouseName.empty() && (kept = !kept))
+      Row(t).Text("EMP_CODE", e.empNo).Text("IC_PASSPORT_NUM", e.spouseNric).Text("NAME", e.spouseName)
+          .Text("RELATIONSHIP", "SPOUSE").Text("SEX", e.sex == 'M' ? "F" : "M").Day("BIRTH_DATE", e.spouseBirthDate)
+          .Text("OCCUPATION_CODE", e.spouseJob).Post();
+    for (int k = 1; k <= e.children; ++k) {
+      // Three years apart from the parent's late twenties, the youngest born by the end of 2009 at the latest.
+      const int year = std::min(e.birthDate.Year() + 24 + 3 * k, DemoAsOf().Year() - (e.children - k));
+      const Date born = Date::FromYmd(year, e.birthDate.Month(), 1);
+      Row(t).Text("EMP_CODE", e.empNo).Text("NAME", "Child " + std::to_string(k) + " of " + e.name.substr(0, 40))
+          .Text("RELATIONSHIP", "CHILD").Day("BIRTH_DATE", born)
+          .Text("OCCUPATION_CODE", AgeOn(born, DemoAsOf()) >= 7 ? "STUDENT" : "").Post();
+    }
   }
 }
 
@@ -753,7 +735,9 @@ void WriteCodes(TAdsTable& t) {
   static constexpr const char* kCodes[][4] = {{"CLAIM", "MED", "Medical claim", "MEDICAL"},
                                               {"CLAIM", "DEN", "Dental claim", "DENTAL"},
                                               {"LEAVE", "AL", "Annual leave", ""},
-                                              {"LEAVE", "SL", "Sick leave", ""}};
+                                              {"LEAVE", "SL", "Sick leave", ""},
+                                              // a relation set up by hand, with a description of its own
+                                              {"RE", "SPOUSE", "Husband or wife", ""}};
   for (const auto& c : kCodes)
     Row(t).Text("CATEGORY", c[0]).Text("CODE", c[1]).Text("DESC", c[2]).Text("N1CLAIM", c[3]).Post();
 }
@@ -812,7 +796,12 @@ CompanyContent MakeCompanyTables(const std::string& folder, const DemoCompany& c
   // of those, each free-table company has some encrypted already and some not, in turns.
   static constexpr const char* kAlwaysEncrypted[] = {"PAYPARA1", "EMPLOYEE", "P_HTRX"};
   static constexpr const char* kSometimesEncrypted[] = {"TRANSFER", "PASS", "EMP_ALW", "SYSCONT.ADT", "loans_red"};
+  // The tax tables are clear in a free-table company, for the upgrade to encrypt; under a dictionary, those the
+  // column lists keep encrypted are encrypted by the dictionary.
+  static constexpr const char* kTaxTables[] = {"IRDX8A", "IR8AR", "IR8AREC", "IR8S", "IRREFUND"};
   const auto encrypted = [&](std::string_view name) {
+    for (const char* n : kTaxTables)
+      if (name == n) return forDictionary && FindOlderLayout(name) && FindOlderLayout(name)->encrypted;
     for (const char* n : kAlwaysEncrypted)
       if (name == n) return true;
     for (int i = 0; i < 5; ++i)
@@ -867,6 +856,12 @@ CompanyContent MakeCompanyTables(const std::string& folder, const DemoCompany& c
   make("EDUCATE", [&](TAdsTable& t) { WriteEducation(t, staff); });
   make("AUTOSET", WriteReminders);
   make("INCOMETB", WriteIncomeTaxBands);
+  // The claim set-up the conversions rebuild, the lists and the leave entitlements.
+  make("MEDTABLE", WriteClaimSources);
+  make("MEDTBL", WriteClaimTiers);
+  make("LIST", WriteListValues);
+  make("EMPENT", [&](TAdsTable& t) { WriteLeaveEntitlements(t, staff); });
+  for (const char* tax : kTaxTables) make(tax, [&](TAdsTable& t) { WriteTaxRows(t, tax, staff); });
   // The rows of the tables the record conversions and the employee record walk work on.
   Random careerRandom = random.Fork(7);
   const std::pair<const char*, RowWriter> kRows[] = {
@@ -882,6 +877,7 @@ CompanyContent MakeCompanyTables(const std::string& folder, const DemoCompany& c
       {"EMPMISC", [&](TAdsTable& t) { WriteMiscellany(t, staff); }},
       {"SETUP", [](TAdsTable&) {}},
       {"COSTCTR", [&](TAdsTable& t) { WriteCostCentres(t, staff); }},
+      {"ALOCLAIM", WriteClaimAllocations},
   };
   // Without the older layouts, the core tables include what every company's run walks through (careers, codes,
   // family, employment and other details, set-up, cost centres), in their own layouts.

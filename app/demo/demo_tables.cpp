@@ -292,6 +292,24 @@ constexpr IndexSpec kLeavTrxIndexes[] = {{"EMPCODE", "EMPCODE;LEAVE_CODE;DATE"}}
 constexpr FieldSpec kLeavesetFields[] = {{"PERIOD", S, 6}, {"LEAVE_CODE", S, 8}, {"ENTITLE", Flt}, {"CARRY", Flt}};
 constexpr IndexSpec kLeavesetIndexes[] = {{"PERIOD", "PERIOD"}};
 
+// The claim set-up's source: the tiers of each scheme and claim code, numbered by ID.
+constexpr FieldSpec kMedTableFields[] = {
+    {"CATEGORY", S, 8}, {"MEDICAL_CODE", S, 8}, {"ID", Int}, {"MAX_CLAIM", Cur}, {"FROM", Cur}, {"TO", Cur},
+};
+constexpr IndexSpec kMedTableIndexes[] = {{"CATEGORY", "CATEGORY;MEDICAL_CODE;ID"}};
+// The tiers of the claim set-up rows (MEDSCH's TRNNO), numbered 1 to 10 within their row.
+constexpr FieldSpec kMedTblFields[] = {{"TRNNO", S, 12}, {"ID", Int}, {"MAX_CLAIM", Cur}, {"FROM", Cur}, {"TO", Cur}};
+constexpr IndexSpec kMedTblIndexes[] = {{"TRNNO", "TRNNO;ID"}};
+// Sub-claims of a claim code with their limits.
+constexpr FieldSpec kAloclaimFields[] = {{"MEDICAL", S, 8}, {"CODE", S, 8}, {"DESC", S, 30}, {"MAX_CLAIM", Cur}};
+constexpr IndexSpec kAloclaimIndexes[] = {{"MEDICAL", "MEDICAL;CODE"}};
+// Values offered in the suite's drop-down lists.
+constexpr FieldSpec kListFields[] = {{"LIST_NAME", S, 20}, {"VALUE", S, 20}};
+// Leave entitlements per employee, leave code and year; CURRENT is the entitlement of the current year.
+constexpr FieldSpec kEmpentFields[] = {
+    {"EMP_NO", S, 12}, {"LEAVE_CODE", S, 8}, {"YEAR", S, 4}, {"ENTITLE", Cur}, {"CURRENT", Cur}};
+constexpr IndexSpec kEmpentIndexes[] = {{"EMP_NO", "EMP_NO;LEAVE_CODE;YEAR"}};
+
 // Medical claims per employee and bill.
 constexpr FieldSpec kMedicalFields[] = {
     {"EMPCODE", S, 12}, {"CLAIM_DATE", Dat}, {"MEDICAL_CODE", S, 8}, {"CLINIC", S, 40}, {"AMOUNT", Cur},
@@ -316,6 +334,12 @@ constexpr IndexSpec kTaxIndexes[] = {{"EMPCODE", "EMPCODE;YEAR"}};
 constexpr FieldSpec kIr8arFields[] = {
     {"EMPCODE", S, 12}, {"YEAR", S, 4}, {"TYPE", S, 1}, {"GROSS_SALARY", Cur}, {"BONUS", Cur},
 };
+// The other tax tables: benefits in kind (IRDX8A), submissions (IR8AREC), CPF on wages over the ceiling (IR8S)
+// and refunds (IRREFUND).
+constexpr FieldSpec kIrdx8aFields[] = {{"EMPCODE", S, 12}, {"YEAR", S, 4}, {"AVRENT_EMPLOYEE", Cur}};
+constexpr FieldSpec kIr8arecFields[] = {{"EMPCODE", S, 12}, {"YEAR", S, 4}, {"SUBMITTED", Dat}, {"STATUS", S, 1}};
+constexpr FieldSpec kIr8sFields[] = {{"EMPCODE", S, 12}, {"YEAR", S, 4}, {"ORD_WAGE", Cur}};
+constexpr FieldSpec kIrrefundFields[] = {{"EMPCODE", S, 12}, {"YEAR", S, 4}, {"REFUND_AMT", Cur}, {"REFUND_DATE", Dat}};
 // The income tax bands per year and kind of taxpayer.
 constexpr FieldSpec kIncometbFields[] = {
     {"YEAR", S, 4}, {"FORWHAT", S, 8}, {"FROM", Cur}, {"TO", Cur}, {"RATE", Flt}};
@@ -378,6 +402,15 @@ constexpr TableSpec kTables[] = {
     {"PQUERY", kPqueryFields, kPqueryIndexes},
     {"P_HIST1", kPHist1Fields, kPHist1Indexes},
     {"IR8AR", kIr8arFields, kTaxIndexes},
+    {"IRDX8A", kIrdx8aFields, kTaxIndexes},
+    {"IR8AREC", kIr8arecFields, kTaxIndexes},
+    {"IR8S", kIr8sFields, kTaxIndexes},
+    {"IRREFUND", kIrrefundFields, kTaxIndexes},
+    {"MEDTABLE", kMedTableFields, kMedTableIndexes},
+    {"MEDTBL", kMedTblFields, kMedTblIndexes},
+    {"ALOCLAIM", kAloclaimFields, kAloclaimIndexes},
+    {"LIST", kListFields, {}},
+    {"EMPENT", kEmpentFields, kEmpentIndexes},
     {"INCOMETB", kIncometbFields, {}},
     {"TEMP_EMP.ADT", kTempEmpFields, {}},
     {"BAKERY.ADT", kBakeryFields, kBakeryIndexes},

@@ -35,7 +35,10 @@ const std::vector<KeptColumn>& KeptColumns() {
   static const std::vector<KeptColumn> kept = {{"BANKLIST", {"NEW_IC", S, 16}},
                                                {"PUBLIC", {"STATE", S, 8}},
                                                {"FAMILY", {"IC_PASSPORT_NUM", S, 16}},
-                                               {"EMP_BNK", {"CYCLE", S, 1}}};
+                                               {"EMP_BNK", {"CYCLE", S, 1}},
+                                               // the claims module gave the staff their benefit schemes before
+                                               // the release that adds the column for all
+                                               {"EMPLOYEE", {"BENEFIT_SCHEME", S, 8}}};
   return kept;
 }
 
