@@ -2,6 +2,7 @@
 
 #include "engine/failure_of.h"
 #include "engine/table.h"
+#include "platform/fs.h"
 #include "support/strings.h"
 
 namespace kv::console {
@@ -53,8 +54,12 @@ const TableShape& CompanyView::Table(std::string_view name) {
     if (shape.encrypted && !dictionary_) table.EnableEncryption(engine::kTablePassword);
     for (const auto& field : table.Fields())
       shape.fields.push_back({field->FieldName(), field->DataType(), field->Size()});
+    shape.rows = table.RecordCount();
     table.UpdateIndexDefs();
-    for (const engine::TIndexDef& index : table.IndexDefs) shape.indexKeys.push_back(index.Fields);
+    for (const engine::TIndexDef& index : table.IndexDefs) {
+      shape.indexKeys.push_back(index.Fields);
+      shape.indexNames.push_back(index.Name);
+    }
   });
   (void)engine::FailureOf([&] { table.Close(); });
   if (failure) shape.unreadable = *failure;
@@ -72,6 +77,12 @@ engine::TAdsDictionary* CompanyView::OpenDictionary(std::string* failure) {
   }
   if (dictionaryFailure_ && failure) *failure = *dictionaryFailure_;
   return dictionaryObject_.get();
+}
+
+const std::map<std::string, TableShape>& CompanyView::AllTables() {
+  for (const kv::fs::FindEntry& entry : kv::fs::FindFiles(folder_ + "\\*.adt"))
+    if (!entry.isFolder) Table(entry.name);
+  return tables_;
 }
 
 void CompanyView::UnreadableTables(std::vector<std::string>& lines) const {

@@ -3,6 +3,7 @@
 // connection of its own with the table opened shared and read-only; and the company's dictionary, when it has
 // one, through an administrative connection that only asks.
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -25,7 +26,9 @@ struct TableShape {
   bool exists = false;
   std::string unreadable;  // the engine's text when the table could not be read
   std::vector<Field> fields;
-  std::vector<std::string> indexKeys;  // each index's fields joined by ";", as the engine reports them
+  std::vector<std::string> indexKeys;   // each index's fields joined by ";", as the engine reports them
+  std::vector<std::string> indexNames;  // in the same order
+  std::uint64_t rows = 0;
   bool encrypted = false;
 
   const Field* FindField(std::string_view name) const;  // without regard to case
@@ -46,6 +49,9 @@ class CompanyView {
   // The dictionary connection, made on first use; nullptr with the engine's text in *failure when it cannot
   // be made.
   engine::TAdsDictionary* OpenDictionary(std::string* failure);
+
+  // Every table of the company folder (each ".ADT" file), by upper-cased bare name.
+  const std::map<std::string, TableShape>& AllTables();
 
   // One line for each table read so far that could not be read.
   void UnreadableTables(std::vector<std::string>& lines) const;

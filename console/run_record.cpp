@@ -10,6 +10,8 @@
 
 #include "console/backup.h"
 #include "console/form.h"
+#include "console/table_survey.h"
+#include "engine/failure_of.h"
 #include "platform/fs.h"
 
 namespace kv::console {
@@ -77,6 +79,8 @@ class CompanyRunRecorder {
   CompanyRunRecorder& operator=(const CompanyRunRecorder&) = delete;
 
   RunRecord& Record() { return record_; }
+  // A step of the record's own, such as the survey of the tables at the end.
+  void Step(const std::string& name) { Begin(name); }
 
   // Closes the last step and writes the file; a record that cannot be written is told, and the run goes on.
   void Finish(const std::string& outcome, const std::string& backupFolder, const std::string& backupArchive) {
@@ -109,6 +113,31 @@ class CompanyRunRecorder {
   std::chrono::steady_clock::time_point since_;
 };
 
+std::string List(const std::vector<std::string>& items) {
+  std::string json = "[";
+  for (std::size_t i = 0; i < items.size(); ++i) json += std::string(i ? "," : "") + "\n      " + Quoted(items[i]);
+  return json + (items.empty() ? "]" : "\n    ]");
+}
+
+std::string ChangesJson(const std::optional<TableChanges>& changes) {
+  if (!changes) return "null";
+  std::string json = "{\n";
+  json += "    \"tables created\": " + List(changes->tablesCreated) + ",\n";
+  json += "    \"tables deleted\": " + List(changes->tablesDeleted) + ",\n";
+  json += "    \"columns added\": " + List(changes->columnsAdded) + ",\n";
+  json += "    \"columns altered\": " + List(changes->columnsAltered) + ",\n";
+  json += "    \"columns dropped\": " + List(changes->columnsDropped) + ",\n";
+  json += "    \"indexes made\": " + List(changes->indexesMade) + ",\n";
+  json += "    \"rows\": [";
+  for (std::size_t i = 0; i < changes->rows.size(); ++i) {
+    const TableChanges::Rows& r = changes->rows[i];
+    json += std::string(i ? "," : "") + "\n      {\"table\": " + Quoted(r.table) +
+            ", \"before\": " + std::to_string(r.before) + ", \"after\": " + std::to_string(r.after) + "}";
+  }
+  json += changes->rows.empty() ? "]\n" : "\n    ]\n";
+  return json + "  }";
+}
+
 }  // namespace
 
 std::string RunRecordJson(const RunRecord& record) {
@@ -130,6 +159,7 @@ std::string RunRecordJson(const RunRecord& record) {
   for (std::size_t i = 0; i < record.messages.size(); ++i)
     json += std::string(i ? "," : "") + "\n    " + Quoted(record.messages[i]);
   json += record.messages.empty() ? "],\n" : "\n  ],\n";
+  json += "  \"changes\": " + ChangesJson(record.changes) + ",\n";
   json += "  \"outcome\": " + Quoted(record.outcome) + "\n}\n";
   return json;
 }
@@ -162,11 +192,19 @@ void TForm1::ProcessCompany(const std::string& code) {
     }
     return version;
   };
+  // The tables as they stand once the company is connected, and again after its run: what the run changed.
+  const auto survey = [this, &code]() -> std::optional<TableSurvey> {
+    std::optional<TableSurvey> tables;
+    (void)engine::FailureOf([&] { tables = SurveyTables(code, CompanyFolder(code), AdsConnection1.IsDictionary()); });
+    return tables;
+  };
+  std::optional<TableSurvey> before;
   bool connected = false;
   recorder = std::make_unique<CompanyRunRecorder>(*this, messageTap_, code, [&] {
     if (connected) return;
     connected = true;
     recorder->Record().versionBefore = readVersion();
+    before = survey();
   });
   const std::string backupFolder = dataPath_ + "BACKUP";
   try {
@@ -177,6 +215,10 @@ void TForm1::ProcessCompany(const std::string& code) {
     throw;
   }
   recorder->Record().versionAfter = readVersion();
+  if (before) {
+    recorder->Step("survey of the tables");
+    if (const auto after = survey()) recorder->Record().changes = CompareSurveys(*before, *after);
+  }
   recorder->Finish("completed", backupFolder, lastBackup_);
 }
 

@@ -14,6 +14,21 @@
 
 namespace kv::console {
 
+// What the run changed in the company's tables, from a survey of every table before and after it.
+struct TableChanges {
+  struct Rows {
+    std::string table;
+    std::uint64_t before = 0, after = 0;
+  };
+  std::vector<std::string> tablesCreated;   // "CPFNEW2"
+  std::vector<std::string> tablesDeleted;
+  std::vector<std::string> columnsAdded;    // "GLCOST.GL_TYPE char(20)"
+  std::vector<std::string> columnsAltered;  // "PASS.PRINTER char(2) -> char(4)"
+  std::vector<std::string> columnsDropped;  // "CLAIMGRP.DESC"
+  std::vector<std::string> indexesMade;     // "RPTRX.PAYCODE on EMPCODE;PAYCODE;PERIOD;CYCLE"
+  std::vector<Rows> rows;                   // tables whose row count changed (a new table's from 0)
+};
+
 struct RunRecord {
   struct Step {
     std::string name;  // the progress line naming it ("UPDATE TABLE : CPFNEW2.ADT"), or "connect and back up"
@@ -26,6 +41,7 @@ struct RunRecord {
   std::vector<Step> steps;
   std::vector<std::string> messages;  // every message and confirmation shown, in order
   std::string outcome;                // "completed", or "error: TEXT" for an error that ended the run
+  std::optional<TableChanges> changes;  // unset when the tables could not be surveyed
 };
 
 std::string RunRecordJson(const RunRecord& record);

@@ -50,6 +50,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       if (!TakeValue(args, i, a == "--restore" ? &o.restore : &o.from, error)) return std::nullopt;
     } else if (a == "--check") {
       o.check = true;
+    } else if (a == "--dry-run") {
+      o.dryRun = true;
     } else if (a == "--select-all") {
       o.selectAll = true;
     } else if (a == "--yes") {
@@ -67,8 +69,13 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
     *error = "--from goes with --restore";
     return std::nullopt;
   }
-  if (!o.restore.empty() + !o.history.empty() + (o.jobs > 0) + !o.oneCompany.empty() + o.check > 1) {
-    *error = "--restore, --history, --check, --jobs and --one-company each do a job of their own: give one";
+  if (!o.restore.empty() + !o.history.empty() + (o.jobs > 0) + !o.oneCompany.empty() + o.check + o.dryRun > 1) {
+    *error =
+        "--restore, --history, --check, --dry-run, --jobs and --one-company each do a job of their own: give one";
+    return std::nullopt;
+  }
+  if (o.dryRun && o.select.empty() && !o.selectAll) {
+    *error = "--dry-run needs the companies: --select CODE or --select-all";
     return std::nullopt;
   }
   return o;
@@ -81,6 +88,7 @@ std::string CliUsage() {
        kv8mtn-cli [--program-dir DIR] --restore CODE [--from ARCHIVE]
        kv8mtn-cli [--program-dir DIR] --history CODE
        kv8mtn-cli [--program-dir DIR] --check [--select CODE]...
+       kv8mtn-cli [--program-dir DIR] [--tick NAME]... --dry-run (--select CODE... | --select-all) --yes
 
 Runs the KV8 MTN 9.07 upgrade headlessly: the same window state and run as the desktop program, driven from the
 command line. Start-up reads DIR\KAVEN.ini and opens the company registry mcompany.ADT in the data path; then the
@@ -111,6 +119,10 @@ options and selections given here are applied and Process is pressed.
                      column lists with their types and lengths, the index upgrade's indexes, the encryption of
                      free tables and, on dictionary companies, registration, standard rights and auto-create.
                      One line "check: CODE: DIFFERENCE" each; exit status 0 when no company differs, else 1
+  --dry-run          run each selected company's whole upgrade on a scratch copy made from a fresh backup (the
+                     archive is written to BACKUP as a run's backup is), with the options ticked here, and
+                     print what it changed there: the copy's run record and its --check afterwards, lines
+                     "dry run: CODE: ...". The company and the registry are left untouched; the copy goes
   --restore CODE     put company CODE back from a backup archive in the data path's BACKUP folder (the one
                      written last unless --from names one) and do no run. The archive is extracted beside the
                      company folder and swapped in only when complete; files the backup does not take (pictures,

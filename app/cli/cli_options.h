@@ -22,6 +22,7 @@ struct CliOptions {
   std::string restore;                  // company code to put back from a backup archive (no run)
   std::string from;                     // with restore: the archive (name in BACKUP, or a path)
   std::string history;                  // company code whose run records are printed (no run)
+  bool dryRun = false;                  // each selected company's run on a scratch copy, the company untouched
   bool check = false;                   // the drift check of the selected (default: every) company, no run
   int jobs = 0;                         // companies run at once, each in a process of its own (0: in this one)
   std::string oneCompany;               // run only this company's part of the run (what --jobs starts)

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "app/cli/check_command.h"
+#include "app/cli/dry_run_command.h"
 #include "app/cli/history_command.h"
 #include "app/cli/parallel_run.h"
 #include "app/cli/restore_command.h"
@@ -28,7 +29,7 @@ void FollowProgress(kv::console::TForm1& form, std::ostream& progress) {
 // What the application's default error display shows for an error no handler caught: its message.
 void ShowUncaught(std::ostream& out, const std::exception& error) { out << "error: " << error.what() << std::endl; }
 
-bool ApplyOptions(kv::console::TForm1& form, const CliOptions& options, std::ostream& out) {
+bool ApplyTicks(kv::console::TForm1& form, const CliOptions& options, std::ostream& out) {
   const auto set = [&](const std::string& name, bool checked) {
     kv::console::TCheckOption* option = form.FindOption(name);
     if (!option) {
@@ -42,6 +43,10 @@ bool ApplyOptions(kv::console::TForm1& form, const CliOptions& options, std::ost
     if (!set(name, true)) return false;
   for (const std::string& name : options.untick)
     if (!set(name, false)) return false;
+  return true;
+}
+
+bool ApplySelections(kv::console::TForm1& form, const CliOptions& options, std::ostream& out) {
   if (options.selectAll) form.CheckBox2.SetChecked(true);
   for (const std::string& code : options.select) {
     if (!form.SelectCompany(code, true)) {
@@ -90,7 +95,11 @@ int RunHeadless(const CliOptions& options, const std::string& programFile, std::
     if (!options.restore.empty()) return RestoreFromBackup(form, options.restore, options.from, out);
     // Before the options: a check selects no company in the registry, it only reads.
     if (options.check) return PrintDrift(form, options.select, out);
-    if (!ApplyOptions(form, options, out)) return kBadUse;
+    if (!ApplyTicks(form, options, out)) return kBadUse;
+    // Before the selections: a dry run selects nothing in the registry, only in its copy.
+    if (options.dryRun)
+      return PrintDryRun(form, options.selectAll ? std::vector<std::string>{} : options.select, ui, out);
+    if (!ApplySelections(form, options, out)) return kBadUse;
     if (options.list) ListRegistry(form, out);
     if (options.noProcess) return kCompleted;
 

@@ -1,5 +1,6 @@
-// kv8mtn-cli --check on a demo installation: the differences a run will mend before it, none (but the known
-// gaps of the run and the demo) after it, and nothing changed by looking.
+// kv8mtn-cli --check and --dry-run on a demo installation: the differences a run will mend before it, none
+// (but the known gaps of the run and the demo) after it, nothing changed by looking; and a dry run that tells
+// what the real run then does, leaving the company and the registry as they were.
 
 #include <gtest/gtest.h>
 
@@ -43,11 +44,12 @@ struct Installation {
     return exit;
   }
 
-  // Every file of the installation with a hash of its bytes.
-  std::map<std::string, std::size_t> Checksums() const {
+  // Every file of the installation (but the backups and run records, with backups) with a hash of its bytes.
+  std::map<std::string, std::size_t> Checksums(bool withBackups = true) const {
     std::map<std::string, std::size_t> sums;
     for (const auto& entry : fs::recursive_directory_iterator(folder.Path())) {
       if (!entry.is_regular_file()) continue;
+      if (!withBackups && entry.path().parent_path().filename() == "BACKUP") continue;
       std::ifstream in(entry.path(), std::ios::binary);
       const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
       sums[fs::relative(entry.path(), folder.Path()).string()] = std::hash<std::string>{}(bytes);
@@ -55,8 +57,44 @@ struct Installation {
     return sums;
   }
 
+  // The company's run records in BACKUP, oldest first.
+  std::vector<std::string> Records(const std::string& code) const {
+    std::vector<std::string> records;
+    if (!fs::is_directory(folder.Path() / "BACKUP")) return records;
+    for (const auto& entry : fs::directory_iterator(folder.Path() / "BACKUP")) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind(code + " ", 0) != 0 || entry.path().extension() != ".json") continue;
+      std::ifstream in(entry.path());
+      records.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return records;
+  }
+
   kv::testing::TempFolder folder;
 };
+
+// The record's "changes" section: what the run changed in the company's tables.
+std::string ChangesOf(const std::string& record) {
+  const std::size_t from = record.find("  \"changes\": {"), to = record.find("  \"outcome\": ", from);
+  return from == std::string::npos || to == std::string::npos ? "" : record.substr(from, to - from);
+}
+
+// The lines of text that start with the prefix, without it.
+std::vector<std::string> LinesAfter(const std::string& text, const std::string& prefix) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind(prefix, 0) == 0) lines.push_back(line.substr(prefix.size()));
+  return lines;
+}
+
+// The steps of a run record, but the one named by the company's folder (the copy's lies elsewhere).
+std::vector<std::string> StepsOf(const std::string& record) {
+  std::vector<std::string> steps;
+  for (const std::string& step : LinesAfter(record, "    {\"step\": "))
+    if (step.find("COMPANY") == std::string::npos) steps.push_back(step.substr(0, step.find(", \"seconds\"")));
+  return steps;
+}
 
 std::vector<std::string> CheckLines(const std::string& out) {
   std::vector<std::string> lines;
@@ -122,12 +160,37 @@ TEST(DriftCheck, ShowsWhatARunMendsAndChangesNothing) {
   // A check selects nothing in the registry.
   EXPECT_EQ(demo.Checksums(), before) << "the check changed a file";
 
+  // The dry run: the company's whole run on a copy; only a fresh backup is added to the installation.
+  const auto beforeDryRun = demo.Checksums(false);
+  ASSERT_EQ(demo.Start({"--dry-run", "--select", "DEMO02", "--tick", "CheckBoxAdv", "--yes"}, &out), kCompleted)
+      << out;
+  const std::string dryRun = out;
+  EXPECT_EQ(demo.Checksums(false), beforeDryRun) << "the dry run changed the company or the registry";
+  EXPECT_TRUE(demo.Records("DEMO02").empty()) << "the copy's record belongs to the copy";
+  EXPECT_NE(dryRun.find("dry run: DEMO02: a copy from the fresh backup DEMO02 "), std::string::npos) << dryRun;
+  EXPECT_NE(dryRun.find("\"data version after\": 9.07"), std::string::npos) << dryRun;
+  EXPECT_NE(dryRun.find("\"outcome\": \"completed\""), std::string::npos) << dryRun;
+  EXPECT_EQ(dryRun.find("DEMO01"), std::string::npos) << dryRun;
+  // What the copy's run changed, table by table.
+  const std::string changes = ChangesOf(dryRun);
+  for (const char* change : {"\"CPFNEW2\"", "\"GLCOST.GL_TYPE char(20)\"", "\"PASS.PRINTER char(2) -> char(4)\"",
+                             "\"CLAIMGRP.DESC\"", "\"RPTRX.PAYCODE on EMPCODE;PAYCODE;PERIOD;CYCLE\"",
+                             "{\"table\": \"CPFNEW2\", \"before\": 0, \"after\": 88}"})
+    EXPECT_NE(changes.find(change), std::string::npos) << change << "\n" << changes;
+
   ASSERT_EQ(demo.Start({"--select-all", "--tick", "CheckBoxAdv", "--yes"}, &out), kCompleted) << out;
   demo.Start({"--check"}, &out);
   for (const std::string& line : CheckLines(out)) {
     if (line.find("as a complete run leaves it") != std::string::npos) continue;
     EXPECT_TRUE(kKnownGaps.count(line)) << "after a complete run: " << line;
   }
+  // What the dry run told is what the real run did: its steps, and what is left different afterwards.
+  const auto records = demo.Records("DEMO02");
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(StepsOf(dryRun), StepsOf(records[0]));
+  EXPECT_EQ(ChangesOf(dryRun), ChangesOf(records[0]));
+  EXPECT_FALSE(StepsOf(records[0]).empty());
+  EXPECT_EQ(LinesAfter(dryRun, "dry run: DEMO02: after the run: "), LinesAfter(out, "check: DEMO02: "));
 }
 
 }  // namespace

@@ -110,7 +110,7 @@ TEST(ParallelRun, OptionsDoOneJobEach) {
   EXPECT_FALSE(ParseCliOptions({"--jobs", "0"}, &error));
   EXPECT_EQ(error, "--jobs takes a number of processes from 1 to 999, not \"0\"");
   EXPECT_FALSE(ParseCliOptions({"--restore", "A", "--jobs", "2"}, &error));
-  EXPECT_EQ(error, "--restore, --history, --check, --jobs and --one-company each do a job of their own: give one");
+  EXPECT_EQ(error, "--restore, --history, --check, --dry-run, --jobs and --one-company each do a job of their own: give one");
   const auto o = ParseCliOptions({"--select-all", "--jobs", "4"}, &error);
   ASSERT_TRUE(o) << error;
   EXPECT_EQ(o->jobs, 4);
