@@ -86,6 +86,10 @@ class TForm1 {
   bool ProcessStart();
   void ProcessOneCompany(const std::string& code);
   void ProcessEnd();
+  // The drift check and the record of the last run of the company the grid stands on, each in a titled box
+  // ("Check", "Last run"); nothing while a run is under way.
+  void ButtonCheckClick();
+  void ButtonLastRunClick();
   // Zip progress into Edit1.
   void XceedZip1FileStatus(const kv::zip::FileStatus& status);
   // The handlers that let encrypted free tables be read through placed objects, and report failed posts to
@@ -118,6 +122,8 @@ class TForm1 {
   ObservableText Edit4{"employee"};  // "Flow Table", on Misc
   ObservableText LabelServerInfo;
   TControl BitBtn1{"&Process"};
+  TControl ButtonCheck{"C&heck"};
+  TControl ButtonLastRun{"&Last run"};
   TControl wwDBGrid1;
 
   bool Closed() const { return closed_; }

@@ -325,6 +325,8 @@ void TForm1::ShieldRegistryWalkers(bool running) {
   running_ = running;
   CheckBox2.enabled.Set(!running);
   CheckBoxDir.enabled.Set(!running);
+  ButtonCheck.enabled.Set(!running);
+  ButtonLastRun.enabled.Set(!running);
 }
 
 }  // namespace kv::console

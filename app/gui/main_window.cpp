@@ -1,5 +1,6 @@
 #include "app/gui/main_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -109,6 +110,30 @@ QWidget* MainWindow::BuildMainPage() {
   layout->addWidget(BuildOptionColumns(form_, "Main", bindings_, afterClick, page));
   registryModel_ = new RegistryModel(form_, [this](const std::function<void()>& h) { return RunHandler(h); }, this);
   grid_ = new RegistryGrid(registryModel_, page);
+  // The company the grid stands on, looked at without a run: the grid's menu (right button), so the window
+  // keeps its size.
+  grid_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  const auto addAction = [this](kv::console::TControl& control, const char* name,
+                                void (kv::console::TForm1::*click)()) {
+    auto* action = new QAction(QString::fromStdString(control.caption), grid_);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, [this, click] {
+      RunHandler([this, click] {
+        // The registry's current record is the company the handlers look at: the grid's current row.
+        auto& registry = form_.AdsTableCompany;
+        const QModelIndex at = grid_->currentIndex();
+        if (at.isValid() && registry.Active()) {
+          const std::string code = registryModel_->CodeAt(at.row());
+          for (registry.First(); !registry.Eof() && form_.CompanyCode() != code;) registry.Next();
+        }
+        (form_.*click)();
+      });
+    });
+    bindings_.Follow<bool>(control.enabled, [action](bool enabled) { action->setEnabled(enabled); });
+    grid_->addAction(action);
+  };
+  addAction(form_.ButtonCheck, "ButtonCheck", &kv::console::TForm1::ButtonCheckClick);
+  addAction(form_.ButtonLastRun, "ButtonLastRun", &kv::console::TForm1::ButtonLastRunClick);
   bindings_.Enabled(*grid_, form_.wwDBGrid1.enabled);
   layout->addWidget(grid_, 1);
   return page;
