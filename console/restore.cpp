@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
-#include "ace/storage/table_files.h"
+#include "ace/ace_files.h"
 #include "console/backup.h"
 #include "platform/file.h"
 #include "platform/fs.h"
@@ -22,22 +22,21 @@ bool IsDatabaseFile(const std::string& name) {
 
 // Every table of the folder held as an exclusive open holds it: no other user has one open, and none can open
 // one until the locks go with the files.
-std::vector<kv::fs::File> HoldTables(const stdfs::path& folder, std::string_view code) {
-  std::vector<kv::fs::File> held;
+std::vector<ace::TableFileHold> HoldTables(const stdfs::path& folder, std::string_view code) {
+  std::vector<ace::TableFileHold> held;
   if (!stdfs::is_directory(folder)) return held;
   for (const auto& entry : stdfs::directory_iterator(folder)) {
     const std::string name = entry.path().filename().string();
     if (!entry.is_regular_file() || !kv::fs::MatchesMask(name, "*.adt")) continue;
-    kv::fs::File file;
-    try {
-      file = kv::fs::File::Open(entry.path(), kv::fs::File::Mode::ReadWrite);
-    } catch (const kv::fs::FsError& e) {
-      throw RestoreRefused("company " + std::string(code) + " cannot be restored: " + e.what());
-    }
-    if (!file.TryLock(ace::storage::kOpenLockByte, 1, true))
+    ace::TableFileHold hold;
+    std::string why;
+    const auto result = hold.Take(entry.path(), why);
+    if (result == ace::code::kTableInUse)
       throw RestoreRefused("company " + std::string(code) + " is in use: table " + name +
                            " is open in another program. Close every program using the company and try again.");
-    held.push_back(std::move(file));
+    if (result != ace::code::kSuccess)
+      throw RestoreRefused("company " + std::string(code) + " cannot be restored: " + why);
+    held.push_back(std::move(hold));
   }
   return held;
 }
@@ -80,7 +79,7 @@ RestoreResult RestoreCompany(std::string_view companyFolder, std::string_view ba
   result.archive = ChooseArchive(backupFolder, code, archive);
   if (!stdfs::is_directory(target.parent_path()))
     throw RestoreRefused("there is no folder " + target.parent_path().string() + " to restore the company into");
-  const std::vector<kv::fs::File> held = HoldTables(target, code);
+  const std::vector<ace::TableFileHold> held = HoldTables(target, code);
 
   const stdfs::path staging = FreeSibling(target, "restoring");
   stdfs::create_directory(staging);

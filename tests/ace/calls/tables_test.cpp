@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "ace/ace_files.h"
 #include "calls/engine_fixture.h"
 
 namespace ace::testing {
@@ -163,6 +164,31 @@ TEST_F(Tables, ALockAskedForDuringAnEditOutlivesTheWrite) {
   EXPECT_EQ(Text(b, "A"), "two");
   AdsCloseTable(a);
   AdsCloseTable(b);
+}
+
+// A hold on a table's file (a restore swapping a company folder) is refused while a user has the table open, and
+// keeps every user out while it lasts, without reading the table.
+TEST_F(Tables, AFileHoldAndAnOpenKeepEachOtherOut) {
+  ASSERT_ADS(AdsCloseTable(Create("T", "A,Char,5;")));
+  const auto file = dir.Path() / "T.ADT";
+  std::string why;
+  {
+    AdsHandle t = Open("T");
+    TableFileHold hold;
+    EXPECT_EQ(hold.Take(file, why), code::kTableInUse);
+    EXPECT_EQ(why, "the table is open in another program");
+    ASSERT_ADS(AdsCloseTable(t));
+  }
+  {
+    TableFileHold hold;
+    ASSERT_EQ(hold.Take(file, why), code::kSuccess);
+    AdsHandle t = 0;
+    EXPECT_EQ(AdsOpenTable(connection, "T", "", 3, 1, 1, 1, open_mode::kShared, &t), code::kTableInUse);
+  }
+  AdsHandle t = Open("T");  // the hold went with its object
+  ASSERT_ADS(AdsCloseTable(t));
+  TableFileHold missing;
+  EXPECT_EQ(missing.Take(dir.Path() / "NONE.ADT", why), code::kFileNotFound);
 }
 
 TEST_F(Tables, DisconnectClosesTheTablesOfTheConnection) {
