@@ -297,6 +297,17 @@ void Table::SetOrder(int tag) {
   if (tag >= 0 && files_->IndexAvailable()) cursor_->cursor = files_->Index().OpenCursor(files_->TagIdOf(tag));
 }
 
+void Table::LockWriteByte(bool write) {
+  lock_.Lock(kWriteLockByte, 1, write);
+  try {
+    files_->RefreshCounters();
+    files_->RefuseChangeLeftUnfinished();
+  } catch (...) {
+    lock_.Unlock(kWriteLockByte, 1);
+    throw;
+  }
+}
+
 // --- holds ------------------------------------------------------------------------------------------------
 
 Table::Hold::Hold(Table& table, HoldMode mode) : table_(&table) {
@@ -306,16 +317,7 @@ Table::Hold::Hold(Table& table, HoldMode mode) : table_(&table) {
   const bool write = mode == HoldMode::kWrite;
   t.FlushPending();
   if (write && t.options_.readOnly) Fail(code::kReadOnly, "table " + t.Name() + " was opened read-only");
-  if (!t.options_.exclusive) {
-    t.lock_.Lock(kWriteLockByte, 1, write);
-    try {
-      t.files_->RefreshCounters();
-      t.files_->RefuseChangeLeftUnfinished();
-    } catch (...) {
-      t.lock_.Unlock(kWriteLockByte, 1);
-      throw;
-    }
-  }
+  if (!t.options_.exclusive) t.LockWriteByte(write);
   t.hold_ = mode;
   t.holdTorn_ = false;
 }

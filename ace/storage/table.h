@@ -199,6 +199,9 @@ class Table {
   void PositionFromCursor();
   bool InScope(std::span<const std::uint8_t> key) const;
   void FlushPending();
+  // Takes the write byte (shared to read, alone to change) and makes the counters current under it; the byte is
+  // let go again when they show damage or a change left unfinished.
+  void LockWriteByte(bool write);
   void RequireData();
   void RequireRecord();
   void RequireSole(const char* what);

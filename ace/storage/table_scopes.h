@@ -18,15 +18,8 @@ class Table::ReadScope {
  public:
   explicit ReadScope(Table& t) : t_(t) {
     if (t_.Unlocked()) return;
-    t_.lock_.Lock(kWriteLockByte, 1, false);
+    t_.LockWriteByte(false);
     locked_ = true;
-    try {
-      t_.files_->RefreshCounters();
-      t_.files_->RefuseChangeLeftUnfinished();
-    } catch (...) {
-      t_.lock_.Unlock(kWriteLockByte, 1);
-      throw;
-    }
   }
   ~ReadScope() {
     if (locked_) t_.lock_.Unlock(kWriteLockByte, 1);
