@@ -111,21 +111,14 @@ bool Has(const std::vector<std::string>& lines, const std::string& line) {
 // What a complete run leaves different from its own wanted state on the demo: the index upgrade looks for
 // FREEFIELD's index by CTLFIELD alone but makes it on MODULE, LINE and CTLFIELD; the report writer archive
 // takes rbJoin out of the dictionary and registers only rbField and rbTable again; and on the free-table
-// company the wanted indexes whose key columns the demo's tables lack, or spell in mixed case, are not made.
+// company the report writer's tables spell their key columns in mixed case ("TableName;FieldName"), which the
+// index upgrade's exact comparison does not take for TABLENAME;FIELDNAME.
 const std::set<std::string> kKnownGaps = {
     "check: DEMO01: index of FREEFIELD on CTLFIELD missing",
     "check: DEMO01: table RBJOIN not registered in the dictionary",
     "check: DEMO02: index of FREEFIELD on CTLFIELD missing",
     "check: DEMO02: index of RBFIELD on TABLENAME;FIELDNAME missing",
-    "check: DEMO02: index of EMPLEAVE on EMPCODE;START_DATE;LEAVE_CODE;ID missing",
-    "check: DEMO02: index of LEAV_TRX on LEAVE_CODE;EMPCODE;DATE;ID missing",
     "check: DEMO02: index of RBTABLE on TABLENAME missing",
-    "check: DEMO02: index of PQUERY on CODE;QTYPE;ID missing",
-    "check: DEMO02: index of IR8AR on USERID;EMPCODE;TYPE missing",
-    "check: DEMO02: index of MEDICAL on EMPCODE;BNO missing",
-    "check: DEMO02: index of PASSWORK on USER;MENU missing",
-    "check: DEMO02: index of P_HIST1 on USERID;EMPCODE;ID;ALW_CODE;DESC01 missing",
-    "check: DEMO02: index of LEAVESET on PERIOD;SCHEME missing",
 };
 
 TEST(DriftCheck, ShowsWhatARunMendsAndChangesNothing) {
