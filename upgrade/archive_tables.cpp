@@ -1,5 +1,7 @@
 #include "upgrade/archive_tables.h"
 
+#include <algorithm>
+
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -39,6 +41,9 @@ constexpr ArchiveTable kReportTakenOut[] = {{"RBFIELD"}, {"RBTABLE"}, {"RBJOIN"}
 constexpr std::string_view kReportFreePatterns[] = {"RBTABLE.*", "RBFIELD.*", "RBJOIN.*"};
 // Encrypted after the extraction: by the dictionary, or with the table password. RBJOIN stays as shipped.
 constexpr std::string_view kReportEncrypted[] = {"RBFIELD", "RBTABLE"};
+// Taken out of the dictionary with the other two, and registered again (as shipped, not encrypted): left out, the
+// report writer of a dictionary company could no longer open its joins.
+constexpr std::string_view kReportJoins = "RBJOIN";
 
 std::string CompanyCodeOf(const WindowObjects& w) { return w.AdsTableCompany.FieldByName("COMPANY_CODE").AsString(); }
 
@@ -181,6 +186,11 @@ void ExtractReportWriterTables(const ArchiveObjects& o, std::string_view archive
       t.Open();
       t.EnableEncryption(engine::kTablePassword);
       t.EncryptTable();
+      t.Close();
+    }
+    if (dictionaryMode && std::find(extraction.begin(), extraction.end(), std::string(kReportJoins) + ".*") !=
+                              extraction.end()) {
+      ReattachToDictionary(w, kReportJoins, false);
       t.Close();
     }
   });

@@ -175,8 +175,10 @@ TEST_F(ArchiveTables, ReportWriterTablesOfADictionaryComeBackEncryptedByIt) {
 
   ExtractReportWriterTables(Objects(), "RPTDATA.ZIP");
 
-  // RBJOIN is extracted but neither registered again nor encrypted.
-  EXPECT_THAT(RegisteredTables(), UnorderedElementsAre("RBFIELD", "RBTABLE"));
+  // RBJOIN comes back into the dictionary as shipped, not encrypted.
+  EXPECT_THAT(RegisteredTables(), UnorderedElementsAre("RBFIELD", "RBTABLE", "RBJOIN"));
+  EXPECT_EQ(Property("RBJOIN", ace::dd_property::kEncryption), 0);
+  EXPECT_FALSE(FileEncrypted("RBJOIN"));
   EXPECT_THAT(Marks("RBFIELD", true), ElementsAre("CODE=SHIPPED"));
   EXPECT_THAT(Marks("RBJOIN"), ElementsAre("CODE=SHIPPED"));
   EXPECT_FALSE(kv::fs::FileExists(Folder() + "\\RBFOLDER.TXT"));
