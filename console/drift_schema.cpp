@@ -5,6 +5,7 @@
 
 #include "catalogue/catalogue.h"
 #include "console/drift_view.h"
+#include "support/strings.h"
 #include "upgrade/index_upgrade.h"
 #include "upgrade/wanted_columns.h"
 
@@ -40,20 +41,21 @@ void ColumnDrift(CompanyView& company, std::vector<std::string>& lines) {
 }
 
 void IndexDrift(CompanyView& company, std::vector<std::string>& lines) {
-  std::vector<std::pair<std::string_view, std::string_view>> wanted;  // table, key fields
+  std::vector<std::pair<std::string, std::string>> wanted;  // table, key fields of the index the run makes
   for (const upgrade::WantedIndex& index : upgrade::WantedIndexes())
-    if (!company.Dictionary() || (index.flags & upgrade::kEveryMode)) wanted.emplace_back(index.table, index.fields);
+    if (!company.Dictionary() || (index.flags & upgrade::kEveryMode))
+      wanted.emplace_back(index.table, upgrade::FieldsMadeBy(index));
   if (company.Dictionary())
     for (const upgrade::RebuiltIndex& index : upgrade::RebuiltIndexes()) wanted.emplace_back(index.table, index.fields);
-  std::set<std::pair<std::string_view, std::string_view>> seen;
+  std::set<std::pair<std::string, std::string>> seen;
   for (const auto& [tableName, fields] : wanted) {
     if (!seen.insert({tableName, fields}).second) continue;
     const TableShape& table = company.Table(tableName);
     if (!table.exists || !table.unreadable.empty()) continue;
     bool found = false;
-    // Exactly the key fields, letters and order included, whatever the index's name: as the run looks for it.
-    for (const std::string& key : table.indexKeys) found = found || key == fields;
-    if (!found) lines.push_back("index of " + std::string(tableName) + " on " + std::string(fields) + " missing");
+    // The key fields in their order, whatever the index's name and the letters' case: as the run looks for it.
+    for (const std::string& key : table.indexKeys) found = found || SameText(key, fields);
+    if (!found) lines.push_back("index of " + tableName + " on " + fields + " missing");
   }
 }
 

@@ -67,6 +67,28 @@ constexpr RebuiltIndex kRebuilt[] = {
     {"RPTRX", "PAYCODE", "EMPCODE;PAYCODE;PERIOD;CYCLE"},
 };
 
+}  // namespace
+
+std::string FieldsMadeBy(const WantedIndex& index) {
+  const auto open = index.statement.rfind('(');
+  const auto close = index.statement.rfind(')');
+  if (open == std::string_view::npos || close == std::string_view::npos || close < open)
+    return std::string(index.fields);
+  std::string fields;
+  std::string_view list = index.statement.substr(open + 1, close - open - 1);
+  while (!list.empty()) {
+    const auto comma = list.find(',');
+    std::string_view field = TrimBlanks(list.substr(0, comma));
+    if (field.size() >= 2 && field.front() == '"' && field.back() == '"') field = field.substr(1, field.size() - 2);
+    if (!fields.empty()) fields += ';';
+    fields += field;
+    list = comma == std::string_view::npos ? std::string_view{} : list.substr(comma + 1);
+  }
+  return fields;
+}
+
+namespace {
+
 bool OnDictionary(const engine::TAdsDataSet& dataSet) {
   return dataSet.AdsConnection() != nullptr && dataSet.AdsConnection()->IsDictionary();
 }

@@ -40,6 +40,10 @@ struct WantedIndex {
 
 // The rows in the order they run.
 std::span<const WantedIndex> WantedIndexes();
+// The key fields the index a row makes has, "A;B" as the engine lists them: the statement's column list, which
+// may name more fields than the row looks for (FREEFIELD is looked for by CTLFIELD alone); the row's own fields
+// when it adds the index without a statement.
+std::string FieldsMadeBy(const WantedIndex& index);
 
 // The dictionary-mode rebuilds: the table and the one index its file gets.
 struct RebuiltIndex {
